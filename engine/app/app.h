@@ -1,0 +1,114 @@
+// The application frame: callbacks and the two loops, the window with its GL
+// context and audio device, touch and key input, asset paths and utilities.
+//
+// Thread rules: the main thread owns the window, the GL context and every
+// frame; the timer thread runs the tick callback. The engine holds one game
+// lock around each tick callback and each frame callback, so game state that
+// ticks write and frames read is never touched by both at once. Raw input,
+// quitState, the wait flags and the tick callback/rate are atomic.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/render/vector_math.h"
+
+// ---- Callbacks and loops ----------------------------------------------------
+
+using AppCallback = int32_t (*)();
+using TickCallback = void (*)();
+
+void SetAppCallbacks(AppCallback start, AppCallback end, AppCallback frame);
+int32_t RunMainLoop();
+
+// An empty callback sets the rate to 5 whatever rate is given.
+void SetTickCallback(int32_t rate, TickCallback callback);
+// Returns once the timer thread has finished one more tick (or has stopped).
+void WaitForTick();
+void WaitForFrame();
+float GetFrameFps();
+float GetTickFps();
+int32_t GetTickRate();
+
+// 0 running, 1 quit requested, 2 the timer thread has left its loop.
+int32_t GetQuitState();
+// Asks the program to end, as the window's close button and F12 do.
+void RequestQuit();
+// True on the thread that called RunMainLoop (or opened the window).
+bool IsMainThread();
+
+// Milliseconds from a monotonic clock, and a sleep of that many milliseconds.
+uint32_t GetTimeMs();
+void SleepMs(uint32_t ms);
+
+// ---- Window and devices -----------------------------------------------------
+
+constexpr int32_t kFullscreen = 1;
+constexpr int32_t kChangeDisplayMode = 2;
+constexpr int32_t kNoVsync = 4;
+constexpr int32_t kPopupWindow = 8;
+constexpr int32_t kNoEngineModules = 0x2000;
+constexpr int32_t kNoTimerThread = 0x8000;
+
+int32_t CreateAppWindow(const char* caption, int32_t width, int32_t height, int32_t flags);
+int32_t ShutdownEngine();
+const char* GetAudioDeviceName();
+// True when an OpenAL device and context are open.
+bool IsAudioOpen();
+
+// ---- Input --------------------------------------------------------------------
+
+// Virtual-key codes understood by IsKeyDown and the key handler.
+constexpr int32_t kKeyLeft = 0x25;
+constexpr int32_t kKeyUp = 0x26;
+constexpr int32_t kKeyRight = 0x27;
+constexpr int32_t kKeyDown = 0x28;
+constexpr int32_t kKeyF12 = 0x7B;
+
+struct TouchSlot {
+  float startX, startY;
+  float x, y;
+  float lastX, lastY;
+  uint8_t wasDown;
+  int32_t down;
+  int32_t previousDown;
+  int32_t doubleTap;
+  int32_t ticksSincePress;
+};
+
+constexpr int kTouchSlotCount = 5;
+extern TouchSlot touchSlots[kTouchSlotCount];
+extern float pinchDistance;
+extern int32_t pinchDirection;
+
+int32_t GetTouch(int32_t index, float* x, float* y);
+int32_t GetTouchRaw(int32_t index, float* x, float* y);
+int32_t IsTouchDown(int32_t index);
+void SetTouchArea(float virtualWidth, float virtualHeight);
+int32_t GetArrowDirection(float* x, float* y);
+int32_t IsKeyDown(int32_t virtualKey);
+int32_t GetClientWidth();
+int32_t GetClientHeight();
+
+// The window procedure's input messages, called by the platform layer on the
+// main thread (and by tests that stand in for it).
+void InputMouseMove(float x, float y);
+void InputMouseButton(int32_t down);
+void InputKey(int32_t virtualKey, bool pressed);
+// Resets the raw input state and sets client and virtual size (window open).
+void InputReset(int32_t clientWidth, int32_t clientHeight);
+
+// The three per-tick steps of the touch slots, run by the game's tick.
+void SampleTouchSlots();
+void RefreshTouchLastPositions();
+void FinishTouchTick();
+
+// ---- Asset paths and utilities ------------------------------------------------
+
+// "./contents/NAME" in a buffer of 264 bytes, rebuilt on each call (per thread).
+const char* ContentsPath(const char* fileName);
+int32_t RandomInt(int32_t lo, int32_t hi);
+// Seeds the generator now (tests use a fixed seed; the game seeds by time).
+void SeedRandom(uint32_t seed);
+int32_t PointInBounds(Vec2 point, Bounds box);
+int32_t PointInCircle(Vec2 point, Vec2 centre, float radius);
+int32_t CirclesOverlap(Vec2 centreA, float radiusA, Vec2 centreB, float radiusB);

@@ -1,0 +1,29 @@
+// Textures: GL texture names held by value in their owners, created from
+// pixel blocks or decoded from PNG files. Main thread only (needs GL).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+using Texture = uint32_t;
+
+// PixelFormat codes for CreateTexture (0 RGBA, 1 RGB, ... 14; 15+ rejected).
+constexpr int32_t kPixelRgba = 0;
+constexpr int32_t kPixelRgb = 1;
+
+int32_t CreateTexture(Texture* out, int32_t width, int32_t height, int32_t level,
+                      int32_t code, const void* pixels);
+int32_t CreateTextureFromPixels(Texture* out, int32_t width, int32_t height,
+                                int32_t code, const void* pixels);
+int32_t CreateEmptyTexture(Texture* out, int32_t width, int32_t height, int32_t code);
+int32_t LoadPngTexture(Texture* out, int32_t level, const char* path);
+int32_t LoadTexture(Texture* out, const char* path);
+int32_t LoadPngTextureFromMemory(Texture* out, int32_t level, const void* data, size_t size);
+int32_t UpdateTexture(Texture* texture, int32_t x, int32_t y, int32_t width, int32_t height,
+                      int32_t code, const void* pixels);
+int32_t DeleteTexture(Texture* texture);
+void SetTextureWrap(int32_t s, int32_t t);
+void SetTextureFilter(int32_t minification, int32_t magnification);
+
+// Prints the loader's failure message for a picture, with its bare name.
+void PrintTextureLoadFailure(const char* fileName);

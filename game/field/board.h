@@ -1,0 +1,54 @@
+// The board: the plate picture and its slides, and the 6 x 5 block grid that
+// follows the finger, recognises recipes and makes sweets. Update in the
+// tick, draw in the frame, init and release on the main thread.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/render/sprite.h"
+#include "game/field/block.h"
+
+constexpr int kGridColumns = 6;
+constexpr int kGridRows = 5;
+constexpr int kGridCells = 30;
+constexpr int32_t kNoBlock = -10;
+
+struct BlockGrid {
+  Block blocks[kGridCells + 1];  // entry 30 is a spare, never laid out
+  float cellSize;
+  int32_t lastIndex;
+  int32_t chainLength;
+  int32_t chain[kGridCells];
+  int32_t typeCount[5];
+  int32_t sweetCount;
+};
+
+struct Board {
+  Texture plateTexture;
+  float x, y;
+  float slideSpeed;
+  float targetX, targetY;
+  bool slidingIn;
+  bool slidingOut;
+  Sprite plate;
+  BlockGrid grid;
+  bool newPlateReady;
+};
+
+extern Board board;
+
+int32_t BoardInit(Board* b);
+void BoardReset(Board* b);
+void BoardUpdate(Board* b);
+void BoardDraw(Board* b);
+void BoardRelease(Board* b);
+void BoardSlideIn(Board* b);
+void BoardBonusLayout(Board* b);
+
+void GridBuild(BlockGrid* grid, float x, float y);
+void GridLayout(BlockGrid* grid, float x, float y);
+void GridPlace(BlockGrid* grid, float x, float y);
+void GridUpdate(BlockGrid* grid);
+void GridTrySelect(BlockGrid* grid, int32_t index);
+void GridCheckRecipe(BlockGrid* grid, int32_t type);
+int32_t GridMakeSweet(BlockGrid* grid, int32_t slot, int32_t count, int32_t kind);

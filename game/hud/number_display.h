@@ -1,0 +1,23 @@
+// An 8-digit counter drawn from "font.png" that counts toward score: the
+// round's score in the corner, and the clear scene's large count-up.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/render/sprite.h"
+
+struct NumberDisplay {
+  int32_t shown;
+  Sprite digits[8];
+  int32_t maximum;
+  int32_t target;
+  Texture fontTexture;
+  int32_t digitScratch;
+  int32_t tickCounter;
+};
+
+int32_t NumberDisplayInit(NumberDisplay* d, float rightX, float topY, int32_t digitSize, bool shift);
+void NumberDisplayUpdate(NumberDisplay* d);
+void NumberDisplayDraw(NumberDisplay* d);
+void NumberDisplaySnap(NumberDisplay* d);
+void NumberDisplayRelease(NumberDisplay* d);

@@ -1,0 +1,36 @@
+// The game scene's top layer: the start-of-round overlay, the pause button,
+// the panel that unfolds over the frozen game, resume and quit to the title.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/audio/sound.h"
+#include "engine/render/sprite.h"
+
+struct PauseMenu {
+  Sprite pauseButton;
+  Sprite quitButton;
+  Sprite resumeButton;
+  Texture buttonTexture;
+  Sprite panel;
+  Texture panelTexture;
+  Sprite label;
+  Texture labelTexture;
+  Sprite spinner;
+  Texture blockTexture;
+  Sound pageSound;
+  bool intro;
+  bool growNext;
+  bool panelFull;
+  bool quitting;
+  int32_t introTicks;
+  bool paused;
+  bool animating;
+};
+
+extern PauseMenu pauseMenu;
+
+int32_t PauseMenuInit(PauseMenu* m);
+void PauseMenuUpdate(PauseMenu* m);
+void PauseMenuDraw(PauseMenu* m);
+void PauseMenuRelease(PauseMenu* m);

@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Sets everything up on a fresh Debian machine and runs the whole test suite:
+# the normal build, then again under ThreadSanitizer and under
+# AddressSanitizer with UBSan. GL and whole-program tests run under Xvfb.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/install_deps.sh"
+
+run_suite() {
+  local dir=$1
+  (cd "$dir" && xvfb-run -a -s "-screen 0 1280x800x24" \
+      ctest --output-on-failure --timeout 600 -j2)
+}
+
+export TSAN_OPTIONS="suppressions=$root/scripts/tsan.supp halt_on_error=1 second_deadlock_stack=1"
+export ASAN_OPTIONS="fast_unwind_on_malloc=0 detect_leaks=1"
+export LSAN_OPTIONS="suppressions=$root/scripts/lsan.supp"
+export UBSAN_OPTIONS="print_stacktrace=1 halt_on_error=1"
+
+echo "== normal build"
+"$root/scripts/build.sh" "$root/build"
+run_suite "$root/build"
+
+if [ "${TIDE_SKIP_SANITIZERS:-0}" != 1 ]; then
+  echo "== ThreadSanitizer build"
+  "$root/scripts/build.sh" "$root/build-tsan" -DTIDE_SANITIZE=thread \
+      -DTIDE_BUILD_BENCH=OFF -DTIDE_CONTENTS_FROM="$root/build/contents"
+  run_suite "$root/build-tsan"
+
+  echo "== AddressSanitizer + UBSan build"
+  "$root/scripts/build.sh" "$root/build-asan" -DTIDE_SANITIZE=address \
+      -DTIDE_BUILD_BENCH=OFF -DTIDE_CONTENTS_FROM="$root/build/contents"
+  run_suite "$root/build-asan"
+fi
+echo "all suites passed"
