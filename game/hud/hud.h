@@ -28,3 +28,9 @@ int32_t HudInit(GameHud* hud);
 void HudUpdate(GameHud* hud);
 void HudDraw(GameHud* hud);
 void HudRelease(GameHud* hud);
+
+// The gauge stage for a level; a level exactly on a boundary keeps the stage.
+int32_t HudStageFor(float level, int32_t stage);
+// Offset of the resting plate icon from the customer for an animation column
+// 0..3 and the customer's expression.
+Vec2 HudRestingOffset(int32_t column, int32_t expression);

@@ -21,3 +21,6 @@ void NumberDisplayUpdate(NumberDisplay* d);
 void NumberDisplayDraw(NumberDisplay* d);
 void NumberDisplaySnap(NumberDisplay* d);
 void NumberDisplayRelease(NumberDisplay* d);
+
+// One counting step: the new shown value for a shown value and a target.
+int32_t NumberDisplayStep(int32_t shown, int32_t target);

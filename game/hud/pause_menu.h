@@ -34,3 +34,7 @@ int32_t PauseMenuInit(PauseMenu* m);
 void PauseMenuUpdate(PauseMenu* m);
 void PauseMenuDraw(PauseMenu* m);
 void PauseMenuRelease(PauseMenu* m);
+
+// One step of the panel's unfolding (growNext) or folding; true on the step
+// that ends the animation.
+bool PauseMenuStepPanel(Vec2* size, bool growNext);

@@ -29,3 +29,6 @@ void PlateIconLaunch(PlateIcon* p, float targetX, float startX, float startY);
 void PlateIconUpdate(PlateIcon* p);
 void PlateIconDraw(PlateIcon* p);
 void PlateIconRelease(PlateIcon* p);
+
+// One tick of the flight toward the customer's position `target`.
+void PlateIconFly(PlateIcon* p, Vec2 target);

@@ -12,6 +12,9 @@ struct GameSceneState {
   int32_t sceneTicks;
   Sprite background;
   Texture backgroundTexture;
+  // True once the HUD, board and pause menu have been initialised; only then
+  // are they updated, drawn and released.
+  bool roundBuilt;
 };
 
 extern GameSceneState gameScene;
@@ -20,3 +23,7 @@ int32_t GameSceneInit();
 void GameSceneUpdate();
 void GameSceneDraw();
 void GameSceneRelease();
+
+// Whether a plate just brought in gets the fixed pattern: every seventh plate,
+// while it still waits above the screen.
+bool GameSceneWantsBonusLayout(int32_t plates, float plateY);

@@ -1,0 +1,187 @@
+// The game scene's top layer: the start-of-round overlay with its spinning
+// block, the pause button, the panel that unfolds over the frozen game with
+// resume and quit, and the fade back to the title.
+#include "game/hud/pause_menu.h"
+
+#include "engine/app/app.h"
+#include "game/scene/fade.h"
+#include "game/scene/round_state.h"
+#include "game/scene/scene.h"
+#include "game/scene/sound_cue.h"
+
+namespace {
+
+constexpr float kPanelWidth = 1024.0f;
+constexpr float kPanelHeight = 576.0f;
+constexpr float kPanelStepX = 51.0f;
+constexpr float kPanelStepY = 28.0f;
+constexpr float kIntroDepth = 0.1f;
+constexpr int32_t kIntroLength = 20;
+constexpr int32_t kSpinInterval = 5;
+constexpr float kSpinStep = 13.0f;
+constexpr float kButtonCell = 0.25f;
+constexpr float kFadeNearlyBlack = 0.98f;
+
+void SetupSprite(Sprite* s, float x, float y, float w, float h, float u, float v, float du,
+                 float dv, float depth) {
+  SpriteInit(s);
+  s->pos = MakeVec2(x, y);
+  s->size = MakeVec2(w, h);
+  s->color = MakeColor(1, 1, 1, 1);
+  s->uv[0] = u;
+  s->uv[1] = v;
+  s->uv[2] = du;
+  s->uv[3] = dv;
+  s->depth = depth;
+}
+
+bool LoadOrReport(Texture* texture, const char* fileName) {
+  if (LoadTexture(texture, ContentsPath(fileName)) == 0) return true;
+  PrintTextureLoadFailure(fileName);
+  return false;
+}
+
+bool Contains(Sprite* s, Vec2 point) {
+  Bounds box;
+  SpriteBounds(s, &box);
+  return PointInBounds(point, box) != 0;
+}
+
+}  // namespace
+
+PauseMenu pauseMenu;
+
+int32_t PauseMenuInit(PauseMenu* m) {
+  FadeStart(1.0f, -0.02f, 1);
+  m->paused = true;
+  m->animating = true;
+  m->intro = true;
+  m->growNext = true;
+  m->panelFull = false;
+  m->quitting = false;
+  m->introTicks = 0;
+
+  if (!LoadOrReport(&m->panelTexture, "poseback.png")) return 1;
+  SetupSprite(&m->panel, 0, 0, kPanelWidth, kPanelHeight, 0, 0, 1, 1, kIntroDepth);
+
+  if (!LoadOrReport(&m->buttonTexture, "botton.png")) return 1;
+  SetupSprite(&m->pauseButton, 55, 40, 64, 64, 0, 0, kButtonCell, 1, 0);
+  SetupSprite(&m->quitButton, 210, 496, 96, 96, 2 * kButtonCell, 0, kButtonCell, 1, kIntroDepth);
+  SetupSprite(&m->resumeButton, m->quitButton.pos.x + 600, m->quitButton.pos.y,
+              m->quitButton.size.x, m->quitButton.size.y, kButtonCell, 0, kButtonCell, 1,
+              kIntroDepth);
+
+  if (!LoadOrReport(&m->labelTexture, "loading.png")) return 1;
+  SetupSprite(&m->label, 732, 514, 256, 64, 0, 0, 1, 1, kIntroDepth);
+  m->label.angle = 10.0f;
+
+  if (!LoadOrReport(&m->blockTexture, "block.png")) return 1;
+  // The spinner keeps turning from where the last round's overlay left it.
+  const float spinnerAngle = m->spinner.angle;
+  SetupSprite(&m->spinner, m->label.pos.x - m->label.size.x / 2 - 32.0f / 2, m->label.pos.y - 23,
+              32, 32, loadingBlockCell.x, loadingBlockCell.y, 0.25f, 0.25f, kIntroDepth);
+  m->spinner.angle = spinnerAngle;
+
+  SoundCue::LoadSe(&m->pageSound, "SE_pageFlip.ogg");
+  return 0;
+}
+
+bool PauseMenuStepPanel(Vec2* size, bool growNext) {
+  if (growNext) {
+    if (size->x < kPanelWidth) {
+      size->x += kPanelStepX;
+    } else {
+      size->x = kPanelWidth;
+    }
+    if (size->y < kPanelHeight) {
+      size->y += kPanelStepY;
+      return false;
+    }
+    *size = MakeVec2(kPanelWidth, kPanelHeight);
+    return true;
+  }
+  if (size->x >= 0.0f) size->x -= kPanelStepX;
+  if (size->y >= 0.0f) {
+    size->y -= kPanelStepY;
+    return false;
+  }
+  return true;
+}
+
+void PauseMenuUpdate(PauseMenu* m) {
+  if (m->quitting) {
+    if (FadeGetAlpha() >= kFadeNearlyBlack) RequestScene(kSceneTitle);
+    if (!FadeIsActive()) FadeStart(0.0f, 0.02f, 1);
+    return;
+  }
+
+  TouchSlot& finger = touchSlots[0];
+  if (m->intro) {
+    m->introTicks += 1;
+    if (m->introTicks % kSpinInterval == 0) m->spinner.angle += kSpinStep;
+    if (m->introTicks > kIntroLength) {
+      SoundCue::Play(&m->pageSound);
+      m->panel.depth = 0.0f;
+      m->quitButton.depth = 0.0f;
+      m->resumeButton.depth = 0.0f;
+      m->label.depth = 0.0f;
+      m->spinner.depth = 0.0f;
+      m->intro = false;
+      m->paused = false;
+      m->animating = true;
+    }
+  } else if (finger.down == 1 && finger.wasDown == 0) {
+    const Vec2 at = MakeVec2(finger.x, finger.y);
+    if (Contains(&m->pauseButton, at)) {
+      finger.wasDown = 1;
+      if (!m->animating && !m->paused) {
+        m->paused = true;
+        m->animating = true;
+        SoundCue::Play(&m->pageSound);
+      }
+    } else if (Contains(&m->resumeButton, at)) {
+      finger.wasDown = 1;
+      if (!m->animating && m->paused) {
+        m->paused = false;
+        m->animating = true;
+        SoundCue::Play(&m->pageSound);
+      }
+    } else if (Contains(&m->quitButton, at)) {
+      finger.wasDown = 1;
+      if (m->paused) m->quitting = true;
+    }
+  }
+
+  if (m->animating && PauseMenuStepPanel(&m->panel.size, m->growNext)) {
+    m->animating = false;
+    m->growNext = !m->growNext;
+  }
+
+  const bool full = m->panel.size.x == kPanelWidth && m->panel.size.y == kPanelHeight;
+  if (!full) {
+    m->panelFull = false;
+  } else if (!m->intro) {
+    m->panelFull = true;
+  }
+}
+
+void PauseMenuDraw(PauseMenu* m) {
+  DrawSprite(&m->pauseButton, &m->buttonTexture);
+  if (m->paused || m->animating) DrawSpriteTopLeft(&m->panel, &m->panelTexture);
+  if (m->panelFull) {
+    DrawSprite(&m->quitButton, &m->buttonTexture);
+    DrawSprite(&m->resumeButton, &m->buttonTexture);
+  }
+  if (m->intro) {
+    DrawSprite(&m->label, &m->labelTexture);
+    DrawSprite(&m->spinner, &m->blockTexture);
+  }
+}
+
+void PauseMenuRelease(PauseMenu* m) {
+  DeleteTexture(&m->panelTexture);
+  DeleteTexture(&m->buttonTexture);
+  DeleteTexture(&m->labelTexture);
+  DeleteTexture(&m->blockTexture);
+  SoundCue::Release(&m->pageSound);
+}

@@ -1,0 +1,108 @@
+// The round: background and music, the round state's reset, and the HUD,
+// board and pause menu sequenced every tick and every frame. The pause menu's
+// flags decide whether the round moves on in a tick.
+#include "game/scene/game_scene.h"
+
+#include <cstdio>
+
+#include "engine/app/app.h"
+#include "game/field/board.h"
+#include "game/hud/hud.h"
+#include "game/hud/pause_menu.h"
+#include "game/scene/round_state.h"
+#include "game/scene/sound_cue.h"
+
+namespace {
+
+constexpr int32_t kBonusPlateEvery = 7;
+
+bool LoadOrReport(Texture* texture, const char* fileName) {
+  if (LoadTexture(texture, ContentsPath(fileName)) == 0) return true;
+  PrintTextureLoadFailure(fileName);
+  return false;
+}
+
+}  // namespace
+
+GameSceneState gameScene;
+
+int32_t GameSceneInit() {
+  GameSceneState* g = &gameScene;
+  g->roundBuilt = false;
+  if (!LoadOrReport(&g->backgroundTexture, "gameBack.png")) return 1;
+  SpriteInit(&g->background);
+  g->background.pos = MakeVec2(512.0f, 288.0f);
+  g->background.size = MakeVec2(1024.0f, 576.0f);
+  g->background.color = MakeColor(1, 1, 1, 1);
+  if (!LoadOrReport(&particleTexture, "particle.png")) return 1;
+
+  // playTicks is left alone: it counts play across rounds.
+  g->sceneTicks = 0;
+  score = 0;
+  plateResetCount = 0;
+  ordersCleared = 0;
+  comboCount = 0;
+  plateCount = 0;
+
+  HudInit(&gameHud);
+  BoardInit(&board);
+  PauseMenuInit(&pauseMenu);
+  g->roundBuilt = true;
+
+  SoundCue::LoadBgm(&g->music, "BGM_game.ogg");
+  SoundCue::SetLoop(&g->music, 1);
+  SoundCue::Play(&g->music);
+  return 0;
+}
+
+bool GameSceneWantsBonusLayout(int32_t plates, float plateY) {
+  return plates % kBonusPlateEvery == 0 && plateY < 0.0f;
+}
+
+void GameSceneUpdate() {
+  GameSceneState* g = &gameScene;
+  g->sceneTicks += 1;
+  // Without its objects (a picture of the scene failed to load) the round
+  // cannot be played; nothing is updated rather than objects never set up.
+  if (!g->roundBuilt) return;
+
+  if (!pauseMenu.paused && !pauseMenu.animating) {
+    playTicks += 1;
+    HudUpdate(&gameHud);
+    BoardUpdate(&board);
+    if (board.newPlateReady) {
+      BoardSlideIn(&board);
+      plateCount += 1;
+      printf("%d\n", plateCount);
+      fflush(stdout);
+      if (GameSceneWantsBonusLayout(plateCount, board.plate.pos.y)) BoardBonusLayout(&board);
+      comboCount = 0;
+      board.newPlateReady = false;
+    }
+  }
+  PauseMenuUpdate(&pauseMenu);
+}
+
+void GameSceneDraw() {
+  GameSceneState* g = &gameScene;
+  DrawSprite(&g->background, &g->backgroundTexture);
+  if (!g->roundBuilt) return;
+  BoardDraw(&board);
+  HudDraw(&gameHud);
+  PauseMenuDraw(&pauseMenu);
+}
+
+void GameSceneRelease() {
+  GameSceneState* g = &gameScene;
+  SoundCue::Release(&g->music);
+  DeleteTexture(&g->backgroundTexture);
+  if (g->roundBuilt) {
+    HudRelease(&gameHud);
+    BoardRelease(&board);
+    PauseMenuRelease(&pauseMenu);
+  } else {
+    // particle.png may have loaded before the scene gave up.
+    DeleteTexture(&particleTexture);
+  }
+  g->roundBuilt = false;
+}
