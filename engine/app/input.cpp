@@ -1,0 +1,179 @@
+// Touch and key input: the raw state the event pump writes on the main thread,
+// its reads (scaled to the virtual screen) and the per-tick bookkeeping of the
+// game's touch slots. Raw state is atomic: it is read by the timer thread.
+#include <atomic>
+#include <cmath>
+
+#include "engine/app/app.h"
+
+namespace {
+
+constexpr int kRawPointCount = 5;
+constexpr int32_t kDoubleTapTicks = 20;
+constexpr float kPinchThreshold = 5.0f;
+
+constexpr uint16_t kArrowLeftBit = 1;
+constexpr uint16_t kArrowUpBit = 2;
+constexpr uint16_t kArrowRightBit = 4;
+constexpr uint16_t kArrowDownBit = 8;
+
+struct RawInput {
+  std::atomic<float> x[kRawPointCount];
+  std::atomic<float> y[kRawPointCount];
+  std::atomic<int32_t> down[kRawPointCount];
+  std::atomic<uint16_t> arrowKeyBits;
+  std::atomic<uint8_t> keys[256];
+  std::atomic<int32_t> clientWidth, clientHeight;
+  std::atomic<float> virtualWidth, virtualHeight;
+};
+
+RawInput raw;
+float previousPinchDistance;
+
+bool ValidIndex(int32_t index) { return index >= 0 && index < kRawPointCount; }
+
+uint16_t ArrowBit(int32_t virtualKey) {
+  switch (virtualKey) {
+    case kKeyLeft: return kArrowLeftBit;
+    case kKeyUp: return kArrowUpBit;
+    case kKeyRight: return kArrowRightBit;
+    case kKeyDown: return kArrowDownBit;
+    default: return 0;
+  }
+}
+
+}  // namespace
+
+TouchSlot touchSlots[kTouchSlotCount];
+float pinchDistance;
+int32_t pinchDirection;
+
+int32_t GetTouch(int32_t index, float* x, float* y) {
+  if (!ValidIndex(index)) return 0;
+  float rawX = raw.x[index].load(std::memory_order_relaxed);
+  float rawY = raw.y[index].load(std::memory_order_relaxed);
+  int32_t clientWidth = raw.clientWidth.load(std::memory_order_relaxed);
+  int32_t clientHeight = raw.clientHeight.load(std::memory_order_relaxed);
+  // Before a window gives a client size the position is passed unscaled
+  // rather than divided by zero.
+  *x = clientWidth > 0
+           ? rawX / static_cast<float>(clientWidth) * raw.virtualWidth.load(std::memory_order_relaxed)
+           : rawX;
+  *y = clientHeight > 0
+           ? rawY / static_cast<float>(clientHeight) * raw.virtualHeight.load(std::memory_order_relaxed)
+           : rawY;
+  return raw.down[index].load(std::memory_order_relaxed);
+}
+
+int32_t GetTouchRaw(int32_t index, float* x, float* y) {
+  if (!ValidIndex(index)) return 0;
+  *x = raw.x[index].load(std::memory_order_relaxed);
+  *y = raw.y[index].load(std::memory_order_relaxed);
+  return raw.down[index].load(std::memory_order_relaxed);
+}
+
+int32_t IsTouchDown(int32_t index) {
+  return ValidIndex(index) ? raw.down[index].load(std::memory_order_relaxed) : 0;
+}
+
+void SetTouchArea(float virtualWidth, float virtualHeight) {
+  raw.virtualWidth.store(virtualWidth);
+  raw.virtualHeight.store(virtualHeight);
+}
+
+int32_t GetArrowDirection(float* x, float* y) {
+  uint16_t bits = raw.arrowKeyBits.load(std::memory_order_relaxed);
+  // Right wins over left and down over up when both are held.
+  float dx = (bits & kArrowRightBit) ? 1.0f : (bits & kArrowLeftBit) ? -1.0f : 0.0f;
+  float dy = (bits & kArrowDownBit) ? 1.0f : (bits & kArrowUpBit) ? -1.0f : 0.0f;
+  float length = std::sqrt(dx * dx + dy * dy);
+  *x = length > 0.0f ? dx / length : 0.0f;
+  *y = length > 0.0f ? dy / length : 0.0f;
+  return bits != 0 ? 1 : 0;
+}
+
+int32_t IsKeyDown(int32_t virtualKey) {
+  return raw.keys[virtualKey & 0xFF].load(std::memory_order_relaxed) ? 1 : 0;
+}
+
+int32_t GetClientWidth() { return raw.clientWidth.load(std::memory_order_relaxed); }
+int32_t GetClientHeight() { return raw.clientHeight.load(std::memory_order_relaxed); }
+
+void InputMouseMove(float x, float y) {
+  raw.x[0].store(x, std::memory_order_relaxed);
+  raw.y[0].store(y, std::memory_order_relaxed);
+}
+
+void InputMouseButton(int32_t down) { raw.down[0].store(down ? 1 : 0, std::memory_order_relaxed); }
+
+void InputKey(int32_t virtualKey, bool pressed) {
+  raw.keys[virtualKey & 0xFF].store(pressed ? 1 : 0, std::memory_order_relaxed);
+  uint16_t bit = ArrowBit(virtualKey);
+  if (pressed) {
+    if (bit) raw.arrowKeyBits.fetch_or(bit);
+    // F12 asks to quit without closing the window first.
+    if (virtualKey == kKeyF12) RequestQuit();
+  } else if (bit) {
+    raw.arrowKeyBits.fetch_and(static_cast<uint16_t>(~bit));
+  }
+}
+
+void InputReset(int32_t clientWidth, int32_t clientHeight) {
+  for (int i = 0; i < kRawPointCount; ++i) {
+    raw.x[i].store(0.0f);
+    raw.y[i].store(0.0f);
+    raw.down[i].store(0);
+  }
+  for (auto& key : raw.keys) key.store(0);
+  raw.arrowKeyBits.store(0);
+  raw.clientWidth.store(clientWidth);
+  raw.clientHeight.store(clientHeight);
+  raw.virtualWidth.store(static_cast<float>(clientWidth));
+  raw.virtualHeight.store(static_cast<float>(clientHeight));
+}
+
+void SampleTouchSlots() {
+  for (int i = 0; i < kTouchSlotCount; ++i) {
+    TouchSlot& slot = touchSlots[i];
+    slot.down = GetTouch(i, &slot.x, &slot.y);
+    if (slot.down == 1 && slot.wasDown == 0) {
+      slot.startX = slot.x;
+      slot.startY = slot.y;
+    }
+    if (slot.doubleTap == 1) {
+      if (slot.down == 0) slot.doubleTap = 0;
+    } else if (slot.down == 1 && slot.previousDown == 0) {
+      if (slot.ticksSincePress < kDoubleTapTicks) slot.doubleTap = 1;
+      slot.ticksSincePress = 0;
+    }
+    ++slot.ticksSincePress;
+  }
+}
+
+void RefreshTouchLastPositions() {
+  for (TouchSlot& slot : touchSlots) {
+    if (slot.x != 0.0f && slot.y != 0.0f) {
+      slot.lastX = slot.x;
+      slot.lastY = slot.y;
+    }
+  }
+}
+
+void FinishTouchTick() {
+  for (TouchSlot& slot : touchSlots) {
+    slot.previousDown = slot.down;
+    slot.wasDown = slot.down == 1 ? 1 : 0;
+  }
+  float dx = touchSlots[0].x - touchSlots[1].x;
+  float dy = touchSlots[0].y - touchSlots[1].y;
+  float distance = std::sqrt(dx * dx + dy * dy);
+  pinchDistance = distance;
+  pinchDirection = 0;
+  float change = distance - previousPinchDistance;
+  if (change > kPinchThreshold) {
+    pinchDirection = 1;
+  } else if (change < -kPinchThreshold) {
+    pinchDirection = -1;
+  }
+  previousPinchDistance = distance;
+}

@@ -1,0 +1,226 @@
+// The two loops: the main loop (events, frame callback, present) and the timer
+// thread (tick callback at tickRate per second), with the game lock held
+// around every game callback, the wait handshakes and the rate measurement.
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <thread>
+
+#include "engine/app/app.h"
+#include "engine/app/loop_internal.h"
+#include "engine/app/platform.h"
+
+namespace {
+
+constexpr int32_t kIdleTickRate = 5;
+constexpr int kRingSize = 32;
+// How long the timer thread waits for the game lock before it looks again at
+// whether the tick is still wanted (a scene switch may be waiting for it).
+constexpr auto kLockAttempt = std::chrono::milliseconds(2);
+
+// Intervals between consecutive frames or ticks; touched by one thread only.
+struct RateRing {
+  int32_t intervals[kRingSize];
+  uint32_t index;
+  uint32_t lastTime;
+};
+
+AppCallback startCallback;
+AppCallback endCallback;
+AppCallback frameCallback;
+
+std::atomic<TickCallback> tickCallback{nullptr};
+std::atomic<int32_t> tickRate{kIdleTickRate};
+std::atomic<int32_t> quitState{0};
+std::atomic<int32_t> tickWaitFlag{0};
+std::atomic<int32_t> frameWaitFlag{0};
+// Stands in for the quit message: the main loop leaves after the frame in
+// which it was seen.
+std::atomic<bool> quitPosted{false};
+std::atomic<float> measuredFrameRate{0.0f};
+std::atomic<float> measuredTickRate{0.0f};
+std::atomic<std::thread::id> mainThreadId{};
+
+RateRing frameRing;
+RateRing tickRing;
+std::atomic<void*> timerThread{nullptr};
+
+// The game lock: one tick or one frame callback at a time.
+std::timed_mutex gameLock;
+// Which game callback this thread is inside, so that a wait that could never
+// end (waiting for a tick from inside a tick) returns at once instead.
+thread_local bool inTick = false;
+thread_local bool inFrame = false;
+
+void MeasureInterval(RateRing* ring, std::atomic<float>* rate) {
+  uint32_t now = GetTimeMs();
+  ring->intervals[ring->index] = static_cast<int32_t>(now - ring->lastTime);
+  ring->lastTime = now;
+  ring->index = (ring->index + 1) % kRingSize;
+  if (ring->index != 0) return;
+  int64_t sum = 0;
+  for (int32_t interval : ring->intervals) sum += interval;
+  if (sum > 0) rate->store(1000.0f / (static_cast<float>(sum) * (1.0f / kRingSize)));
+}
+
+// Whole milliseconds per tick; a rate of 0 or less would divide by zero and a
+// rate above 1000 would give a period of 0 that never sleeps, so both are held
+// to the nearest rate that has a period.
+uint32_t TickPeriodMs() {
+  int32_t rate = tickRate.load();
+  if (rate < 1) rate = 1;
+  uint32_t period = 1000u / static_cast<uint32_t>(rate);
+  return period < 1 ? 1 : period;
+}
+
+// Runs the tick callback under the game lock. While the lock is held by a
+// frame, it is tried in short attempts: if the callback was emptied meanwhile
+// (a scene switch waiting for this tick) or quit was asked, the tick is given
+// up so the waiter is released instead of both waiting on each other.
+void RunOneTick() {
+  if (!tickCallback.load()) return;
+  while (!gameLock.try_lock_for(kLockAttempt)) {
+    if (!tickCallback.load() || quitState.load() != 0) return;
+  }
+  TickCallback callback = tickCallback.load();
+  if (callback) {
+    inTick = true;
+    callback();
+    inTick = false;
+  }
+  gameLock.unlock();
+}
+
+void TimerThreadMain() {
+  uint32_t deadline = GetTimeMs() + TickPeriodMs();
+  while (quitState.load() == 0) {
+    uint32_t now = GetTimeMs();
+    // Signed difference: correct across the wrap of the 32-bit clock.
+    if (static_cast<int32_t>(now - deadline) < 0) {
+      SleepMs(1);
+      continue;
+    }
+    // Counted from the start of this tick, before any wait for the lock, so
+    // a frame holding the lock does not slow the tick rate; lost ticks are
+    // not made up.
+    deadline = now + TickPeriodMs();
+    RunOneTick();
+    tickWaitFlag.store(0);
+    MeasureInterval(&tickRing, &measuredTickRate);
+  }
+  quitState.store(2);
+}
+
+int32_t CallLocked(AppCallback callback) {
+  if (!callback) return 0;
+  std::lock_guard<std::timed_mutex> hold(gameLock);
+  inFrame = true;
+  int32_t result = callback();
+  inFrame = false;
+  return result;
+}
+
+}  // namespace
+
+void SetAppCallbacks(AppCallback start, AppCallback end, AppCallback frame) {
+  startCallback = start;
+  endCallback = end;
+  frameCallback = frame;
+}
+
+int32_t RunMainLoop() {
+  mainThreadId.store(std::this_thread::get_id());
+  int32_t startResult = CallLocked(startCallback);
+  if (startResult != 0) return startResult;
+
+  // The quit request is taken after the frame in which it was seen, as the
+  // quit message would be.
+  do {
+    PlatformPumpOneEvent();
+    CallLocked(frameCallback);
+    frameWaitFlag.store(0);
+    MeasureInterval(&frameRing, &measuredFrameRate);
+    PlatformPresent();
+    SleepMs(1);
+  } while (!quitPosted.load());
+
+  if (timerThread.load()) {
+    while (quitState.load() != 2) SleepMs(10);
+    PlatformJoinThread(timerThread.exchange(nullptr));
+  }
+  return CallLocked(endCallback);
+}
+
+void SetTickCallback(int32_t rate, TickCallback callback) {
+  tickRate.store(callback ? rate : kIdleTickRate);
+  tickCallback.store(callback);
+}
+
+void WaitForTick() {
+  // Inside a tick no further tick can come until this one returns.
+  if (inTick) return;
+  tickWaitFlag.store(1);
+  while (tickWaitFlag.load() != 0) {
+    if (!timerThread.load() || quitState.load() == 2) return;
+    SleepMs(1);
+  }
+}
+
+void WaitForFrame() {
+  // The main loop cannot finish a frame while this thread is inside one, or
+  // holds the lock the frame needs.
+  if (inFrame || inTick || !PlatformHasWindow()) return;
+  frameWaitFlag.store(1);
+  while (frameWaitFlag.load() != 0) {
+    if (quitPosted.load()) return;
+    SleepMs(1);
+  }
+}
+
+float GetFrameFps() { return measuredFrameRate.load(); }
+float GetTickFps() { return measuredTickRate.load(); }
+int32_t GetTickRate() { return tickRate.load(); }
+
+int32_t GetQuitState() { return quitState.load(); }
+
+void RequestQuit() {
+  int32_t running = 0;
+  quitState.compare_exchange_strong(running, 1);
+  quitPosted.store(true);
+}
+
+bool IsMainThread() { return mainThreadId.load() == std::this_thread::get_id(); }
+
+uint32_t GetTimeMs() { return PlatformTimeMs(); }
+void SleepMs(uint32_t ms) { PlatformSleepMs(ms); }
+
+void ResetLoopState() {
+  if (mainThreadId.load() == std::thread::id()) mainThreadId.store(std::this_thread::get_id());
+  tickCallback.store(nullptr);
+  tickRate.store(kIdleTickRate);
+  quitState.store(0);
+  quitPosted.store(false);
+  tickWaitFlag.store(0);
+  frameWaitFlag.store(0);
+  uint32_t now = GetTimeMs();
+  frameRing = RateRing{};
+  tickRing = RateRing{};
+  frameRing.lastTime = now;
+  tickRing.lastTime = now;
+  measuredFrameRate.store(0.0f);
+  measuredTickRate.store(0.0f);
+}
+
+int32_t StartTimerThread() {
+  if (timerThread.load()) return 1;
+  timerThread.store(PlatformStartThread("tick", TimerThreadMain));
+  return timerThread.load() ? 0 : 1;
+}
+
+void StopTimerThread() {
+  if (!timerThread.load()) return;
+  RequestQuit();
+  PlatformJoinThread(timerThread.exchange(nullptr));
+}
+
+bool HasTimerThread() { return timerThread.load() != nullptr; }

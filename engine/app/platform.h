@@ -1,0 +1,37 @@
+// The operating-system layer under the application frame: window, GL context,
+// event pump, clock, sleep, threads and key state. One implementation file per
+// platform (platform_sdl.cpp today); nothing above this header knows SDL.
+// Thread rules: every call except the clock, sleep and thread calls belongs to
+// the main thread.
+#pragma once
+
+#include <cstdint>
+
+// Results of PlatformOpenWindow.
+constexpr int32_t kPlatformOk = 0;
+constexpr int32_t kPlatformWindowFailed = 1;
+constexpr int32_t kPlatformModeRefused = 2;
+
+// Opens the window for the flag bits of app.h and writes its client size.
+int32_t PlatformOpenWindow(const char* caption, int32_t width, int32_t height,
+                           int32_t flags, int32_t* clientWidth, int32_t* clientHeight);
+// Creates the GL context (RGB 8-8-8, no alpha, depth 16, double buffered),
+// makes it current and sets the swap interval. 0 success, 1 failure.
+int32_t PlatformCreateGlContext(bool noVsync);
+// Drops the GL context and closes the window; safe when none is open.
+void PlatformCloseWindow();
+bool PlatformHasWindow();
+
+// Takes at most one queued event and turns it into the input and quit calls
+// of app.h. Does nothing without a window.
+void PlatformPumpOneEvent();
+// glFlush, then the buffer swap; paces to the display when vsync is missing.
+void PlatformPresent();
+
+uint32_t PlatformTimeMs();
+void PlatformSleepMs(uint32_t ms);
+
+using PlatformThreadMain = void (*)();
+// Starts a thread running fn; returns an opaque handle, or nullptr on failure.
+void* PlatformStartThread(const char* name, PlatformThreadMain fn);
+void PlatformJoinThread(void* handle);

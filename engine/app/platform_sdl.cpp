@@ -1,0 +1,314 @@
+// The platform layer on SDL2: the window, the GL context, the event pump that
+// stands in for the window procedure, the clock, sleeps and threads. This is
+// the only file of the program that includes SDL.
+#include <SDL.h>
+#include <GL/gl.h>
+
+#include <cmath>
+#include <cstdlib>
+
+#include "engine/app/app.h"
+#include "engine/app/platform.h"
+
+namespace {
+
+constexpr int32_t kFallbackRefreshHz = 60;
+
+struct PlatformState {
+  SDL_Window* window;
+  SDL_GLContext context;
+  int32_t flags;
+  int32_t clientWidth, clientHeight;
+  // True when the swap interval asked for could not be set: the loop then
+  // paces itself, because nothing else stops it from spinning a core.
+  bool needsPacing;
+  bool minimized;
+  double framePeriodMs;
+  double nextPresentMs;
+  // Touch id and finger id of the finger acting as slot 0, when SDL is not
+  // turning touches into mouse events; fingerActive is false when none.
+  bool fingerActive;
+  SDL_TouchID fingerTouch;
+  SDL_FingerID finger;
+};
+
+PlatformState platform;
+
+// SDL key codes to the virtual-key codes IsKeyDown and the key handler use;
+// 0 for keys the program does not name.
+int32_t VirtualKeyFromSdl(SDL_Keycode key) {
+  if (key >= SDLK_a && key <= SDLK_z) return 'A' + (key - SDLK_a);
+  if (key >= SDLK_0 && key <= SDLK_9) return '0' + (key - SDLK_0);
+  if (key >= SDLK_F1 && key <= SDLK_F12) return 0x70 + (key - SDLK_F1);
+  switch (key) {
+    case SDLK_LEFT: return kKeyLeft;
+    case SDLK_UP: return kKeyUp;
+    case SDLK_RIGHT: return kKeyRight;
+    case SDLK_DOWN: return kKeyDown;
+    case SDLK_BACKSPACE: return 0x08;
+    case SDLK_TAB: return 0x09;
+    case SDLK_RETURN: return 0x0D;
+    case SDLK_LSHIFT: case SDLK_RSHIFT: return 0x10;
+    case SDLK_LCTRL: case SDLK_RCTRL: return 0x11;
+    case SDLK_LALT: case SDLK_RALT: return 0x12;
+    case SDLK_ESCAPE: return 0x1B;
+    case SDLK_SPACE: return 0x20;
+    default: return 0;
+  }
+}
+
+int32_t DisplayRefreshHz() {
+  int display = platform.window ? SDL_GetWindowDisplayIndex(platform.window) : 0;
+  if (display < 0) display = 0;
+  SDL_DisplayMode mode;
+  if (SDL_GetCurrentDisplayMode(display, &mode) == 0 && mode.refresh_rate > 0) {
+    return mode.refresh_rate;
+  }
+  return kFallbackRefreshHz;
+}
+
+// Stays on X11 (or XWayland): GLEW 2.2 resolves its entry points through GLX
+// and fails on the EGL context SDL would make on Wayland.
+bool InitVideo() {
+  if (SDL_WasInit(SDL_INIT_VIDEO)) return true;
+  if (!std::getenv("SDL_VIDEODRIVER")) SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+  // A finger on a touch screen reaches the program as the left mouse button.
+  SDL_SetHint(SDL_HINT_TOUCH_MOUSE_EVENTS, "1");
+  // The engine never leaves the loop on a signal by itself: SIGINT and SIGTERM
+  // still arrive as SDL_QUIT, which is handled like the close button.
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) return true;
+  SDL_SetHint(SDL_HINT_VIDEODRIVER, "");
+  return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+}
+
+// Full screen with a display-mode change: only an exact mode is accepted.
+bool DisplayHasMode(int32_t width, int32_t height) {
+  int count = SDL_GetNumDisplayModes(0);
+  for (int i = 0; i < count; ++i) {
+    SDL_DisplayMode mode;
+    if (SDL_GetDisplayMode(0, i, &mode) == 0 && mode.w == width && mode.h == height) {
+      return true;
+    }
+  }
+  return false;
+}
+
+void HandleWindowEvent(const SDL_WindowEvent& e) {
+  switch (e.event) {
+    case SDL_WINDOWEVENT_CLOSE:
+      RequestQuit();
+      break;
+    case SDL_WINDOWEVENT_MINIMIZED:
+      platform.minimized = true;
+      break;
+    case SDL_WINDOWEVENT_RESTORED:
+    case SDL_WINDOWEVENT_SHOWN:
+    case SDL_WINDOWEVENT_EXPOSED:
+      platform.minimized = false;
+      break;
+    default:
+      break;
+  }
+}
+
+void HandleMouseButton(const SDL_MouseButtonEvent& e, bool pressed) {
+  if (e.button != SDL_BUTTON_LEFT) return;
+  // Holding the capture while the button is down makes its release arrive
+  // even outside the window, so slot 0 is never left stuck down.
+  SDL_CaptureMouse(pressed ? SDL_TRUE : SDL_FALSE);
+  InputMouseButton(pressed ? 1 : 0);
+}
+
+// Used only when touches are not turned into mouse events: the first finger
+// down plays slot 0 until it lifts; other fingers are ignored.
+void HandleFinger(const SDL_TouchFingerEvent& e) {
+  if (SDL_GetHintBoolean(SDL_HINT_TOUCH_MOUSE_EVENTS, SDL_TRUE)) return;
+  float x = e.x * static_cast<float>(platform.clientWidth);
+  float y = e.y * static_cast<float>(platform.clientHeight);
+  if (e.type == SDL_FINGERDOWN && !platform.fingerActive) {
+    platform.fingerActive = true;
+    platform.fingerTouch = e.touchId;
+    platform.finger = e.fingerId;
+    InputMouseMove(x, y);
+    InputMouseButton(1);
+    return;
+  }
+  if (!platform.fingerActive || e.touchId != platform.fingerTouch || e.fingerId != platform.finger) {
+    return;
+  }
+  InputMouseMove(x, y);
+  if (e.type == SDL_FINGERUP) {
+    platform.fingerActive = false;
+    InputMouseButton(0);
+  }
+}
+
+void HandleEvent(const SDL_Event& e) {
+  switch (e.type) {
+    case SDL_QUIT:
+      RequestQuit();
+      break;
+    case SDL_WINDOWEVENT:
+      HandleWindowEvent(e.window);
+      break;
+    case SDL_MOUSEMOTION:
+      InputMouseMove(static_cast<float>(e.motion.x), static_cast<float>(e.motion.y));
+      break;
+    case SDL_MOUSEBUTTONDOWN:
+      HandleMouseButton(e.button, true);
+      break;
+    case SDL_MOUSEBUTTONUP:
+      HandleMouseButton(e.button, false);
+      break;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: {
+      int32_t key = VirtualKeyFromSdl(e.key.keysym.sym);
+      if (key != 0) InputKey(key, e.type == SDL_KEYDOWN);
+      break;
+    }
+    case SDL_FINGERDOWN:
+    case SDL_FINGERUP:
+    case SDL_FINGERMOTION:
+      HandleFinger(e.tfinger);
+      break;
+    default:
+      break;
+  }
+}
+
+int ThreadTrampoline(void* data) {
+  PlatformThreadMain fn = nullptr;
+  SDL_memcpy(&fn, &data, sizeof fn);
+  fn();
+  return 0;
+}
+
+}  // namespace
+
+int32_t PlatformOpenWindow(const char* caption, int32_t width, int32_t height,
+                           int32_t flags, int32_t* clientWidth, int32_t* clientHeight) {
+  if (platform.window || !InitVideo()) return kPlatformWindowFailed;
+  platform.flags = flags;
+  platform.minimized = false;
+  platform.fingerActive = false;
+
+  SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 0);
+  SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
+  SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
+  SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+
+  Uint32 style = SDL_WINDOW_OPENGL;
+  int x = static_cast<int>(SDL_WINDOWPOS_CENTERED_DISPLAY(0));
+  int y = x;
+  bool changeMode = false;
+  if (flags & kFullscreen) {
+    x = 0;
+    y = 0;
+    if (flags & kChangeDisplayMode) {
+      // Opened hidden: the mode is checked before anything is shown.
+      style |= SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS;
+      changeMode = true;
+    } else {
+      // Borderless at the desktop's size; the requested size is dropped.
+      SDL_DisplayMode desktop;
+      if (SDL_GetDesktopDisplayMode(0, &desktop) == 0) {
+        width = desktop.w;
+        height = desktop.h;
+      }
+      style |= SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_SHOWN;
+    }
+  } else {
+    style |= SDL_WINDOW_SHOWN;
+    if (flags & kPopupWindow) style |= SDL_WINDOW_BORDERLESS;
+  }
+
+  platform.window = SDL_CreateWindow(caption ? caption : "", x, y, width, height, style);
+  if (!platform.window) return kPlatformWindowFailed;
+
+  if (changeMode) {
+    SDL_DisplayMode mode{};
+    mode.w = width;
+    mode.h = height;
+    if (!DisplayHasMode(width, height) || SDL_SetWindowDisplayMode(platform.window, &mode) != 0 ||
+        SDL_SetWindowFullscreen(platform.window, SDL_WINDOW_FULLSCREEN) != 0) {
+      return kPlatformModeRefused;
+    }
+    SDL_ShowWindow(platform.window);
+  }
+
+  int w = width, h = height;
+  SDL_GetWindowSize(platform.window, &w, &h);
+  platform.clientWidth = w;
+  platform.clientHeight = h;
+  *clientWidth = w;
+  *clientHeight = h;
+  return kPlatformOk;
+}
+
+int32_t PlatformCreateGlContext(bool noVsync) {
+  if (!platform.window) return 1;
+  platform.context = SDL_GL_CreateContext(platform.window);
+  if (!platform.context) return 1;
+  SDL_GL_MakeCurrent(platform.window, platform.context);
+  // Pacing stands in for a swap interval of 1 that the driver refused (a
+  // virtual X server, some drivers); with no-vsync nothing is paced.
+  platform.needsPacing = SDL_GL_SetSwapInterval(noVsync ? 0 : 1) != 0 && !noVsync;
+  platform.framePeriodMs = 1000.0 / DisplayRefreshHz();
+  platform.nextPresentMs = 0.0;
+  return 0;
+}
+
+void PlatformCloseWindow() {
+  if (platform.context) {
+    SDL_GL_MakeCurrent(platform.window, nullptr);
+    SDL_GL_DeleteContext(platform.context);
+    platform.context = nullptr;
+  }
+  if (platform.window) {
+    SDL_CaptureMouse(SDL_FALSE);
+    SDL_DestroyWindow(platform.window);
+    platform.window = nullptr;
+  }
+  if (SDL_WasInit(SDL_INIT_VIDEO)) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+bool PlatformHasWindow() { return platform.window != nullptr; }
+
+void PlatformPumpOneEvent() {
+  if (!platform.window) return;
+  SDL_Event e;
+  if (SDL_PollEvent(&e)) HandleEvent(e);
+}
+
+void PlatformPresent() {
+  if (!platform.window) return;
+  if (platform.context) {
+    glFlush();
+    SDL_GL_SwapWindow(platform.window);
+  }
+  if (!platform.needsPacing && !platform.minimized) return;
+  // Sleeps to the next refresh of the display, keeping a steady cadence;
+  // after a long stall the cadence restarts from now instead of racing.
+  double now = static_cast<double>(SDL_GetTicks64());
+  if (platform.nextPresentMs < now - platform.framePeriodMs) platform.nextPresentMs = now;
+  platform.nextPresentMs += platform.framePeriodMs;
+  double wait = platform.nextPresentMs - now;
+  if (wait >= 1.0) SDL_Delay(static_cast<Uint32>(wait));
+}
+
+uint32_t PlatformTimeMs() { return static_cast<uint32_t>(SDL_GetTicks64()); }
+
+void PlatformSleepMs(uint32_t ms) { SDL_Delay(ms); }
+
+void* PlatformStartThread(const char* name, PlatformThreadMain fn) {
+  void* data = nullptr;
+  SDL_memcpy(&data, &fn, sizeof fn);
+  return SDL_CreateThread(ThreadTrampoline, name, data);
+}
+
+void PlatformJoinThread(void* handle) {
+  if (handle) SDL_WaitThread(static_cast<SDL_Thread*>(handle), nullptr);
+}

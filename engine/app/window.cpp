@@ -1,0 +1,141 @@
+// Start-up and shutdown of everything the game needs from the platform: the
+// window, the GL context with its fixed state, the OpenAL device, the engine's
+// loop and input state, the timer thread and the engine's drawing modules.
+#include <GL/glew.h>
+#include <AL/al.h>
+#include <AL/alc.h>
+
+#include <cstdio>
+
+#include "engine/app/app.h"
+#include "engine/app/loop_internal.h"
+#include "engine/app/platform.h"
+#include "engine/render/debug_text.h"
+#include "engine/render/sprite.h"
+
+namespace {
+
+constexpr int kAudioDeviceNameSize = 256;
+
+struct EngineDevices {
+  int32_t flags;
+  ALCdevice* audioDevice;
+  ALCcontext* audioContext;
+  char audioDeviceName[kAudioDeviceNameSize];
+};
+
+EngineDevices devices;
+
+void StartEngineModules() {
+  RendererInit();
+  LineProgramInit();
+  ModelProgramInit();
+  TrueTypeInit();
+  DebugTextInit();
+}
+
+void StopEngineModules() {
+  RendererRelease();
+  LineProgramRelease();
+  ModelProgramRelease();
+  TrueTypeRelease();
+  DebugTextRelease();
+}
+
+void CloseAudioDevice() {
+  if (devices.audioContext) {
+    alcMakeContextCurrent(nullptr);
+    alcDestroyContext(devices.audioContext);
+    devices.audioContext = nullptr;
+  }
+  if (devices.audioDevice) {
+    alcCloseDevice(devices.audioDevice);
+    devices.audioDevice = nullptr;
+  }
+  devices.audioDeviceName[0] = '\0';
+}
+
+}  // namespace
+
+int32_t CreateAppWindow(const char* caption, int32_t width, int32_t height, int32_t flags) {
+  devices.flags = flags & 0xFFFF;
+  int32_t clientWidth = 0, clientHeight = 0;
+  int32_t opened = PlatformOpenWindow(caption, width, height, devices.flags, &clientWidth,
+                                      &clientHeight);
+  if (opened == kPlatformModeRefused) {
+    std::printf("重大なフルスクリーンエラー：デバイスが指定された解像度に対応していません。\n");
+    std::fflush(stdout);
+    return 1;
+  }
+  if (opened != kPlatformOk) return 1;
+
+  SetupGlContext(clientWidth, clientHeight, (devices.flags & kNoVsync) != 0);
+  // Without an audio device the game runs silent.
+  OpenAudioDevice();
+
+  // Reset before the timer thread starts, so it never sees a rate of 0.
+  ResetLoopState();
+  InputReset(clientWidth, clientHeight);
+
+  if (!(devices.flags & kNoTimerThread) && StartTimerThread() != 0) return 1;
+
+  // A Windows build starts Windows Sockets 2.2 at this point; Linux has no
+  // counterpart to start, and the program makes no network use.
+
+  if (!(devices.flags & kNoEngineModules)) StartEngineModules();
+  return 0;
+}
+
+int32_t SetupGlContext(int32_t width, int32_t height, bool noVsync) {
+  if (PlatformCreateGlContext(noVsync) != 0) return 1;
+
+  glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+  glEnable(GL_DEPTH_TEST);
+  glEnable(GL_BLEND);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  glDepthFunc(GL_LEQUAL);
+  glEnable(GL_TEXTURE_2D);
+  glEnable(GL_CULL_FACE);
+  glCullFace(GL_FRONT);
+  glFrontFace(GL_CCW);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+  glViewport(0, 0, width, height);
+  glScissor(0, 0, width, height);
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+
+  return glewInit() == GLEW_OK ? 0 : 1;
+}
+
+int32_t OpenAudioDevice() {
+  devices.audioDevice = alcOpenDevice(nullptr);
+  if (!devices.audioDevice) return 1;
+  devices.audioContext = alcCreateContext(devices.audioDevice, nullptr);
+  if (!devices.audioContext) return 1;
+  alcMakeContextCurrent(devices.audioContext);
+
+  // Cut to the buffer, always terminated, whatever the driver reports.
+  const ALCchar* name = alcGetString(devices.audioDevice, ALC_DEVICE_SPECIFIER);
+  std::snprintf(devices.audioDeviceName, sizeof devices.audioDeviceName, "%s", name ? name : "");
+
+  alDistanceModel(AL_LINEAR_DISTANCE);
+  alSpeedOfSound(343.3f);
+  alDopplerFactor(1.0f);
+  alDopplerVelocity(1.0f);
+  return 0;
+}
+
+int32_t ShutdownEngine() {
+  if (PlatformHasWindow() && !(devices.flags & kNoEngineModules)) StopEngineModules();
+  PlatformCloseWindow();
+  CloseAudioDevice();
+  // A Windows build cleans up Windows Sockets here; nothing to do on Linux.
+  return 0;
+}
+
+const char* GetAudioDeviceName() { return devices.audioDeviceName; }
+
+bool IsAudioOpen() { return devices.audioDevice != nullptr && devices.audioContext != nullptr; }
