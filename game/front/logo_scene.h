@@ -3,6 +3,18 @@
 
 #include <cstdint>
 
+#include "engine/render/sprite.h"
+
+struct LogoSceneState {
+  Sprite logo;
+  Texture firstTexture;
+  Texture secondTexture;
+  float ticks;
+  int32_t phase;  // 0 first logo, 1 second logo
+};
+
+extern LogoSceneState logoScene;
+
 int32_t LogoSceneInit();
 void LogoSceneUpdate();
 void LogoSceneDraw();

@@ -3,6 +3,49 @@
 
 #include <cstdint>
 
+#include "engine/audio/sound.h"
+#include "engine/render/font.h"
+#include "engine/render/sprite.h"
+#include "game/scene/anim_sprite.h"
+
+struct TitleSceneState {
+  Sound music;
+  Sprite background;
+  Texture backgroundTexture;
+  Sprite overlay;
+  Texture overlayTexture;
+  Vec2 characterScale;
+  Sprite shadow;
+  Texture shadowTexture;
+  Vec2 shadowScale;
+  Sprite pieces[4];  // the title logo: pieces 1 and 2 the upper half, 3 and 4 the lower
+  Texture titleTexture;
+  AnimSprite character;
+  Texture characterTexture;
+
+  int32_t ticks;  // since the last phase change
+  int32_t bobCounter1;
+  int32_t bobCounter2;
+  bool skipped;
+  bool introDone;
+  bool characterFalling;
+  bool piece1Falling;
+  bool piece1Landed;
+  bool piece3Falling;
+  bool piece3Landed;
+  bool overlayFading;
+  bool bob1;
+  bool bob2;
+  bool leaving;
+  int32_t characterSpeed;
+  int32_t piece1Speed;
+  int32_t piece3Speed;
+};
+
+extern TitleSceneState titleScene;
+// "Touch Start", made once at program start and kept for the program's life.
+extern BitmapFont* titleFont;
+
 int32_t TitleSceneInit();
 void TitleSceneUpdate();
 void TitleSceneDraw();

@@ -21,3 +21,7 @@ void FadeUpdate();
 void FadeDraw();
 float FadeGetAlpha();
 bool FadeIsActive();
+
+// One tick of a scene that is leaving: once the screen is nearly black,
+// request the scene id; start the fade to black when no fade runs.
+void FadeOutAndRequest(int32_t sceneId);

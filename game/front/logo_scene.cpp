@@ -1,0 +1,76 @@
+// The logo scene: two logos, one after the other, on a black screen, then a
+// fade to black and the request for the title scene. Reacts to no input.
+#include "game/front/logo_scene.h"
+
+#include "engine/app/app.h"
+#include "game/scene/fade.h"
+#include "game/scene/scene.h"
+
+constexpr const char* kFirstLogo = "Logo.png";
+constexpr const char* kSecondLogo = "Logo_pemo.png";
+// Ticks a logo stands before the scene moves on.
+constexpr float kLogoHoldTicks = 120.0f;
+constexpr float kLogoAlphaStep = 0.02f;
+// The second logo's hold time starts only once it is this visible.
+constexpr float kLogoShownAlpha = 0.9f;
+
+LogoSceneState logoScene;
+
+namespace {
+
+int32_t LoadLogo(Texture* texture, const char* name) {
+  if (LoadTexture(texture, ContentsPath(name)) != 0) {
+    PrintTextureLoadFailure(name);
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace
+
+int32_t LogoSceneInit() {
+  if (LoadLogo(&logoScene.firstTexture, kFirstLogo) != 0) return 1;
+  if (LoadLogo(&logoScene.secondTexture, kSecondLogo) != 0) return 1;
+
+  Sprite* logo = &logoScene.logo;
+  SpriteInit(logo);
+  logo->pos = Vec2{512.0f, 288.0f};
+  logo->size = Vec2{327.68f, 307.2f};
+  logo->color = Color{1.0f, 1.0f, 1.0f, 1.0f};
+  logo->depth = 0.0f;
+  FadeStart(1.0f, -0.02f, 1);
+  logoScene.ticks = 0.0f;
+  logoScene.phase = 0;
+  return 0;
+}
+
+void LogoSceneUpdate() {
+  float& alpha = logoScene.logo.color.a;
+  logoScene.ticks += 1.0f;
+  if (logoScene.ticks >= kLogoHoldTicks) {
+    if (logoScene.phase == 0) {
+      alpha -= kLogoAlphaStep;
+      if (alpha < 0.0f) logoScene.phase = 1;
+    } else if (logoScene.phase == 1) {
+      FadeOutAndRequest(kSceneTitle);
+    }
+  }
+  // The second logo fades in from the tick the first one has gone.
+  if (alpha < 1.0f && logoScene.phase == 1) {
+    alpha += kLogoAlphaStep;
+    if (alpha < kLogoShownAlpha) logoScene.ticks = 0.0f;
+  }
+}
+
+void LogoSceneDraw() {
+  if (logoScene.phase == 0) {
+    DrawSprite(&logoScene.logo, &logoScene.firstTexture);
+  } else if (logoScene.phase == 1) {
+    DrawSprite(&logoScene.logo, &logoScene.secondTexture);
+  }
+}
+
+void LogoSceneRelease() {
+  DeleteTexture(&logoScene.firstTexture);
+  DeleteTexture(&logoScene.secondTexture);
+}

@@ -1,0 +1,278 @@
+// The title scene: the character drops onto its shadow, the two halves of the
+// title drop in, an overlay fades in, then the title bobs now and then. A held
+// touch during the drop-in skips to the end; a touch after that fades to black
+// and asks for the loading scene.
+#include "game/front/title_scene.h"
+
+#include "engine/app/app.h"
+#include "game/scene/fade.h"
+#include "game/scene/scene.h"
+#include "game/scene/sound_cue.h"
+
+constexpr const char* kBackgroundPicture = "gameBack.png";
+constexpr const char* kOverlayPicture = "PMBack.png";
+constexpr const char* kCharacterPicture = "pemophiSp.png";
+constexpr const char* kShadowPicture = "shadow.png";
+constexpr const char* kTitlePicture = "title.png";
+constexpr const char* kTitleMusic = "BGM_title.ogg";
+
+// Ticks every drop waits before it starts, and before a touch counts.
+constexpr int32_t kWaitTicks = 32;
+constexpr float kSheetSide = 512.0f;
+constexpr float kCharacterX = 512.0f;
+constexpr float kCharacterStopY = 425.0f;
+constexpr float kCharacterRestY = 415.0f;
+constexpr float kCharacterSkipY = 420.0f;
+constexpr float kPiece1StopY = 105.0f;
+constexpr float kPiece1RestY = 100.0f;
+constexpr float kPiece3StopY = 130.0f;
+constexpr float kPiece3RestY = 125.0f;
+constexpr float kBobLift = 5.0f;
+constexpr float kShadowRisePerTick = 1.25f;
+constexpr float kShadowGrowPerTick = 0.0075f;
+constexpr float kShadowRestY = 437.5f;
+constexpr float kShadowRestScale = 0.575f;
+constexpr float kOverlayStep = 0.1f;
+constexpr int32_t kBobStartTicks = 128;
+constexpr Vec2 kPiece2Offset = {200.0f, 100.0f};
+constexpr Vec2 kPiece4Offset = {200.0f, 175.0f};
+
+TitleSceneState titleScene;
+
+namespace {
+
+BitmapFont* NewFont() {
+  BitmapFont* font = new BitmapFont();
+  for (Sprite& glyph : font->glyphs) SpriteInit(&glyph);
+  return font;
+}
+
+int32_t LoadPicture(Texture* texture, const char* name) {
+  if (LoadTexture(texture, ContentsPath(name)) != 0) {
+    PrintTextureLoadFailure(name);
+    return 1;
+  }
+  return 0;
+}
+
+void SetSprite(Sprite* s, Vec2 pos, Vec2 size, Color color, float u, float v, float du, float dv,
+               float angle) {
+  SpriteInit(s);
+  s->pos = pos;
+  s->size = size;
+  s->color = color;
+  s->uv[0] = u;
+  s->uv[1] = v;
+  s->uv[2] = du;
+  s->uv[3] = dv;
+  s->angle = angle;
+  s->depth = 0.0f;
+}
+
+// One tick of a drop: the speed is added first and grows on odd ticks, so
+// the steps go 0, 1, 1, 2, 2, 3, ...
+void FallStep(float* y, int32_t* speed, int32_t ticks) {
+  *y += static_cast<float>(*speed);
+  if (ticks % 2 == 1) *speed += 1;
+}
+
+void UpdateIntro(const TouchSlot& touch) {
+  TitleSceneState& t = titleScene;
+  Sprite& character = t.character.sprite;
+  Sprite& piece1 = t.pieces[0];
+  Sprite& piece3 = t.pieces[2];
+
+  if (t.ticks > kWaitTicks && t.characterFalling) {
+    if (character.pos.y < kCharacterStopY) {
+      FallStep(&character.pos.y, &t.characterSpeed, t.ticks);
+      t.shadow.pos.y -= kShadowRisePerTick;
+      t.shadowScale.x += kShadowGrowPerTick;
+      t.shadowScale.y += kShadowGrowPerTick;
+    } else {
+      t.ticks = 0;
+      t.characterFalling = false;
+      t.piece1Falling = true;
+    }
+  }
+  if (!t.characterFalling) character.pos.y = kCharacterRestY;
+
+  if (t.ticks > kWaitTicks && t.piece1Falling) {
+    if (piece1.pos.y < kPiece1StopY) {
+      FallStep(&piece1.pos.y, &t.piece1Speed, t.ticks);
+    } else {
+      t.ticks = 0;
+      t.piece1Falling = false;
+      t.piece1Landed = true;
+      t.piece3Falling = true;
+    }
+  }
+  if (t.piece1Landed && !t.piece1Falling) piece1.pos.y = kPiece1RestY;
+
+  if (t.ticks > kWaitTicks && t.piece3Falling) {
+    if (piece3.pos.y < kPiece3StopY) {
+      FallStep(&piece3.pos.y, &t.piece3Speed, t.ticks);
+    } else {
+      t.ticks = 0;
+      t.piece3Falling = false;
+      t.piece3Landed = true;
+    }
+  }
+  if (t.piece3Landed && !t.piece3Falling) {
+    piece3.pos.y = kPiece3RestY;
+    t.overlayFading = true;
+  }
+
+  if (t.ticks >= kWaitTicks && t.overlayFading) {
+    t.bobCounter1 = 0;
+    t.bobCounter2 = 0;
+    t.overlay.color.a += kOverlayStep;
+  }
+  if (t.overlay.color.a > 1.0f) t.introDone = true;
+
+  // A held finger (not only a new press) jumps to the final layout.
+  if (touch.down == 1 && !t.skipped) {
+    t.ticks = 0;
+    character.pos.y = kCharacterSkipY;
+    t.bobCounter1 = 0;
+    t.bobCounter2 = 0;
+    piece1.pos.y = kPiece1RestY;
+    piece3.pos.y = kPiece3RestY;
+    t.skipped = true;
+    t.introDone = true;
+    t.shadow.pos.y = kShadowRestY;
+    t.shadowScale = Vec2{kShadowRestScale, kShadowRestScale};
+    t.shadow.size = Vec2{kShadowRestScale * kSheetSide, kShadowRestScale * kSheetSide};
+    t.overlay.color.a = 1.0f;
+  }
+}
+
+// Piece 1 stands higher while bob counter 1 is 25..32, piece 3 while bob
+// counter 2 is 43..50; at 51 the cycle restarts with the tick count.
+void UpdateBobbing() {
+  TitleSceneState& t = titleScene;
+  if (t.ticks > kBobStartTicks) {
+    t.bobCounter1 += 1;
+    t.bobCounter2 += 1;
+  }
+  if (t.introDone && !t.bob1 && t.bobCounter1 > 24) {
+    t.bob1 = true;
+    t.pieces[0].pos.y = kPiece1RestY - kBobLift;
+  }
+  if (t.bob1 && t.bobCounter1 > 32) {
+    t.bob1 = false;
+    t.pieces[0].pos.y = kPiece1RestY;
+  }
+  if (t.introDone && !t.bob2 && t.bobCounter2 > 42) {
+    t.bob2 = true;
+    t.pieces[2].pos.y = kPiece3RestY - kBobLift;
+  }
+  if (t.bob2 && t.bobCounter2 > 50) {
+    t.pieces[2].pos.y = kPiece3RestY;
+    t.bobCounter2 = 0;
+    t.bob2 = false;
+    t.ticks = 0;
+    t.bobCounter1 = 0;
+  }
+}
+
+}  // namespace
+
+BitmapFont* titleFont = NewFont();
+
+int32_t TitleSceneInit() {
+  TitleSceneState& t = titleScene;
+  const Color white = {1.0f, 1.0f, 1.0f, 1.0f};
+  const Vec2 screenCentre = {512.0f, 288.0f};
+  const Vec2 screenSize = {1024.0f, 576.0f};
+  const Vec2 pieceSize = {384.0f, 192.0f};
+
+  if (LoadPicture(&t.backgroundTexture, kBackgroundPicture) != 0) return 1;
+  SetSprite(&t.background, screenCentre, screenSize, white, 0, 0, 1, 1, 0);
+  if (LoadPicture(&t.overlayTexture, kOverlayPicture) != 0) return 1;
+  SetSprite(&t.overlay, screenCentre, screenSize, Color{1, 1, 1, 0}, 0, 0, 1, 1, 0);
+
+  if (LoadPicture(&t.characterTexture, kCharacterPicture) != 0) return 1;
+  t.characterScale = Vec2{0.8f, 0.7f};
+  AnimInit(&t.character, kCharacterX, -200.0f, t.characterScale.x * kSheetSide,
+           t.characterScale.y * kSheetSide, 4, 4, 0, 0, 0.25f, 0.25f, 1, 1, 1, 1, 10, kAnimLoop);
+
+  if (LoadPicture(&t.shadowTexture, kShadowPicture) != 0) return 1;
+  t.shadowScale = Vec2{0.2f, 0.2f};
+  SetSprite(&t.shadow, Vec2{t.character.sprite.pos.x, 500.0f},
+            Vec2{t.shadowScale.x * kSheetSide, t.shadowScale.y * kSheetSide},
+            Color{1, 1, 1, 0.6f}, 0, 0, 1, 1, 0);
+
+  if (LoadPicture(&t.titleTexture, kTitlePicture) != 0) return 1;
+  const Vec2 piece1 = {160.0f, -500.0f};
+  const Vec2 piece3 = {635.0f, -600.0f};
+  SetSprite(&t.pieces[0], piece1, pieceSize, white, 0, 0, 1, 0.5f, 20);
+  SetSprite(&t.pieces[1], Vec2Add(piece1, kPiece2Offset), pieceSize, white, 0, 0, 1, 0.5f, -25);
+  SetSprite(&t.pieces[2], piece3, pieceSize, white, 0, 0.5f, 1, 0.5f, 10);
+  SetSprite(&t.pieces[3], Vec2Add(piece3, kPiece4Offset), pieceSize, white, 0, 0.5f, 1, 0.5f, 30);
+
+  FadeStart(1.0f, -0.02f, 1);
+  FontInit(titleFont);
+  FontSetText(titleFont, "Touch Start", 350, 475, 0, 1, 1, 1, 40, 40, 32);
+
+  t.ticks = 0;
+  t.bobCounter1 = 0;
+  t.bobCounter2 = 0;
+  t.skipped = false;
+  t.introDone = false;
+  t.characterFalling = true;
+  t.piece1Falling = false;
+  t.piece1Landed = false;
+  t.piece3Falling = false;
+  t.piece3Landed = false;
+  t.overlayFading = false;
+  t.bob1 = false;
+  t.bob2 = false;
+  t.leaving = false;
+  t.characterSpeed = 0;
+  t.piece1Speed = 0;
+  t.piece3Speed = 0;
+
+  SoundCue::LoadBgm(&t.music, kTitleMusic);
+  SoundCue::Play(&t.music);
+  SoundCue::SetLoop(&t.music, 1);
+  return 0;
+}
+
+void TitleSceneUpdate() {
+  TitleSceneState& t = titleScene;
+  TouchSlot& touch = touchSlots[0];
+
+  t.ticks += 1;
+  AnimUpdate(&t.character);
+  t.pieces[1].pos = Vec2Add(t.pieces[0].pos, kPiece2Offset);
+  t.pieces[3].pos = Vec2Add(t.pieces[2].pos, kPiece4Offset);
+  t.shadow.size = Vec2{t.shadowScale.x * kSheetSide, t.shadowScale.y * kSheetSide};
+
+  if (!t.introDone) UpdateIntro(touch);
+  UpdateBobbing();
+
+  if (touch.down == 1 && t.ticks > kWaitTicks && (t.skipped || t.introDone)) t.leaving = true;
+  if (t.leaving) FadeOutAndRequest(kSceneLoad);
+}
+
+void TitleSceneDraw() {
+  TitleSceneState& t = titleScene;
+  DrawSprite(&t.background, &t.backgroundTexture);
+  DrawSprite(&t.overlay, &t.overlayTexture);
+  DrawSprite(&t.shadow, &t.shadowTexture);
+  AnimDraw(&t.character, &t.characterTexture);
+  // The text lies under the title pieces.
+  FontDraw(titleFont);
+  for (Sprite& piece : t.pieces) DrawSprite(&piece, &t.titleTexture);
+}
+
+void TitleSceneRelease() {
+  TitleSceneState& t = titleScene;
+  SoundCue::Release(&t.music);
+  DeleteTexture(&t.backgroundTexture);
+  DeleteTexture(&t.overlayTexture);
+  DeleteTexture(&t.characterTexture);
+  DeleteTexture(&t.titleTexture);
+  DeleteTexture(&t.shadowTexture);
+  FontRelease(titleFont);
+}

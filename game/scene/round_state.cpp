@@ -1,0 +1,25 @@
+// The values a round's objects share. Everything starts at zero with the
+// program; the game scene, the HUD and the board reset what they own.
+#include "game/scene/round_state.h"
+
+int32_t score;
+int32_t comboCount;
+int32_t ordersCleared;
+int32_t plateCount;
+int32_t plateResetCount;
+int32_t playTicks;
+Texture particleTexture;
+
+float gaugeLevel;
+int32_t gaugeStage;
+bool roundFinishing;
+bool finishFadeStarted;
+
+bool selectionEnabled;
+bool plateComplete;
+bool boardChanging;
+bool failMadeOnPlate;
+bool perfectPlate;
+bool feverActive;
+
+Vec2 loadingBlockCell;
