@@ -45,6 +45,22 @@ void BoardRelease(Board* b);
 void BoardSlideIn(Board* b);
 void BoardBonusLayout(Board* b);
 
+// The recipe table as a rule on plain values: the type counts since the last
+// sweet and the kind of the last sweet made on the plate (0 for none).
+// kind 0 means "nothing yet"; upgrade means the last sweet is re-made in its
+// own slot from count blocks.
+struct RecipeResult {
+  int32_t kind;
+  int32_t count;
+  bool upgrade;
+};
+RecipeResult RecipeRule(const int32_t typeCount[5], int32_t previousKind);
+
+// Type of block index in the bottom row before the shuffle, by ordersCleared.
+int32_t PlateRowFourType(int32_t index, int32_t cleared);
+// The fixed pattern of the bonus plate: type of block index.
+int32_t BonusLayoutType(int32_t index, int32_t cleared);
+
 void GridBuild(BlockGrid* grid, float x, float y);
 void GridLayout(BlockGrid* grid, float x, float y);
 void GridPlace(BlockGrid* grid, float x, float y);

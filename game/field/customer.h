@@ -38,6 +38,26 @@ struct Customer {
 
 extern Customer customer;
 
+// What a sweet of a kind is worth: points, gauge fill and the order quota it
+// counts against (-1 for none). Kind 0 is worth nothing here; eating it keeps
+// the customer's last points and fill.
+struct SweetValue {
+  float points;
+  float fill;
+  int32_t quotaIndex;
+};
+SweetValue CustomerSweetValue(int32_t kind);
+
+// Score and gauge added for one sweet eaten, from the sweet's kind, the
+// points and fill in effect, the combo at the moment of eating and the two
+// perfect-plate flags.
+struct EatGain {
+  int32_t points;
+  int32_t gauge;
+};
+EatGain CustomerEatGain(int32_t kind, float points, float fill, int32_t combo, bool perfect,
+                        bool fever);
+
 int32_t CustomerInit(Customer* c);
 void CustomerUpdate(Customer* c);
 void CustomerDraw(Customer* c);

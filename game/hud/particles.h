@@ -21,14 +21,17 @@ struct Particle {
 };
 
 struct ParticleSystem {
-  Particle* head;
-  int32_t count;
-  Vec3 colors[4];
-  Vec2 shapes[3];
-  bool emitted;
-  Vec2 attractor;
-  bool killRequest;
+  Particle* head = nullptr;
+  int32_t count = 0;
+  Vec3 colors[4] = {};
+  Vec2 shapes[3] = {};
+  bool emitted = false;
+  Vec2 attractor = {};
+  bool killRequest = false;
   std::mutex lock;
+
+  // Destroying a system frees the sparks its list still holds.
+  ~ParticleSystem();
 };
 
 void ParticleInit(ParticleSystem* system);

@@ -1,0 +1,87 @@
+// The scripted finger: raw mouse input into the engine, then the same
+// per-tick touch sampling the game's tick performs around its update.
+#include "support/game/play_harness.h"
+
+#include <cstring>
+
+#include "engine/app/app.h"
+#include "engine/render/sprite.h"
+#include "support/engine/gl_test_context.h"
+
+namespace play {
+
+namespace {
+constexpr float kPlateX = 75.0f;
+constexpr float kPlateY = 125.0f;
+constexpr float kCellSize = 95.0f;
+}  // namespace
+
+void Start(uint32_t seed) {
+  EnsureGlWindow();
+  SetScreenSize(1024.0f, 576.0f);
+  SetTouchArea(1024.0f, 576.0f);
+  InputMouseButton(0);
+  InputMouseMove(0.0f, 0.0f);
+  std::memset(&touchSlots[0], 0, sizeof(touchSlots[0]));
+  SeedRandom(seed);
+}
+
+Vec2 BlockCentreAt(int32_t index, float plateX, float plateY) {
+  return MakeVec2(plateX + static_cast<float>(index % 6) * kCellSize,
+                  plateY + static_cast<float>(index / 6) * kCellSize);
+}
+
+Vec2 BlockCentre(int32_t index) { return BlockCentreAt(index, kPlateX, kPlateY); }
+
+void RunTick(const TickFn& update) {
+  SampleTouchSlots();
+  if (update) update();
+  RefreshTouchLastPositions();
+  FinishTouchTick();
+}
+
+Finger::Finger(TickFn update, DrawFn draw) : update_(std::move(update)), draw_(std::move(draw)) {}
+
+void Finger::Tick() {
+  RunTick(update_);
+  if (draw_) draw_();
+  ticks_ += 1;
+}
+
+void Finger::Press(float x, float y) {
+  InputMouseMove(x, y);
+  InputMouseButton(1);
+  Tick();
+}
+
+void Finger::MoveTo(float x, float y) {
+  InputMouseMove(x, y);
+  Tick();
+}
+
+void Finger::MoveThrough(const std::vector<Vec2>& points) {
+  for (const Vec2& p : points) MoveTo(p);
+}
+
+void Finger::Drag(const std::vector<Vec2>& points) {
+  if (points.empty()) return;
+  Press(points[0]);
+  for (size_t i = 1; i < points.size(); ++i) MoveTo(points[i]);
+}
+
+void Finger::Lift() {
+  InputMouseButton(0);
+  Tick();
+}
+
+void Finger::Hold(int32_t ticks) {
+  for (int32_t i = 0; i < ticks; ++i) Tick();
+}
+
+void Finger::DragBlocks(const std::vector<int32_t>& blocks) {
+  std::vector<Vec2> points;
+  for (int32_t b : blocks) points.push_back(BlockCentre(b));
+  Drag(points);
+}
+
+}  // namespace play
