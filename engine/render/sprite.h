@@ -30,6 +30,21 @@ void DrawSpriteBottomRight(const Sprite* sprite, const Texture* texture);
 void SpriteBounds(Sprite* sprite, Bounds* out);
 void SpriteBoundsWithMargin(Sprite* sprite, Bounds* out, float margin);
 
+// The one global quad renderer. Corners and uvs are in triangle-strip order
+// (top-left, top-right, bottom-left, bottom-right); the corners are offsets
+// from the translation point, in pixels.
+struct SpriteRenderer {
+  uint32_t program;
+  Vec2 corners[4];
+  Vec2 uvs[4];
+  float translation[3];  // x, y, depth
+  float rotation;        // degrees
+  float screen[2];       // width, height of the projection
+  Color color;
+  int32_t skip;          // the last BindDrawTexture had no texture: draw nothing
+};
+extern SpriteRenderer spriteRenderer;
+
 // BlendMode codes: 0 alpha, 1 additive, 2 unchanged, 3 multiply, 4 invert.
 constexpr int32_t kBlendAlpha = 0;
 constexpr int32_t kBlendAdditive = 1;

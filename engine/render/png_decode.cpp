@@ -1,0 +1,151 @@
+// Decodes a PNG (from memory or an open file) into an 8-bit RGB or RGBA pixel
+// block with libpng's low-level reader. libpng reports a damaged file by
+// jumping back to the setjmp point; everything allocated is then freed.
+#include "engine/render/png_decode.h"
+
+#include <png.h>
+
+#include <csetjmp>
+#include <cstdlib>
+#include <cstring>
+
+#include "engine/render/texture.h"
+
+namespace {
+
+// Ancillary chunks bigger than this are refused instead of allocated.
+constexpr png_alloc_size_t kPngMaxChunkBytes = 8u << 20;
+
+// Reader state for a PNG held in memory: requests past the end are errors.
+struct MemoryReader {
+  const uint8_t* data;
+  size_t offset;
+  size_t size;
+};
+
+// Everything the decode allocates, kept outside the frame that calls setjmp so
+// its values survive the jump back.
+struct DecodeState {
+  png_structp png;
+  png_infop info;
+  uint8_t* pixels;
+  png_bytep* rows;
+};
+
+using SourceSetup = void (*)(png_structp png, void* source);
+
+void ReadFromMemory(png_structp png, png_bytep destination, png_size_t length) {
+  MemoryReader* reader = static_cast<MemoryReader*>(png_get_io_ptr(png));
+  if (length > reader->size - reader->offset) png_error(png, "read past the end of the data");
+  std::memcpy(destination, reader->data + reader->offset, length);
+  reader->offset += length;
+}
+
+void SetupMemorySource(png_structp png, void* source) {
+  png_set_read_fn(png, source, ReadFromMemory);
+}
+
+void SetupFileSource(png_structp png, void* source) {
+  png_init_io(png, static_cast<FILE*>(source));
+}
+
+// Runs the decode proper; libpng errors land back here and return 1. Nothing
+// in this frame is changed between setjmp and a possible jump.
+int32_t RunDecode(DecodeState* state, SourceSetup setup, void* source, PngImage* out) {
+  png_structp png = state->png;
+  png_infop info = state->info;
+  if (setjmp(png_jmpbuf(png))) return 1;
+
+  png_set_user_limits(png, kPngMaxSide, kPngMaxSide);
+  png_set_chunk_malloc_max(png, kPngMaxChunkBytes);
+  setup(png, source);
+  png_read_info(png, info);
+
+  png_uint_32 width = 0;
+  png_uint_32 height = 0;
+  int bitDepth = 0;
+  int colorType = 0;
+  int interlace = 0;
+  png_get_IHDR(png, info, &width, &height, &bitDepth, &colorType, &interlace, nullptr, nullptr);
+
+  // Palette, low-bit grey and tRNS become 8-bit samples with alpha where the
+  // file has transparency; 16-bit samples keep their high byte; grey becomes
+  // RGB. No gamma transformation is requested, so samples stay as stored.
+  png_set_expand(png);
+  if (png_get_valid(png, info, PNG_INFO_tRNS)) png_set_tRNS_to_alpha(png);
+  png_set_strip_16(png);
+  png_set_gray_to_rgb(png);
+  png_set_interlace_handling(png);
+  png_read_update_info(png, info);
+
+  size_t channels = png_get_channels(png, info);
+  size_t rowBytes = png_get_rowbytes(png, info);
+  if ((channels != 3 && channels != 4) || rowBytes != size_t{width} * channels) {
+    png_error(png, "unexpected layout after conversion");
+  }
+  if (width == 0 || height == 0 || rowBytes > kPngMaxPixelBytes / height) {
+    png_error(png, "image too large");
+  }
+
+  state->pixels = static_cast<uint8_t*>(std::malloc(rowBytes * height));
+  state->rows = static_cast<png_bytep*>(std::malloc(sizeof(png_bytep) * height));
+  if (state->pixels == nullptr || state->rows == nullptr) png_error(png, "out of memory");
+  for (png_uint_32 i = 0; i < height; ++i) state->rows[i] = state->pixels + i * rowBytes;
+
+  png_read_image(png, state->rows);
+  png_read_end(png, nullptr);
+
+  out->width = static_cast<int32_t>(width);
+  out->height = static_cast<int32_t>(height);
+  out->code = channels == 4 ? kPixelRgba : kPixelRgb;
+  out->sourceColorType = colorType;
+  return 0;
+}
+
+int32_t Decode(SourceSetup setup, void* source, PngImage* out) {
+  std::memset(out, 0, sizeof *out);
+  DecodeState state{};
+  // libpng 1.6 refuses another series' version string (such as "1.5.2"), so
+  // the library's own header version is passed.
+  state.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  if (state.png == nullptr) return 1;
+  state.info = png_create_info_struct(state.png);
+  if (state.info == nullptr) {
+    png_destroy_read_struct(&state.png, nullptr, nullptr);
+    return 1;
+  }
+  int32_t result = RunDecode(&state, setup, source, out);
+  png_destroy_read_struct(&state.png, &state.info, nullptr);
+  std::free(state.rows);
+  if (result != 0) {
+    std::free(state.pixels);
+    std::memset(out, 0, sizeof *out);
+    return 1;
+  }
+  out->pixels = state.pixels;
+  return 0;
+}
+
+}  // namespace
+
+int32_t DecodePngMemory(const void* data, size_t size, PngImage* out) {
+  if (data == nullptr) {
+    std::memset(out, 0, sizeof *out);
+    return 1;
+  }
+  MemoryReader reader{static_cast<const uint8_t*>(data), 0, size};
+  return Decode(SetupMemorySource, &reader, out);
+}
+
+int32_t DecodePngFile(FILE* file, PngImage* out) {
+  if (file == nullptr) {
+    std::memset(out, 0, sizeof *out);
+    return 1;
+  }
+  return Decode(SetupFileSource, file, out);
+}
+
+void FreePngImage(PngImage* image) {
+  std::free(image->pixels);
+  image->pixels = nullptr;
+}

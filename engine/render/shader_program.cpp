@@ -1,0 +1,129 @@
+// Builds GLSL programs from source with an attribute table, and the engine's
+// line and model programs, which start-up builds and shutdown deletes (the
+// game draws only through the sprite program). Main thread only.
+#include <GL/glew.h>
+
+#include "engine/render/sprite.h"
+
+namespace {
+
+const char kLineVertexSource[] =
+    "attribute vec2 vPos;\n"
+    "uniform mat4 u_worldViewProjMatrix;\n"
+    "uniform float u_depth;\n"
+    "void main(void)\n"
+    "{\n"
+    "\tgl_Position = u_worldViewProjMatrix * vec4(vPos,u_depth,1);\n"
+    "}\n";
+
+const char kLineFragmentSource[] =
+    "#ifdef GL_ES\n"
+    "precision mediump float;\n"
+    "#endif\n"
+    "uniform vec4 u_color;\n"
+    "void main (void)\n"
+    "{\n"
+    "gl_FragColor = u_color;\n"
+    "}\n";
+
+const AttributeEntry kLineAttributes[] = {
+    {0, kAttribFloat2, "vPos"},
+    {0, kAttribEnd, ""},
+};
+
+const char kModelVertexSource[] =
+    "attribute vec3 vPos;\n"
+    "attribute vec3 vNml;\n"
+    "attribute vec2 vTex;\n"
+    "uniform mat4 u_worldViewProjMatrix;\n"
+    "uniform mat4 u_modelMatrix;\n"
+    "varying vec2 texCoord;\n"
+    "void main(void)\n"
+    "{\n"
+    "\ttexCoord.x = vTex.x;\n"
+    "\ttexCoord.y = -vTex.y;\n"
+    "\tgl_Position = u_worldViewProjMatrix * vec4(vPos,1.0);\n"
+    "}\n";
+
+const char kModelFragmentSource[] =
+    "#ifdef GL_ES\n"
+    "precision mediump float;\n"
+    "#endif\n"
+    "uniform sampler2D mainTex;\n"
+    "uniform vec4 u_color;\n"
+    "varying vec2 texCoord;\n"
+    "void main (void)\n"
+    "{\n"
+    "   gl_FragColor = texture2D(mainTex, texCoord) * u_color;\n"
+    "}\n";
+
+const AttributeEntry kModelAttributes[] = {
+    {0, kAttribFloat3, "vPos"},
+    {12, kAttribFloat3, "vNml"},
+    {24, kAttribFloat2, "vTex"},
+    {0, kAttribEnd, ""},
+};
+
+uint32_t lineProgram = 0;
+uint32_t modelProgram = 0;
+
+// Compiles one shader; 0 when it does not compile (the object is then freed).
+GLuint CompileShader(GLenum stage, const char* source) {
+  GLuint shader = glCreateShader(stage);
+  glShaderSource(shader, 1, &source, nullptr);
+  glCompileShader(shader);
+  GLint compiled = 0;
+  glGetShaderiv(shader, GL_COMPILE_STATUS, &compiled);
+  if (compiled == 0) {
+    glDeleteShader(shader);
+    return 0;
+  }
+  return shader;
+}
+
+}  // namespace
+
+int32_t CreateShaderProgram(uint32_t* program, const char* vertexSource,
+                            const char* fragmentSource, AttributeTable table) {
+  GLuint vertex = CompileShader(GL_VERTEX_SHADER, vertexSource);
+  if (vertex == 0) return 1;
+  GLuint fragment = CompileShader(GL_FRAGMENT_SHADER, fragmentSource);
+  if (fragment == 0) {
+    glDeleteShader(vertex);
+    return 2;
+  }
+  GLuint name = glCreateProgram();
+  *program = name;
+  glAttachShader(name, vertex);
+  glAttachShader(name, fragment);
+  // Attribute indices must be bound before linking to take effect.
+  for (GLuint i = 0; table != nullptr && table[i].kind != kAttribEnd; ++i) {
+    glBindAttribLocation(name, i, table[i].name);
+  }
+  // Attached shaders live on until the program is deleted.
+  glDeleteShader(vertex);
+  glDeleteShader(fragment);
+  glLinkProgram(name);
+  GLint linked = 0;
+  glGetProgramiv(name, GL_LINK_STATUS, &linked);
+  return linked == 0 ? 3 : 0;
+}
+
+void DeleteShaderProgram(uint32_t* program) {
+  if (*program != 0) glDeleteProgram(*program);
+  *program = 0;
+}
+
+int32_t LineProgramInit() {
+  return CreateShaderProgram(&lineProgram, kLineVertexSource, kLineFragmentSource,
+                             kLineAttributes) == 0 ? 0 : 1;
+}
+
+void LineProgramRelease() { DeleteShaderProgram(&lineProgram); }
+
+int32_t ModelProgramInit() {
+  return CreateShaderProgram(&modelProgram, kModelVertexSource, kModelFragmentSource,
+                             kModelAttributes) == 0 ? 0 : 1;
+}
+
+void ModelProgramRelease() { DeleteShaderProgram(&modelProgram); }

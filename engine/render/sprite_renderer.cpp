@@ -1,0 +1,254 @@
+// The global sprite renderer: its state setters, DrawQuad (one textured,
+// tinted quad per call, no batching), the screen clear, blend modes and the
+// small GL state wrappers. Main thread only.
+#include <GL/glew.h>
+
+#include "engine/app/app.h"
+#include "engine/render/sprite.h"
+
+SpriteRenderer spriteRenderer;
+
+namespace {
+
+const char kSpriteVertexSource[] =
+    "attribute vec2 vPos;\n"
+    "attribute vec2 vTex;\n"
+    "uniform mat4 u_worldViewProjMatrix;\n"
+    "varying vec2 texCoord;\n"
+    "void main(void)\n"
+    "{\n"
+    "\ttexCoord = vTex;\n"
+    "\tgl_Position = u_worldViewProjMatrix * vec4(vPos,0.0,1.0);\n"
+    "}\n";
+
+const char kSpriteFragmentSource[] =
+    "#ifdef GL_ES\n"
+    "precision mediump float;\n"
+    "#endif\n"
+    "uniform sampler2D mainTex;\n"
+    "uniform vec4 u_color;\n"
+    "varying vec2 texCoord;\n"
+    "void main (void)\n"
+    "{\n"
+    "    gl_FragColor = texture2D(mainTex, texCoord) * u_color;\n"
+    "}\n";
+
+const AttributeEntry kSpriteAttributes[] = {
+    {0, kAttribFloat2, "vPos"},
+    {8, kAttribFloat2, "vTex"},
+    {0, kAttribEnd, ""},
+};
+
+// Uniform locations are constant for a linked program, so they are looked up
+// once per program name rather than on every quad.
+struct UniformCache {
+  GLuint program;
+  GLint matrix;
+  GLint color;
+  GLint sampler;
+};
+UniformCache uniformCache{0, -1, -1, -1};
+
+GLbitfield clearMask = GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT;
+
+const UniformCache& Uniforms() {
+  GLuint program = spriteRenderer.program;
+  if (uniformCache.program != program) {
+    uniformCache.program = program;
+    uniformCache.matrix = glGetUniformLocation(program, "u_worldViewProjMatrix");
+    uniformCache.color = glGetUniformLocation(program, "u_color");
+    uniformCache.sampler = glGetUniformLocation(program, "mainTex");
+  }
+  return uniformCache;
+}
+
+void SetCorners(Vec2 a, Vec2 b, Vec2 c, Vec2 d) {
+  spriteRenderer.corners[0] = a;
+  spriteRenderer.corners[1] = b;
+  spriteRenderer.corners[2] = c;
+  spriteRenderer.corners[3] = d;
+}
+
+void ZeroGeometry() {
+  SetCorners(Vec2{0, 0}, Vec2{0, 0}, Vec2{0, 0}, Vec2{0, 0});
+  for (Vec2& uv : spriteRenderer.uvs) uv = Vec2{0.0f, 0.0f};
+  spriteRenderer.translation[0] = spriteRenderer.translation[1] = 0.0f;
+  spriteRenderer.translation[2] = 0.0f;
+  spriteRenderer.rotation = 0.0f;
+}
+
+}  // namespace
+
+int32_t RendererInit() {
+  ZeroGeometry();
+  spriteRenderer.program = 0;
+  uniformCache = UniformCache{0, -1, -1, -1};
+  if (CreateShaderProgram(&spriteRenderer.program, kSpriteVertexSource, kSpriteFragmentSource,
+                          kSpriteAttributes) != 0) {
+    return 1;
+  }
+  SetScreenSize(640.0f, 480.0f);
+  SetDrawUV(0.0f, 0.0f, 1.0f, 1.0f);
+  SetDrawPosition(0.0f, 0.0f, 0.5f);
+  SetQuadCentered(100.0f, 100.0f);
+  SetDrawColor(1.0f, 1.0f, 1.0f, 1.0f);
+  spriteRenderer.skip = 0;
+  return 0;
+}
+
+void RendererRelease() {
+  DeleteShaderProgram(&spriteRenderer.program);
+  ZeroGeometry();
+  spriteRenderer.program = 0;
+  uniformCache = UniformCache{0, -1, -1, -1};
+}
+
+void SetScreenSize(float width, float height) {
+  spriteRenderer.screen[0] = width;
+  spriteRenderer.screen[1] = height;
+}
+
+void SetDrawPosition(float x, float y, float depth) {
+  spriteRenderer.translation[0] = x;
+  spriteRenderer.translation[1] = y;
+  spriteRenderer.translation[2] = depth;
+}
+
+void SetQuadCentered(float w, float h) {
+  float hw = w / 2.0f;
+  float hh = h / 2.0f;
+  SetCorners(Vec2{-hw, -hh}, Vec2{hw, -hh}, Vec2{-hw, hh}, Vec2{hw, hh});
+}
+
+void SetQuadTopLeft(float w, float h) {
+  SetCorners(Vec2{0.0f, 0.0f}, Vec2{w, 0.0f}, Vec2{0.0f, h}, Vec2{w, h});
+}
+
+void SetQuadBottomLeft(float w, float h) {
+  SetCorners(Vec2{0.0f, -h}, Vec2{w, -h}, Vec2{0.0f, 0.0f}, Vec2{w, 0.0f});
+}
+
+void SetQuadTopRight(float w, float h) {
+  SetCorners(Vec2{-w, 0.0f}, Vec2{0.0f, 0.0f}, Vec2{-w, h}, Vec2{0.0f, h});
+}
+
+void SetQuadBottomRight(float w, float h) {
+  SetCorners(Vec2{-w, -h}, Vec2{0.0f, -h}, Vec2{-w, 0.0f}, Vec2{0.0f, 0.0f});
+}
+
+void SetQuadCorners(Vec2 topLeft, Vec2 topRight, Vec2 bottomLeft, Vec2 bottomRight, float depth) {
+  SetCorners(topLeft, topRight, bottomLeft, bottomRight);
+  SetDrawPosition(0.0f, 0.0f, depth);
+  spriteRenderer.rotation = 0.0f;
+}
+
+void SetDrawUV(float u, float v, float du, float dv) {
+  spriteRenderer.uvs[0] = Vec2{u, v};
+  spriteRenderer.uvs[1] = Vec2{u + du, v};
+  spriteRenderer.uvs[2] = Vec2{u, v + dv};
+  spriteRenderer.uvs[3] = Vec2{u + du, v + dv};
+}
+
+void SetDrawUVFlipped(float u, float v, float du, float dv) {
+  spriteRenderer.uvs[0] = Vec2{u, v + dv};
+  spriteRenderer.uvs[1] = Vec2{u + du, v + dv};
+  spriteRenderer.uvs[2] = Vec2{u, v};
+  spriteRenderer.uvs[3] = Vec2{u + du, v};
+}
+
+void SetDrawRotation(float degrees) { spriteRenderer.rotation = degrees; }
+
+void SetDrawColor(float r, float g, float b, float a) { spriteRenderer.color = Color{r, g, b, a}; }
+
+void BindDrawTexture(const Texture* texture) {
+  if (texture == nullptr) {
+    spriteRenderer.skip = 1;
+    return;
+  }
+  spriteRenderer.skip = 0;
+  glActiveTexture(GL_TEXTURE0);
+  glBindTexture(GL_TEXTURE_2D, *texture);
+  // A sampler uniform belongs to the program in use, so the sprite program is
+  // made current first.
+  if (spriteRenderer.program != 0) {
+    glUseProgram(spriteRenderer.program);
+    glUniform1i(Uniforms().sampler, 0);
+  }
+}
+
+// M = R x T x P with row vectors: each corner is rotated about the origin,
+// moved to (x, y, depth), then projected onto the virtual screen (y down).
+void DrawQuad() {
+  if (spriteRenderer.skip) return;
+  Mat4 m = Mat4Identity();
+  Mat4 projection = Mat4Ortho(0.0f, spriteRenderer.screen[0], spriteRenderer.screen[1], 0.0f,
+                              0.0f, 1.0f);
+  m = Mat4Multiply(projection, m);
+  Mat4 translation = Mat4Translation(spriteRenderer.translation[0],
+                                     spriteRenderer.translation[1],
+                                     spriteRenderer.translation[2]);
+  m = Mat4Multiply(translation, m);
+  if (spriteRenderer.rotation != 0.0f) {
+    m = Mat4Multiply(Mat4RotationZ(spriteRenderer.rotation), m);
+  }
+
+  // Start-up leaves back-face culling on; a rotated or mirrored quad must
+  // never be culled.
+  glDisable(GL_CULL_FACE);
+  glUseProgram(spriteRenderer.program);
+  glBindBuffer(GL_ARRAY_BUFFER, 0);
+  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+  const UniformCache& uniforms = Uniforms();
+  glUniformMatrix4fv(uniforms.matrix, 1, GL_FALSE, m.m);
+  glUniform4fv(uniforms.color, 1, &spriteRenderer.color.r);
+  glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 0, spriteRenderer.corners);
+  glEnableVertexAttribArray(0);
+  glVertexAttribPointer(1, 2, GL_FLOAT, GL_FALSE, 0, spriteRenderer.uvs);
+  glEnableVertexAttribArray(1);
+  glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+  glDisableVertexAttribArray(0);
+  glDisableVertexAttribArray(1);
+}
+
+void ClearScreen() { glClear(clearMask); }
+
+void SetClearColor(float r, float g, float b, float a) {
+  glClearColor(r, g, b, a);
+  clearMask = GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT;
+}
+
+void SetBlendMode(int32_t mode) {
+  switch (mode) {
+    case 1: glBlendFunc(GL_SRC_ALPHA, GL_ONE); break;
+    case 2: break;
+    case 3: glBlendFunc(GL_ZERO, GL_SRC_COLOR); break;
+    case 4: glBlendFunc(GL_ONE_MINUS_DST_COLOR, GL_ZERO); break;
+    default: glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA); break;
+  }
+}
+
+void SetViewport(int32_t x, int32_t y, int32_t w, int32_t h) {
+  if (w == 0) w = GetClientWidth();
+  if (h == 0) h = GetClientHeight();
+  glViewport(x, y, w, h);
+  glScissor(x, y, w, h);
+}
+
+void SetCullMode(int32_t mode) {
+  if (mode == 0 || mode == 1) {
+    glEnable(GL_CULL_FACE);
+    glFrontFace(mode == 0 ? GL_CW : GL_CCW);
+  } else {
+    glDisable(GL_CULL_FACE);
+  }
+}
+
+void SetLineWidth(float width) { glLineWidth(width); }
+
+void SetDepthTest(int32_t on) {
+  if (on == 1) {
+    glEnable(GL_DEPTH_TEST);
+  } else {
+    glDisable(GL_DEPTH_TEST);
+  }
+}

@@ -1,0 +1,153 @@
+// Textures: creation from pixel blocks with the program's pixel-format codes,
+// the PNG loaders (file and memory) over the shared decode step, sub-rectangle
+// updates, deletion and the sampler setters. Main thread, GL context current.
+#include "engine/render/texture.h"
+
+#include <GL/glew.h>
+
+#include <cstdio>
+
+#include "engine/render/png_decode.h"
+
+namespace {
+
+struct PixelFormatEntry {
+  GLenum upload;
+  GLint internal;
+  GLenum type;
+};
+
+// Indexed by the PixelFormat code. 10 repeats 8; 11 to 14 are the float
+// formats, uploaded from RGB or alpha data of that component type.
+constexpr PixelFormatEntry kPixelFormats[] = {
+    {GL_RGBA, GL_RGBA, GL_UNSIGNED_BYTE},                      // 0
+    {GL_RGB, GL_RGB, GL_UNSIGNED_BYTE},                        // 1
+    {GL_RGB, GL_RGBA, GL_UNSIGNED_BYTE},                       // 2
+    {GL_RGBA, GL_RGB, GL_UNSIGNED_BYTE},                       // 3
+    {GL_LUMINANCE, GL_LUMINANCE, GL_UNSIGNED_BYTE},            // 4
+    {GL_LUMINANCE_ALPHA, GL_LUMINANCE_ALPHA, GL_UNSIGNED_BYTE},// 5
+    {GL_ALPHA, GL_ALPHA, GL_UNSIGNED_BYTE},                    // 6
+    {GL_BGR, GL_RGB, GL_UNSIGNED_BYTE},                        // 7
+    {GL_BGR, GL_RGBA, GL_UNSIGNED_BYTE},                       // 8
+    {GL_BGRA, GL_RGB, GL_UNSIGNED_BYTE},                       // 9
+    {GL_BGR, GL_RGBA, GL_UNSIGNED_BYTE},                       // 10
+    {GL_RGB, GL_RGB16F, GL_HALF_FLOAT},                        // 11
+    {GL_RGB, GL_RGB32F, GL_FLOAT},                             // 12
+    {GL_ALPHA, GL_ALPHA16F_ARB, GL_HALF_FLOAT},                // 13
+    {GL_ALPHA, GL_ALPHA32F_ARB, GL_FLOAT},                     // 14
+};
+constexpr int32_t kPixelFormatCount = sizeof kPixelFormats / sizeof kPixelFormats[0];
+
+// Upload formats of UpdateTexture by its own codes; 0 marks a refused code.
+GLenum SubImageFormat(int32_t code) {
+  switch (code) {
+    case 0: return GL_RGBA;
+    case 1: return GL_RGB;
+    case 4: return GL_LUMINANCE;
+    case 5: return GL_LUMINANCE_ALPHA;
+    case 6: return GL_ALPHA;
+    case 16: return GL_BGRA;
+    case 17: return GL_BGR;
+    default: return 0;
+  }
+}
+
+// 0 and 1 select the usual modes; any other value is taken as a GL constant.
+GLint ModeOr(int32_t value, GLint zeroMode, GLint oneMode) {
+  if (value == 0) return zeroMode;
+  if (value == 1) return oneMode;
+  return value;
+}
+
+int32_t TextureFromImage(Texture* out, int32_t level, const PngImage& image) {
+  return CreateTexture(out, image.width, image.height, level, image.code, image.pixels);
+}
+
+}  // namespace
+
+int32_t CreateTexture(Texture* out, int32_t width, int32_t height, int32_t level,
+                      int32_t code, const void* pixels) {
+  // Negative codes are outside the table as much as 15 and above are.
+  if (code < 0 || code >= kPixelFormatCount) return 1;
+  const PixelFormatEntry& format = kPixelFormats[code];
+  GLuint name = 0;
+  glGenTextures(1, &name);
+  *out = name;
+  if (name == 0) return 1;
+  glBindTexture(GL_TEXTURE_2D, name);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+  glTexImage2D(GL_TEXTURE_2D, level, format.internal, width, height, 0, format.upload,
+               format.type, pixels);
+  glBindTexture(GL_TEXTURE_2D, 0);
+  return 0;
+}
+
+int32_t CreateTextureFromPixels(Texture* out, int32_t width, int32_t height, int32_t code,
+                                const void* pixels) {
+  return CreateTexture(out, width, height, 0, code, pixels);
+}
+
+int32_t CreateEmptyTexture(Texture* out, int32_t width, int32_t height, int32_t code) {
+  return CreateTexture(out, width, height, 0, code, nullptr);
+}
+
+int32_t LoadPngTexture(Texture* out, int32_t level, const char* path) {
+  *out = 0;
+  FILE* file = path != nullptr ? std::fopen(path, "rb") : nullptr;
+  if (file == nullptr) return 1;
+  PngImage image;
+  int32_t decoded = DecodePngFile(file, &image);
+  std::fclose(file);
+  if (decoded != 0) return 1;
+  int32_t result = TextureFromImage(out, level, image);
+  FreePngImage(&image);
+  return result;
+}
+
+int32_t LoadTexture(Texture* out, const char* path) { return LoadPngTexture(out, 0, path); }
+
+int32_t LoadPngTextureFromMemory(Texture* out, int32_t level, const void* data, size_t size) {
+  *out = 0;
+  PngImage image;
+  if (DecodePngMemory(data, size, &image) != 0) return 1;
+  int32_t result = TextureFromImage(out, level, image);
+  FreePngImage(&image);
+  return result;
+}
+
+int32_t UpdateTexture(Texture* texture, int32_t x, int32_t y, int32_t width, int32_t height,
+                      int32_t code, const void* pixels) {
+  GLenum format = SubImageFormat(code);
+  if (format == 0) return 1;
+  glBindTexture(GL_TEXTURE_2D, *texture);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  glTexSubImage2D(GL_TEXTURE_2D, 0, x, y, width, height, format, GL_UNSIGNED_BYTE, pixels);
+  return 0;
+}
+
+int32_t DeleteTexture(Texture* texture) {
+  if (texture == nullptr) return 0;
+  // GL ignores name 0, so deleting an empty handle is harmless.
+  glDeleteTextures(1, texture);
+  *texture = 0;
+  return 0;
+}
+
+void SetTextureWrap(int32_t s, int32_t t) {
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, ModeOr(s, GL_CLAMP_TO_EDGE, GL_REPEAT));
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, ModeOr(t, GL_CLAMP_TO_EDGE, GL_REPEAT));
+}
+
+void SetTextureFilter(int32_t minification, int32_t magnification) {
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, ModeOr(minification, GL_LINEAR, GL_NEAREST));
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, ModeOr(magnification, GL_LINEAR, GL_NEAREST));
+}
+
+void PrintTextureLoadFailure(const char* fileName) {
+  std::printf("テクスチャ読み込み失敗%s\n", fileName);
+  std::fflush(stdout);
+}
