@@ -8,6 +8,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 
@@ -36,8 +37,12 @@ struct PcmData {
 int32_t SoundFormatFor(int32_t channels, int32_t bits);
 
 int32_t LoadSoundEffect(Sound* sound, const char* path);
-// Decodes a whole Ogg Vorbis stream; closes the file in every case.
+// Decodes a whole Ogg Vorbis stream; closes the file in every case. Refuses
+// (1) streams of other than 1 or 2 channels, unreadable or absurd lengths
+// (over 64 MiB of PCM), streams that decode no samples and decode errors.
 int32_t DecodeOggFile(FILE* file, PcmData* out);
+// The same decode from a block of bytes (nothing is opened or closed).
+int32_t DecodeOggMemory(const uint8_t* bytes, size_t size, PcmData* out);
 int32_t CreateSoundSource(Sound* sound, const void* pcm, int32_t size, int32_t code, int32_t rate);
 void FreePcmData(PcmData* pcm);
 int32_t PlaySound(Sound* sound);
@@ -45,6 +50,8 @@ void StopSound(Sound* sound);
 void SetSoundLoop(Sound* sound, int32_t flag);
 int32_t ReleaseSound(Sound* sound);
 
+// Starts the one music stream; 1 for a path of 128 bytes or more, a file that
+// cannot be streamed, no audio device, or a stream that is still running.
 int32_t LoadMusic(Sound* sound, const char* path);
 int32_t QueueMusicChunk(Sound* sound, const void* chunk, int32_t bytes, int32_t code, int32_t rate);
 

@@ -1,0 +1,135 @@
+// Sound effects: a whole-file decode into one OpenAL buffer on one source, and
+// the handle operations shared with music (which branch off by kind).
+#include <AL/al.h>
+#include <AL/alc.h>
+
+#include "engine/audio/audio_internal.h"
+#include "engine/audio/sound.h"
+
+bool AudioReady() { return alcGetCurrentContext() != nullptr; }
+
+void ApplySourceSetup(uint32_t source, float rolloff) {
+  alSourcei(source, AL_LOOPING, AL_FALSE);
+  alSource3f(source, AL_POSITION, 0.0f, 0.0f, 1.0f);
+  alSourcef(source, AL_REFERENCE_DISTANCE, 20.0f);
+  alSourcef(source, AL_MAX_DISTANCE, 100.0f);
+  alSourcef(source, AL_ROLLOFF_FACTOR, rolloff);
+}
+
+int32_t AlFormatForCode(int32_t code) {
+  switch (code) {
+    case 0: return AL_FORMAT_MONO8;
+    case 1: return AL_FORMAT_MONO16;
+    case 2: return AL_FORMAT_STEREO8;
+    case 3: return AL_FORMAT_STEREO16;
+    default: return 0;
+  }
+}
+
+void ZeroSound(Sound* sound) {
+  sound->kind = 0;
+  sound->source = 0;
+  sound->buffer = 0;
+  sound->size = 0;
+  sound->loop = 0;
+  sound->command = 0;
+  sound->position = 0;
+  sound->playing = 0;
+}
+
+int32_t LoadSoundEffect(Sound* sound, const char* path) {
+  if (sound == nullptr || path == nullptr) return 1;
+  FILE* file = std::fopen(path, "rb");
+  if (file == nullptr) return 1;
+  PcmData pcm{};
+  // The decoder closes the file, whatever happens.
+  if (DecodeOggFile(file, &pcm) != 0) {
+    FreePcmData(&pcm);
+    return 1;
+  }
+  int32_t code = SoundFormatFor(pcm.channels, pcm.bitsPerSample);
+  if (code < 0) {
+    FreePcmData(&pcm);
+    return 1;
+  }
+  int32_t result = CreateSoundSource(sound, pcm.data, pcm.size, code, pcm.rate);
+  sound->kind = 0;
+  // OpenAL has its own copy of the samples now.
+  FreePcmData(&pcm);
+  return result;
+}
+
+int32_t CreateSoundSource(Sound* sound, const void* pcm, int32_t size, int32_t code, int32_t rate) {
+  if (sound == nullptr || pcm == nullptr || size <= 0 || rate <= 0) return 1;
+  // Checked before anything is generated, so a refusal leaves nothing behind.
+  ALenum format = AlFormatForCode(code);
+  if (format == 0 || !AudioReady()) return 1;
+  ALuint buffer = 0;
+  ALuint source = 0;
+  alGenBuffers(1, &buffer);
+  alGenSources(1, &source);
+  if (buffer == 0 || source == 0) {
+    if (source != 0) alDeleteSources(1, &source);
+    if (buffer != 0) alDeleteBuffers(1, &buffer);
+    return 1;
+  }
+  ApplySourceSetup(source, 1.0f);
+  alBufferData(buffer, format, pcm, size, rate);
+  alSourcei(source, AL_BUFFER, static_cast<ALint>(buffer));
+  sound->buffer = buffer;
+  sound->source = source;
+  sound->size = size;
+  sound->loop = 0;
+  sound->kind = 0;
+  return 0;
+}
+
+int32_t PlaySound(Sound* sound) {
+  if (sound == nullptr) return 1;
+  StopSound(sound);
+  // The music thread reads position only after it sees the command.
+  sound->position = 0;
+  sound->command = 1;
+  sound->playing = 1;
+  ALuint source = sound->source;
+  if (source == 0 || !AudioReady()) return 1;
+  // Effects: one source, so playing again restarts it instead of layering.
+  if (sound->kind == 0) alSourcei(source, AL_LOOPING, sound->loop != 0 ? AL_TRUE : AL_FALSE);
+  alSourcePlay(source);
+  return 0;
+}
+
+void StopSound(Sound* sound) {
+  if (sound == nullptr) return;
+  sound->playing = 0;
+  if (sound->kind != 0) {
+    StopMusic(sound);
+    return;
+  }
+  ALuint source = sound->source;
+  if (source != 0 && AudioReady()) alSourceStop(source);
+}
+
+void SetSoundLoop(Sound* sound, int32_t flag) {
+  if (sound == nullptr) return;
+  sound->loop = flag != 0 ? 1 : 0;
+}
+
+int32_t ReleaseSound(Sound* sound) {
+  if (sound == nullptr) return 0;
+  if (sound->kind != 0) {
+    ReleaseMusic(sound);
+    return 0;
+  }
+  ALuint source = sound->source;
+  ALuint buffer = sound->buffer;
+  if (AudioReady()) {
+    if (source != 0) {
+      alSourceStop(source);
+      alDeleteSources(1, &source);
+    }
+    if (buffer != 0) alDeleteBuffers(1, &buffer);
+  }
+  ZeroSound(sound);
+  return 0;
+}

@@ -1,0 +1,31 @@
+// Per-source setters of a sound handle; the game leaves every sound at its
+// defaults, these are for tools and tests.
+#include <AL/al.h>
+
+#include "engine/audio/audio_internal.h"
+#include "engine/audio/sound.h"
+
+void SetSoundGain(Sound* sound, float gain) {
+  if (sound == nullptr || sound->source == 0 || !AudioReady()) return;
+  alSourcef(sound->source, AL_GAIN, gain < 0.0f ? 0.0f : gain);
+}
+
+void SetSoundPitch(Sound* sound, float pitch) {
+  if (sound == nullptr || sound->source == 0 || !AudioReady()) return;
+  alSourcef(sound->source, AL_PITCH, pitch);
+}
+
+void SeekSound(Sound* sound, int32_t offset) {
+  if (sound == nullptr) return;
+  sound->position = offset;
+  sound->command = 1;
+  if (sound->source == 0 || !AudioReady()) return;
+  alSourcei(sound->source, AL_SAMPLE_OFFSET, offset);
+}
+
+int32_t GetSoundOffset(Sound* sound) {
+  if (sound == nullptr || sound->source == 0 || !AudioReady()) return 0;
+  ALint offset = 0;
+  alGetSourcei(sound->source, AL_SAMPLE_OFFSET, &offset);
+  return offset;
+}
