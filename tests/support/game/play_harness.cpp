@@ -6,6 +6,10 @@
 
 #include "engine/app/app.h"
 #include "engine/render/sprite.h"
+#include "game/field/board.h"
+#include "game/field/customer.h"
+#include "game/field/sweet.h"
+#include "game/scene/round_state.h"
 #include "support/engine/gl_test_context.h"
 
 namespace play {
@@ -68,6 +72,53 @@ void Finger::Drag(const std::vector<Vec2>& points) {
   Press(points[0]);
   for (size_t i = 1; i < points.size(); ++i) MoveTo(points[i]);
 }
+
+int32_t StartField() {
+  score = 0;
+  comboCount = 0;
+  ordersCleared = 0;
+  plateCount = 0;
+  plateResetCount = 0;
+  gaugeLevel = 0.1f;
+  gaugeStage = 0;
+  roundFinishing = false;
+  finishFadeStarted = false;
+  selectionEnabled = false;
+  plateComplete = false;
+  failMadeOnPlate = false;
+  perfectPlate = false;
+  feverActive = false;
+  LoadTexture(&particleTexture, ContentsPath("particle.png"));
+  CustomerInit(&customer);
+  return BoardInit(&board);
+}
+
+void FieldTick() {
+  playTicks += 1;
+  CustomerUpdate(&customer);
+  BoardUpdate(&board);
+}
+
+void FieldDraw() {
+  BoardDraw(&board);
+  CustomerDraw(&customer);
+  for (Sweet& sweet : sweetSlots) SweetDraw(&sweet);
+}
+
+void SettleField() {
+  for (int32_t i = 0; i < 100 && !(selectionEnabled && !board.slidingIn); ++i) {
+    RunTick(FieldTick);
+    FieldDraw();
+  }
+}
+
+void EndField() {
+  CustomerRelease(&customer);
+  BoardRelease(&board);
+  DeleteTexture(&particleTexture);
+}
+
+Finger FieldFinger() { return Finger(FieldTick, FieldDraw); }
 
 void Finger::Lift() {
   InputMouseButton(0);

@@ -54,6 +54,20 @@ class Finger {
   int32_t ticks_ = 0;
 };
 
+// A round's play field as the game scene sets it up: counters and flags
+// reset, "particle.png" loaded, the customer (with its order balloon) and the
+// board with the first plate sliding in. Returns BoardInit's result.
+int32_t StartField();
+// One play tick as the game scene runs it: playTicks, customer, board.
+void FieldTick();
+// One frame of the field: board, customer, the 30 sweets.
+void FieldDraw();
+// Ticks (with frames) until the plate rests and picking is open.
+void SettleField();
+void EndField();
+// A finger driving FieldTick and FieldDraw.
+Finger FieldFinger();
+
 // One tick of an update function with the engine's touch sampling around it.
 void RunTick(const TickFn& update);
 
