@@ -115,6 +115,7 @@ void DeleteShaderProgram(uint32_t* program) {
 }
 
 int32_t LineProgramInit() {
+  DeleteShaderProgram(&lineProgram);
   return CreateShaderProgram(&lineProgram, kLineVertexSource, kLineFragmentSource,
                              kLineAttributes) == 0 ? 0 : 1;
 }
@@ -122,6 +123,7 @@ int32_t LineProgramInit() {
 void LineProgramRelease() { DeleteShaderProgram(&lineProgram); }
 
 int32_t ModelProgramInit() {
+  DeleteShaderProgram(&modelProgram);
   return CreateShaderProgram(&modelProgram, kModelVertexSource, kModelFragmentSource,
                              kModelAttributes) == 0 ? 0 : 1;
 }
