@@ -21,12 +21,14 @@ struct EngineDevices {
   int32_t flags;
   ALCdevice* audioDevice;
   ALCcontext* audioContext;
+  bool modulesStarted;
   char audioDeviceName[kAudioDeviceNameSize];
 };
 
 EngineDevices devices;
 
 void StartEngineModules() {
+  devices.modulesStarted = true;
   RendererInit();
   LineProgramInit();
   ModelProgramInit();
@@ -35,6 +37,7 @@ void StartEngineModules() {
 }
 
 void StopEngineModules() {
+  devices.modulesStarted = false;
   RendererRelease();
   LineProgramRelease();
   ModelProgramRelease();
@@ -129,7 +132,10 @@ int32_t OpenAudioDevice() {
 }
 
 int32_t ShutdownEngine() {
-  if (PlatformHasWindow() && !(devices.flags & kNoEngineModules)) StopEngineModules();
+  // The main loop has joined the timer thread already; a start-up that failed
+  // half-way, or a test, may still have one.
+  StopTimerThread();
+  if (devices.modulesStarted) StopEngineModules();
   PlatformCloseWindow();
   CloseAudioDevice();
   // A Windows build cleans up Windows Sockets here; nothing to do on Linux.

@@ -1,0 +1,137 @@
+// Asset paths, the game's random integers and the three hit tests.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstring>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "engine/app/app.h"
+
+namespace {
+
+TEST(ContentsPath, BuildsThePathAndKeepsOnlyTheLastResult) {
+  const char* first = ContentsPath("White.png");
+  EXPECT_STREQ(first, "./contents/White.png");
+  const char* second = ContentsPath("SE_eat.ogg");
+  EXPECT_STREQ(second, "./contents/SE_eat.ogg");
+  // The same buffer, rebuilt: the first result now reads as the second.
+  EXPECT_EQ(first, second);
+}
+
+TEST(ContentsPath, NamesThatDoNotFitGiveAnEmptyPath) {
+  // 11 characters of "./contents/" plus the name must leave room for the end.
+  struct Case {
+    size_t nameLength;
+    bool fits;
+  };
+  const Case cases[] = {{0, true}, {252, true}, {253, false}, {264, false}, {100000, false}};
+  for (const Case& c : cases) {
+    std::string name(c.nameLength, 'x');
+    const char* path = ContentsPath(name.c_str());
+    if (c.fits) {
+      EXPECT_EQ(std::string(path), "./contents/" + name) << c.nameLength;
+    } else {
+      EXPECT_STREQ(path, "") << c.nameLength;
+    }
+  }
+  EXPECT_STREQ(ContentsPath(nullptr), "");
+}
+
+TEST(ContentsPath, EachThreadHasItsOwnBuffer) {
+  const char* mine = ContentsPath("main.png");
+  std::string other;
+  std::thread worker([&other] {
+    other = ContentsPath("music.ogg");
+  });
+  worker.join();
+  EXPECT_STREQ(mine, "./contents/main.png");
+  EXPECT_EQ(other, "./contents/music.ogg");
+}
+
+TEST(RandomInt, StaysInRangeAndReachesEveryValue) {
+  SeedRandom(12345);
+  struct Case {
+    int32_t lo, hi;
+    int draws;
+    bool expectAllValues;
+  };
+  const Case cases[] = {
+      {0, 0, 1000, true},
+      {0, 28, 20000, true},
+      {-3, 3, 5000, true},
+      {5, 6, 1000, true},
+      {INT_MIN, INT_MAX, 1000, false},
+  };
+  for (const Case& c : cases) {
+    std::set<int32_t> seen;
+    for (int i = 0; i < c.draws; ++i) {
+      int32_t v = RandomInt(c.lo, c.hi);
+      ASSERT_GE(v, c.lo);
+      ASSERT_LE(v, c.hi);
+      seen.insert(v);
+    }
+    if (c.expectAllValues) {
+      EXPECT_EQ(static_cast<int64_t>(seen.size()), int64_t{c.hi} - c.lo + 1) << c.lo << ".." << c.hi;
+    }
+  }
+}
+
+TEST(RandomInt, SameSeedSameSequence) {
+  std::vector<int32_t> a, b;
+  SeedRandom(7);
+  for (int i = 0; i < 50; ++i) a.push_back(RandomInt(0, 1000));
+  SeedRandom(7);
+  for (int i = 0; i < 50; ++i) b.push_back(RandomInt(0, 1000));
+  EXPECT_EQ(a, b);
+}
+
+TEST(HitTests, EdgesCountAsInside) {
+  const Bounds box = MakeBounds(10.0f, 20.0f, 100.0f, 200.0f);
+  struct BoxCase {
+    float x, y;
+    int32_t want;
+  };
+  const BoxCase boxCases[] = {
+      {150.0f, 15.0f, 1},  {100.0f, 10.0f, 1}, {200.0f, 20.0f, 1}, {100.0f, 20.0f, 1},
+      {99.99f, 15.0f, 0},  {200.01f, 15.0f, 0}, {150.0f, 9.99f, 0}, {150.0f, 20.01f, 0},
+  };
+  for (const BoxCase& c : boxCases) {
+    EXPECT_EQ(PointInBounds(MakeVec2(c.x, c.y), box), c.want) << c.x << "," << c.y;
+  }
+
+  struct CircleCase {
+    float x, y, radius;
+    int32_t want;
+  };
+  const CircleCase circleCases[] = {
+      {3.0f, 4.0f, 5.0f, 1},  // on the rim
+      {3.0f, 4.0f, 4.99f, 0},
+      {0.0f, 0.0f, 0.0f, 1},  // a point circle holds its own centre
+      {-5.0f, 0.0f, 5.0f, 1},
+  };
+  for (const CircleCase& c : circleCases) {
+    EXPECT_EQ(PointInCircle(MakeVec2(c.x, c.y), MakeVec2(0.0f, 0.0f), c.radius), c.want)
+        << c.x << "," << c.y << " r " << c.radius;
+  }
+
+  struct OverlapCase {
+    float bx, radiusA, radiusB;
+    int32_t want;
+  };
+  const OverlapCase overlapCases[] = {
+      {10.0f, 4.0f, 6.0f, 1},  // touching
+      {10.0f, 4.0f, 5.9f, 0},
+      {0.0f, 0.0f, 0.0f, 1},
+      {-7.0f, 3.0f, 4.0f, 1},
+  };
+  for (const OverlapCase& c : overlapCases) {
+    EXPECT_EQ(CirclesOverlap(MakeVec2(0.0f, 0.0f), c.radiusA, MakeVec2(c.bx, 0.0f), c.radiusB),
+              c.want)
+        << c.bx;
+  }
+}
+
+}  // namespace
