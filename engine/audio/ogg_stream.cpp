@@ -25,6 +25,7 @@ size_t MemoryRead(void* out, size_t itemSize, size_t count, void* source) {
   size_t left = memory->size - memory->offset;
   size_t items = count;
   if (items > left / itemSize) items = left / itemSize;
+  if (items == 0) return 0;
   std::memcpy(out, memory->bytes + memory->offset, items * itemSize);
   memory->offset += items * itemSize;
   return items;
