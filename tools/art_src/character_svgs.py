@@ -212,7 +212,7 @@ def main():
     sheet("pemoglut.svg", 4 * GW, GH,
           "Nibbu eating in the clear scene: four 500 x 450 frames side by side (0.25 wide). "
           "Written by tools/art_src/character_svgs.py.",
-          [(c * GW, 0, GFX, GFY, 1.2, content) for c, content in enumerate(glut)])
+          [(c * GW, 0, GFX, GFY, 1.35, content) for c, content in enumerate(glut)])
 
 
 if __name__ == "__main__":

@@ -26,8 +26,8 @@ void Glide(AudioBuffer* out, double start, double length, double from, double to
   }
 }
 
-AudioBuffer Finish(AudioBuffer buffer) {
-  Master(&buffer, kEffectPeak);
+AudioBuffer Finish(AudioBuffer buffer, float peak = kEffectPeak) {
+  Master(&buffer, peak);
   return buffer;
 }
 
@@ -63,7 +63,8 @@ AudioBuffer EffectMiss() {
     const float env = Adsr(t, 0.38, 0.01, 0.1, 0.8f, 0.11);
     out.samples[i] = muffle.Step(saw) * env;
   }
-  return Finish(out);
+  // A sustained buzz sounds louder than a ping of the same peak.
+  return Finish(out, 0.55f);
 }
 
 AudioBuffer EffectEat() {
