@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake pkg-config clang
+  build-essential cmake pkg-config clang libclang-rt-14-dev dpkg-dev
   libsdl2-dev libglew-dev libpng-dev libvorbis-dev libogg-dev libopenal-dev libopenal1 libfreetype-dev
   libgtest-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils libgl1-mesa-dri mesa-utils imagemagick

@@ -32,4 +32,6 @@ if [ "${TIDE_SKIP_SANITIZERS:-0}" != 1 ]; then
       -DTIDE_BUILD_BENCH=OFF -DTIDE_CONTENTS_FROM="$root/build/contents"
   run_suite "$root/build-asan"
 fi
+echo "== fuzz targets, a short bounded run each"
+"$root/scripts/fuzz_smoke.sh"
 echo "all suites passed"

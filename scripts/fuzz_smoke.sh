@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Builds the decoder fuzz targets and runs each for a short bounded time
+# (TIDE_FUZZ_SECONDS, 20 by default). Fails when any target finds a crash, a
+# leak, undefined behaviour or a broken result check.
+set -uo pipefail
+. "$(dirname "$0")/../fuzz/fuzz_common.sh"
+set -e
+fuzz_setup
+set +e
+seconds=${TIDE_FUZZ_SECONDS:-20}
+failed=0
+for target in "${fuzz_targets[@]}"; do
+  fuzz_run "$target" -max_total_time="$seconds" || failed=1
+done
+[ $failed -eq 0 ] && echo "fuzz smoke: no faults found"
+exit $failed
