@@ -167,21 +167,3 @@ TEST_F(PauseMenuGlTest, QuitFadesToBlackThenAsksForTheTitle) {
   EXPECT_EQ(ticks, 51);  // the tick that starts the fade, then 50 of it
   EXPECT_GE(FadeGetAlpha(), 0.98f);
 }
-
-TEST_F(PauseMenuGlTest, DrawShowsPanelButtonsAndOverlayByState) {
-  auto drawn = [](int x, int y) {
-    ClearScreen();
-    PauseMenuDraw(&pauseMenu);
-    const Color4 c = PixelAt(x, y);
-    return c.r + c.g + c.b > 0;
-  };
-  // Intro: panel over everything, the label and spinner on it.
-  SetClearColor(0, 0, 0, 1);
-  EXPECT_TRUE(drawn(512, 200));
-  for (int tick = 0; tick < 21; ++tick) Tick();
-  TicksUntilPlaying();
-  // Playing: only the pause button.
-  EXPECT_FALSE(drawn(512, 200));
-  EXPECT_FALSE(drawn(210, 496));
-  EXPECT_TRUE(drawn(55, 40));
-}
