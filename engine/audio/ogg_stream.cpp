@@ -144,5 +144,23 @@ int32_t OggStreamRead(OggStream* stream, uint8_t* out, int32_t capacity) {
 
 int32_t OggStreamSeek(OggStream* stream, int64_t frame) {
   stream->formatEnded = false;
-  return ov_pcm_seek(&stream->file, frame) == 0 ? 0 : 1;
+  if (frame < 0) return 1;
+  // libvorbisfile's PCM seek bisects by the pages' granule positions; on a
+  // damaged stream whose pages overlap or repeat, that leaves libogg's packet
+  // state inconsistent and the next read moves a negative length (a crash).
+  // A raw seek to the first byte is safe, so the stream is rewound there and
+  // decoded forward to the frame: exact, and the same audio the first pass gave.
+  if (ov_raw_seek(&stream->file, 0) != 0) return 1;
+  stream->section = -1;
+  uint8_t skipped[4096];
+  int32_t frameBytes = stream->channels * 2;
+  int64_t left = frame;
+  while (left > 0) {
+    int64_t want = left * frameBytes;
+    int32_t capacity = want < int64_t{sizeof skipped} ? static_cast<int32_t>(want) : int32_t{sizeof skipped};
+    int32_t n = OggStreamRead(stream, skipped, capacity);
+    if (n <= 0) return 1;
+    left -= n / frameBytes;
+  }
+  return 0;
 }

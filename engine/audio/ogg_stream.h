@@ -28,5 +28,7 @@ int64_t OggStreamFrames(const OggStream* stream);
 // where a chained link changes the channel count or rate: that audio cannot go
 // into the same buffer), or a negative libvorbisfile code on a decode error.
 int32_t OggStreamRead(OggStream* stream, uint8_t* out, int32_t capacity);
-// Moves to a PCM frame; 0 on success.
+// Moves to a PCM frame by rewinding to the start and decoding forward (safe on
+// damaged streams, costs time in proportion to the frame); 0 on success, 1
+// for a frame past the end, which leaves the stream at its end.
 int32_t OggStreamSeek(OggStream* stream, int64_t frame);
