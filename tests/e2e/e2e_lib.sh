@@ -13,7 +13,8 @@ fail() {
     echo "--- game output:"
     cat "$game_out"
   } >&2
-  [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null
+  # SIGKILL: SDL turns SIGTERM into a quit request, which a hung game never reads.
+  [ -n "$game_pid" ] && kill -KILL "$game_pid" 2>/dev/null
   exit 1
 }
 
