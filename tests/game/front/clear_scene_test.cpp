@@ -70,22 +70,6 @@ TEST(ClearScene, CountUpLandsExactlyOnTheScore) {
   }
 }
 
-TEST(ClearScene, ScoreDigitsSitWhereTheLayoutPutsThem) {
-  StartClear(5);
-  for (int k = 0; k < 8; ++k) {
-    const Sprite& digit = clearScene.scoreDisplay.digits[k];
-    EXPECT_EQ(digit.pos.x, 626.0f - 64.0f * k) << "digit " << k;
-    EXPECT_EQ(digit.pos.y, 222.0f);
-  }
-  EXPECT_STREQ(finishText.text, "Finish!");
-  EXPECT_EQ(finishText.glyphs[0].pos.x, 150.0f);
-  EXPECT_EQ(finishText.advance, 64);
-  EXPECT_EQ(clearScene.shadow.pos.x, 832.0f);
-  EXPECT_FLOAT_EQ(clearScene.shadow.size.x, 294.4f);
-  EXPECT_FLOAT_EQ(clearScene.character.sprite.size.y, 460.8f);
-  ClearSceneRelease();
-}
-
 TEST(ClearScene, SingleTapOnlySnapsTheCountEvenLateAndHeld) {
   StartClear(123456);
   for (int tick = 1; tick <= 200; ++tick) Tick();

@@ -128,17 +128,4 @@ TEST(TitleScene, TouchWithinThirtyTwoTicksOfACycleRestartDoesNotStart) {
   TitleSceneRelease();
 }
 
-TEST(TitleScene, TouchStartTextLiesUnderTheTitlePieces) {
-  StartTitle();
-  ASSERT_NE(titleFont, nullptr);
-  EXPECT_STREQ(titleFont->text, "Touch Start");
-  EXPECT_EQ(titleFont->count, 11);
-  EXPECT_EQ(titleFont->glyphs[0].pos.x, 350.0f);
-  EXPECT_EQ(titleFont->glyphs[0].pos.y, 475.0f);
-  EXPECT_EQ(titleFont->glyphs[0].size.x, 40.0f);
-  EXPECT_EQ(titleFont->advance, 32);
-  TitleSceneRelease();
-  EXPECT_EQ(titleFont->texture, 0u);
-}
-
 }  // namespace
