@@ -46,8 +46,9 @@ struct UniformCache {
   GLint matrix;
   GLint color;
   GLint sampler;
+  bool samplerSet;  // mainTex already points at unit 0 in this program
 };
-UniformCache uniformCache{0, -1, -1, -1};
+UniformCache uniformCache{0, -1, -1, -1, false};
 
 GLbitfield clearMask = GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT;
 
@@ -58,6 +59,7 @@ const UniformCache& Uniforms() {
     uniformCache.matrix = glGetUniformLocation(program, "u_worldViewProjMatrix");
     uniformCache.color = glGetUniformLocation(program, "u_color");
     uniformCache.sampler = glGetUniformLocation(program, "mainTex");
+    uniformCache.samplerSet = false;
   }
   return uniformCache;
 }
@@ -82,7 +84,7 @@ void ZeroGeometry() {
 int32_t RendererInit() {
   ZeroGeometry();
   spriteRenderer.program = 0;
-  uniformCache = UniformCache{0, -1, -1, -1};
+  uniformCache = UniformCache{0, -1, -1, -1, false};
   if (CreateShaderProgram(&spriteRenderer.program, kSpriteVertexSource, kSpriteFragmentSource,
                           kSpriteAttributes) != 0) {
     return 1;
@@ -100,7 +102,7 @@ void RendererRelease() {
   DeleteShaderProgram(&spriteRenderer.program);
   ZeroGeometry();
   spriteRenderer.program = 0;
-  uniformCache = UniformCache{0, -1, -1, -1};
+  uniformCache = UniformCache{0, -1, -1, -1, false};
 }
 
 void SetScreenSize(float width, float height) {
@@ -169,10 +171,13 @@ void BindDrawTexture(const Texture* texture) {
   glActiveTexture(GL_TEXTURE0);
   glBindTexture(GL_TEXTURE_2D, *texture);
   // A sampler uniform belongs to the program in use, so the sprite program is
-  // made current first.
-  if (spriteRenderer.program != 0) {
+  // made current first. Nothing else changes mainTex, so it is set once per
+  // program: re-setting it makes the driver revalidate texture state on
+  // every quad.
+  if (spriteRenderer.program != 0 && !Uniforms().samplerSet) {
     glUseProgram(spriteRenderer.program);
-    glUniform1i(Uniforms().sampler, 0);
+    glUniform1i(uniformCache.sampler, 0);
+    uniformCache.samplerSet = true;
   }
 }
 
