@@ -125,33 +125,6 @@ TEST(Texture, UpdateReplacesARectangleByItsOwnCodes) {
   DeleteTexture(&texture);
 }
 
-TEST(Texture, WrapAndFilterSettersMapTheirModes) {
-  EnsureGlWindow();
-  Texture texture = 0;
-  ASSERT_EQ(CreateEmptyTexture(&texture, 2, 2, kPixelRgba), 0);
-  struct Case {
-    int32_t s, t;
-    GLint wrapS, wrapT;
-    int32_t min, mag;
-    GLint minFilter, magFilter;
-  } cases[] = {
-      {0, 1, GL_CLAMP_TO_EDGE, GL_REPEAT, 1, 0, GL_NEAREST, GL_LINEAR},
-      {1, 0, GL_REPEAT, GL_CLAMP_TO_EDGE, 0, 1, GL_LINEAR, GL_NEAREST},
-      {GL_MIRRORED_REPEAT, GL_MIRRORED_REPEAT, GL_MIRRORED_REPEAT, GL_MIRRORED_REPEAT,
-       GL_LINEAR_MIPMAP_NEAREST, GL_NEAREST, GL_LINEAR_MIPMAP_NEAREST, GL_NEAREST},
-  };
-  for (const Case& c : cases) {
-    glBindTexture(GL_TEXTURE_2D, texture);
-    SetTextureWrap(c.s, c.t);
-    SetTextureFilter(c.min, c.mag);
-    EXPECT_EQ(TextureParameter(texture, GL_TEXTURE_WRAP_S), c.wrapS);
-    EXPECT_EQ(TextureParameter(texture, GL_TEXTURE_WRAP_T), c.wrapT);
-    EXPECT_EQ(TextureParameter(texture, GL_TEXTURE_MIN_FILTER), c.minFilter);
-    EXPECT_EQ(TextureParameter(texture, GL_TEXTURE_MAG_FILTER), c.magFilter);
-  }
-  DeleteTexture(&texture);
-}
-
 TEST(Texture, PngLoadersKeepSizeAndChooseTheFormat) {
   EnsureGlWindow();
   std::string dir = PngSuiteDir();

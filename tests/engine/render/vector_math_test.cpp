@@ -113,20 +113,6 @@ TEST(VectorMath, MultiplyAppliesLeftOperandFirstAndMayAlias) {
   ExpectVec4Near(Apply(rtp, 10, 0, 0), Apply(p, 100, 60, 0.25f));
 }
 
-TEST(VectorMath, BuildersFillOnlyTheirElements) {
-  Mat4 s = Mat4Scale(2, 3, 4);
-  Mat4 t = Mat4Translation(5, 6, 7);
-  for (int i = 0; i < 16; ++i) {
-    float expectedScale = i == 0 ? 2 : i == 5 ? 3 : i == 10 ? 4 : i == 15 ? 1 : 0;
-    float expectedTrans = (i % 5 == 0) ? 1 : i == 12 ? 5 : i == 13 ? 6 : i == 14 ? 7 : 0;
-    EXPECT_EQ(s.m[i], expectedScale) << i;
-    EXPECT_EQ(t.m[i], expectedTrans) << i;
-  }
-  Mat4 tt = Mat4Transpose(t);
-  EXPECT_EQ(tt.m[3], 5.0f);
-  EXPECT_EQ(tt.m[12], 0.0f);
-}
-
 TEST(VectorMath, InverseUndoesAndRefusesSingular) {
   // A swap of x and y then a translation: the first pivot is exactly zero,
   // so the inverse must bring up a lower row to proceed.
