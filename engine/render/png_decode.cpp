@@ -15,6 +15,13 @@ namespace {
 
 // Ancillary chunks bigger than this are refused instead of allocated.
 constexpr png_alloc_size_t kPngMaxChunkBytes = 8u << 20;
+// Largest single allocation libpng may make. Its own buffers for pictures
+// within the side limit stay far below this (a 16-bit RGBA row of 16384
+// pixels is 128 KiB), but for reading it treats an over-long chunk length as
+// a mere warning and then allocates and clears the length the file claims:
+// a few hundred hostile bytes would cost gigabytes and seconds. The refused
+// allocation makes libpng skip the chunk, and the truncated data ends the decode.
+constexpr png_alloc_size_t kPngMaxAllocation = kPngMaxChunkBytes + (64u << 10);
 
 // Reader state for a PNG held in memory: requests past the end are errors.
 struct MemoryReader {
@@ -33,6 +40,13 @@ struct DecodeState {
 };
 
 using SourceSetup = void (*)(png_structp png, void* source);
+
+png_voidp LimitedMalloc(png_structp, png_alloc_size_t size) {
+  if (size > kPngMaxAllocation) return nullptr;
+  return std::malloc(size);
+}
+
+void LimitedFree(png_structp, png_voidp pointer) { std::free(pointer); }
 
 void ReadFromMemory(png_structp png, png_bytep destination, png_size_t length) {
   MemoryReader* reader = static_cast<MemoryReader*>(png_get_io_ptr(png));
@@ -107,7 +121,8 @@ int32_t Decode(SourceSetup setup, void* source, PngImage* out) {
   DecodeState state{};
   // libpng 1.6 refuses another series' version string (such as "1.5.2"), so
   // the library's own header version is passed.
-  state.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  state.png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr, nullptr, LimitedMalloc,
+                                       LimitedFree);
   if (state.png == nullptr) return 1;
   state.info = png_create_info_struct(state.png);
   if (state.info == nullptr) {
