@@ -1,7 +1,8 @@
 // Fuzz target for the music stream's reader as the music thread drives it:
 // open, read 4096-byte chunks, seek back to the start at each end as looping
-// does, and stop on a decode error or two ends in a row with no audio. The
-// loop is bounded in passes and chunks so one input cannot run for long.
+// does (the first end restarts at a position instead), and stop on a decode
+// error or two ends in a row with no audio. The loop is bounded in passes and
+// chunks so one input cannot run for long.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -45,8 +46,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     int32_t n = OggStreamRead(stream, chunk, kChunkBytes);
     if (n < 0) break;
     if (n == 0) {
+      // The first end restarts a third of the way in, as a restart at a
+      // position does; later ends loop back to the start.
+      OggStreamSeek(stream, passes == 0 ? OggStreamFrames(stream) / 3 : 0);
       ++passes;
-      OggStreamSeek(stream, 0);
       if (++emptyEnds >= 2) break;
       continue;
     }
