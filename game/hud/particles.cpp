@@ -4,6 +4,8 @@
 // overlaps an update or a spawn running on the timer thread.
 #include "game/hud/particles.h"
 
+#include <vector>
+
 #include "engine/app/app.h"
 #include "engine/render/sprite.h"
 
@@ -85,20 +87,35 @@ void ParticleUpdate(ParticleSystem* system) {
 }
 
 void ParticleDraw(ParticleSystem* system, const Texture* texture) {
-  std::lock_guard<std::mutex> guard(system->lock);
+  // The quads are taken from the list under the lock and drawn after it is
+  // released, so no GL call (and no lock inside the driver) ever runs while
+  // the list is held.
+  struct Quad {
+    float x, y, r, g, b, a, u, v;
+  };
+  static thread_local std::vector<Quad> quads;
+  quads.clear();
+  {
+    std::lock_guard<std::mutex> guard(system->lock);
+    for (const Particle* p = system->head; p != nullptr; p = p->next) {
+      // Indices come from the owners; keep an odd one inside the tables.
+      const Vec3& c = system->colors[static_cast<uint32_t>(p->colorIndex) % 4];
+      const Vec2& s = system->shapes[static_cast<uint32_t>(p->shapeIndex) % 3];
+      quads.push_back(Quad{p->x, p->y, c.x, c.y, c.z, p->alpha, s.x, s.y});
+    }
+  }
   SetBlendMode(kBlendAdditive);
   BindDrawTexture(texture);
   SetQuadCentered(kQuadSize, kQuadSize);
-  for (Particle* p = system->head; p != nullptr; p = p->next) {
-    // Indices come from the owners; keep an odd one inside the tables.
-    const Vec3& c = system->colors[static_cast<uint32_t>(p->colorIndex) % 4];
-    const Vec2& s = system->shapes[static_cast<uint32_t>(p->shapeIndex) % 3];
-    SetDrawPosition(p->x, p->y, 0.0f);
-    SetDrawColor(c.x, c.y, c.z, p->alpha);
-    SetDrawUV(s.x, s.y, kShapeCell, kShapeCell);
+  for (const Quad& q : quads) {
+    SetDrawPosition(q.x, q.y, 0.0f);
+    SetDrawColor(q.r, q.g, q.b, q.a);
+    SetDrawUV(q.u, q.v, kShapeCell, kShapeCell);
     DrawQuad();
   }
   SetBlendMode(kBlendAlpha);
+
+  std::lock_guard<std::mutex> guard(system->lock);
   Particle** link = &system->head;
   while (*link != nullptr) {
     Particle* p = *link;
