@@ -70,7 +70,7 @@ struct PictureSpec {
 };
 
 const std::vector<PictureSpec>& Pictures() {
-  static const std::vector<PictureSpec> specs = {
+  static const std::vector<PictureSpec> pictures = {
       {"gameBack.png", 2048, 1152, 2, 2, {{0, 0}, {1, 0}, {0, 1}, {1, 1}}},
       {"particle.png", 128, 128, 2, 2, {{0, 0}, {1, 0}, {0, 1}}},
       {"White.png", 16, 16, 1, 1, {{0, 0}}},
@@ -98,7 +98,7 @@ const std::vector<PictureSpec>& Pictures() {
       {"balloonL.png", 768, 384, 1, 1, {{0, 0}}},
       {"pemoglut.png", 2000, 450, 4, 1, {{0, 0}, {1, 0}, {2, 0}, {3, 0}}},
   };
-  return specs;
+  return pictures;
 }
 
 const std::vector<std::string>& Effects() {
@@ -124,14 +124,14 @@ int16_t SampleAt(const PcmData& pcm, int64_t frame, int channel) {
 }
 
 TEST(Contents, EveryPictureDecodesAtItsSizeWithEveryUsedCellDrawn) {
-  for (const PictureSpec& spec : Pictures()) {
-    SCOPED_TRACE(spec.name);
+  for (const PictureSpec& picture : Pictures()) {
+    SCOPED_TRACE(picture.name);
     Picture p;
-    ASSERT_TRUE(LoadPicture(spec.name, &p));
-    EXPECT_EQ(p.width, spec.width);
-    EXPECT_EQ(p.height, spec.height);
-    const int cw = p.width / spec.columns, ch = p.height / spec.rows;
-    for (const Cell& c : spec.usedCells) {
+    ASSERT_TRUE(LoadPicture(picture.name, &p));
+    EXPECT_EQ(p.width, picture.width);
+    EXPECT_EQ(p.height, picture.height);
+    const int cw = p.width / picture.columns, ch = p.height / picture.rows;
+    for (const Cell& c : picture.usedCells) {
       EXPECT_GT(InkIn(p, c.column * cw, c.row * ch, cw, ch), cw * ch / 400)
           << "cell " << c.column << "," << c.row << " is (nearly) empty";
     }
