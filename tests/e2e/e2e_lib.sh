@@ -12,6 +12,10 @@ fail() {
     echo "FAIL: $*"
     echo "--- game output:"
     cat "$game_out"
+    if [ -n "${game_err:-}" ]; then
+      echo "--- game errors:"
+      tail -n 60 "$game_err"
+    fi
   } >&2
   # SIGKILL: SDL turns SIGTERM into a quit request, which a hung game never reads.
   [ -n "$game_pid" ] && kill -KILL "$game_pid" 2>/dev/null
@@ -47,4 +51,121 @@ expect_clean_exit() {
   wait "$game_pid" || code=$?
   game_pid=""
   [ "$code" -eq 0 ] || fail "exit code $code, expected 0"
+}
+
+# ---- Playing as a player: screenshots, scenes, drags (whole_chain_test.sh) ----
+# The probe reads the screen with the game's own pictures from ./contents.
+probe=${TIDE_BINARY_DIR:-$PWD}/tests/e2e_probe
+game_err=""
+shot_dir=""
+win_x=0
+win_y=0
+run_start=0
+
+# Seconds since start_game_split, with two decimals.
+elapsed() {
+  awk -v now="$(date +%s.%N)" -v start="$run_start" 'BEGIN { printf "%.2f", now - start }'
+}
+
+# Starts the game with standard output and standard error kept apart (the
+# output is checked line by line); extra environment as arguments (VAR=value).
+start_game_split() {
+  [ -n "${DISPLAY:-}" ] || fail "no X display (run under xvfb-run)"
+  game_err=$(mktemp)
+  shot_dir=$(mktemp -d)
+  run_start=$(date +%s.%N)
+  env "$@" "$game_bin" >"$game_out" 2>"$game_err" &
+  game_pid=$!
+}
+
+# Finds the window and remembers where it sits on the screen.
+locate_window() {
+  local wid=$1
+  eval "$(xdotool getwindowgeometry --shell "$wid")"
+  win_x=$X
+  win_y=$Y
+  [ "$WIDTH" -eq 1024 ] && [ "$HEIGHT" -eq 576 ] || fail "window is ${WIDTH}x$HEIGHT, expected 1024x576"
+}
+
+# Screenshot of the window as raw RGB into $shot_dir/$1.rgb; prints the path.
+take_shot() {
+  local path=$shot_dir/$1.rgb
+  import -window root -crop "1024x576+$win_x+$win_y" -depth 8 "rgb:$path" 2>/dev/null || fail "screenshot failed"
+  echo "$path"
+}
+
+# Keeps a screenshot as PNG for whoever reads a failure ($E2E_KEEP_SHOTS or the temp folder).
+keep_shot() {
+  local keep=${E2E_KEEP_SHOTS:-$shot_dir}
+  mkdir -p "$keep"
+  convert -size 1024x576 -depth 8 "rgb:$1" "$keep/$2.png" 2>/dev/null
+}
+
+scene_of() { "$probe" scene "$1"; }
+
+# Polls the screen until scene $1 shows, for at most $2 seconds; keeps the
+# screenshot as $3.png and sets seen_at (elapsed seconds) and seen_shot.
+wait_for_scene() {
+  local want=$1 limit=$2 name=${3:-$1} deadline shot scene
+  deadline=$(awk -v a="$(elapsed)" -v b="$limit" 'BEGIN { print a + b }')
+  while :; do
+    kill -0 "$game_pid" 2>/dev/null || fail "the game ended while waiting for the $want scene"
+    shot=$(take_shot now)
+    scene=$(scene_of "$shot")
+    if [ "$scene" = "$want" ]; then
+      seen_at=$(elapsed)
+      seen_shot=$shot_dir/$name.rgb
+      cp "$shot" "$seen_shot"
+      keep_shot "$seen_shot" "$name"
+      echo "  [$seen_at s] $want"
+      return 0
+    fi
+    if awk -v a="$(elapsed)" -v b="$deadline" 'BEGIN { exit !(a > b) }'; then
+      keep_shot "$shot" "timeout_$name"
+      fail "the $want scene did not show within $limit s (last seen: $scene, kept in ${E2E_KEEP_SHOTS:-$shot_dir})"
+    fi
+    sleep 0.15
+  done
+}
+
+# A tap at window coordinates: press, a few ticks held, release.
+tap_at() {
+  xdotool mousemove $((win_x + $1)) $((win_y + $2)) mousedown 1
+  sleep 0.08
+  xdotool mouseup 1
+}
+
+# Drags through plate cells (numbered row by row, 6 across): press on the
+# first, rest a few ticks on each, release after the last.
+drag_cells() {
+  local first=1 cell x y
+  for cell in "$@"; do
+    x=$((win_x + 75 + (cell % 6) * 95))
+    y=$((win_y + 125 + (cell / 6) * 95))
+    if [ $first = 1 ]; then
+      xdotool mousemove "$x" "$y" mousedown 1
+      first=0
+    else
+      xdotool mousemove "$x" "$y"
+    fi
+    sleep 0.06
+  done
+  sleep 0.05
+  xdotool mouseup 1
+}
+
+# Fails unless the captured level between two run times lies on the right
+# side of a bound: check_level quietest|level FROM TO above|below BOUND WHAT.
+# $wav_offset maps run time to the audio's time.
+check_level() {
+  local how=$1 from=$2 to=$3 side=$4 bound=$5 what=$6 a b level
+  a=$(awk -v t="$from" -v o="$wav_offset" 'BEGIN { printf "%.2f", t - o }')
+  b=$(awk -v t="$to" -v o="$wav_offset" 'BEGIN { printf "%.2f", t - o }')
+  level=$("$probe" "$how" "$wav_file" "$a" "$b") || fail "no audio measure for $what ($a..$b s)"
+  echo "  audio $what ($a..$b s): $how $level"
+  if [ "$side" = above ]; then
+    awk -v l="$level" -v b="$bound" 'BEGIN { exit !(l > b) }' || fail "$what: level $level, expected above $bound"
+  else
+    awk -v l="$level" -v b="$bound" 'BEGIN { exit !(l < b) }' || fail "$what: level $level, expected below $bound"
+  fi
 }
