@@ -1,6 +1,12 @@
 // The global sprite renderer: its state setters, DrawQuad (one textured,
 // tinted quad per call, no batching), the screen clear, blend modes and the
 // small GL state wrappers. Main thread only.
+//
+// DrawQuad places the corners on the CPU (rotation and translation) and keeps
+// only the projection and the depth in the matrix uniform, so the matrix
+// changes only with the depth; a uniform whose value is unchanged is not sent
+// again. On a software GL each uniform change costs far more than the few
+// multiplications moved to the CPU.
 #include <GL/glew.h>
 
 #include "engine/app/app.h"
@@ -40,26 +46,38 @@ const AttributeEntry kSpriteAttributes[] = {
 };
 
 // Uniform locations are constant for a linked program, so they are looked up
-// once per program name rather than on every quad.
+// once per program name rather than on every quad. The values last sent are
+// kept too: nothing but this file sets the sprite program's uniforms.
 struct UniformCache {
   GLuint program;
   GLint matrix;
   GLint color;
   GLint sampler;
   bool samplerSet;  // mainTex already points at unit 0 in this program
+  bool matrixSet;   // the matrix below is in the program
+  float matrixScreen[2];
+  float matrixDepth;
+  bool colorSet;    // the colour below is in the program
+  Color colorValue;
 };
-UniformCache uniformCache{0, -1, -1, -1, false};
+const UniformCache kNoUniforms{0, -1, -1, -1, false, false, {0, 0}, 0, false, {0, 0, 0, 0}};
+UniformCache uniformCache = kNoUniforms;
+
+// The quad as drawn: corner positions on the virtual screen and their
+// texture coordinates, interleaved (x, y, u, v) so one array feeds both
+// attributes.
+float quadVertices[4][4];
 
 GLbitfield clearMask = GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT;
 
-const UniformCache& Uniforms() {
+UniformCache& Uniforms() {
   GLuint program = spriteRenderer.program;
   if (uniformCache.program != program) {
+    uniformCache = kNoUniforms;
     uniformCache.program = program;
     uniformCache.matrix = glGetUniformLocation(program, "u_worldViewProjMatrix");
     uniformCache.color = glGetUniformLocation(program, "u_color");
     uniformCache.sampler = glGetUniformLocation(program, "mainTex");
-    uniformCache.samplerSet = false;
   }
   return uniformCache;
 }
@@ -84,7 +102,7 @@ void ZeroGeometry() {
 int32_t RendererInit() {
   ZeroGeometry();
   spriteRenderer.program = 0;
-  uniformCache = UniformCache{0, -1, -1, -1, false};
+  uniformCache = kNoUniforms;
   if (CreateShaderProgram(&spriteRenderer.program, kSpriteVertexSource, kSpriteFragmentSource,
                           kSpriteAttributes) != 0) {
     return 1;
@@ -102,7 +120,7 @@ void RendererRelease() {
   DeleteShaderProgram(&spriteRenderer.program);
   ZeroGeometry();
   spriteRenderer.program = 0;
-  uniformCache = UniformCache{0, -1, -1, -1, false};
+  uniformCache = kNoUniforms;
 }
 
 void SetScreenSize(float width, float height) {
@@ -181,20 +199,33 @@ void BindDrawTexture(const Texture* texture) {
   }
 }
 
-// M = R x T x P with row vectors: each corner is rotated about the origin,
-// moved to (x, y, depth), then projected onto the virtual screen (y down).
+// The whole transform is M = R x T x P with row vectors: each corner is
+// rotated about the origin, moved to (x, y, depth), then projected onto the
+// virtual screen (y down). The rotation and the x, y move are done here on
+// the CPU; the program gets Tz x P, the depth move and the projection, which
+// stay the same from quad to quad as long as the depth does.
 void DrawQuad() {
   if (spriteRenderer.skip) return;
-  Mat4 m = Mat4Identity();
-  Mat4 projection = Mat4Ortho(0.0f, spriteRenderer.screen[0], spriteRenderer.screen[1], 0.0f,
-                              0.0f, 1.0f);
-  m = Mat4Multiply(projection, m);
-  Mat4 translation = Mat4Translation(spriteRenderer.translation[0],
-                                     spriteRenderer.translation[1],
-                                     spriteRenderer.translation[2]);
-  m = Mat4Multiply(translation, m);
+  const float x = spriteRenderer.translation[0];
+  const float y = spriteRenderer.translation[1];
+  const float depth = spriteRenderer.translation[2];
   if (spriteRenderer.rotation != 0.0f) {
-    m = Mat4Multiply(Mat4RotationZ(spriteRenderer.rotation), m);
+    Mat4 r = Mat4RotationZ(spriteRenderer.rotation);
+    const float c = r.m[0], s = r.m[1];
+    for (int i = 0; i < 4; ++i) {
+      const Vec2 corner = spriteRenderer.corners[i];
+      quadVertices[i][0] = corner.x * c - corner.y * s + x;
+      quadVertices[i][1] = corner.x * s + corner.y * c + y;
+    }
+  } else {
+    for (int i = 0; i < 4; ++i) {
+      quadVertices[i][0] = spriteRenderer.corners[i].x + x;
+      quadVertices[i][1] = spriteRenderer.corners[i].y + y;
+    }
+  }
+  for (int i = 0; i < 4; ++i) {
+    quadVertices[i][2] = spriteRenderer.uvs[i].x;
+    quadVertices[i][3] = spriteRenderer.uvs[i].y;
   }
 
   // Start-up leaves back-face culling on; a rotated or mirrored quad must
@@ -203,12 +234,30 @@ void DrawQuad() {
   glUseProgram(spriteRenderer.program);
   glBindBuffer(GL_ARRAY_BUFFER, 0);
   glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
-  const UniformCache& uniforms = Uniforms();
-  glUniformMatrix4fv(uniforms.matrix, 1, GL_FALSE, m.m);
-  glUniform4fv(uniforms.color, 1, &spriteRenderer.color.r);
-  glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 0, spriteRenderer.corners);
+  UniformCache& uniforms = Uniforms();
+  const float width = spriteRenderer.screen[0];
+  const float height = spriteRenderer.screen[1];
+  if (!uniforms.matrixSet || uniforms.matrixDepth != depth || uniforms.matrixScreen[0] != width ||
+      uniforms.matrixScreen[1] != height) {
+    Mat4 m = Mat4Multiply(Mat4Ortho(0.0f, width, height, 0.0f, 0.0f, 1.0f), Mat4Identity());
+    m = Mat4Multiply(Mat4Translation(0.0f, 0.0f, depth), m);
+    glUniformMatrix4fv(uniforms.matrix, 1, GL_FALSE, m.m);
+    uniforms.matrixSet = true;
+    uniforms.matrixDepth = depth;
+    uniforms.matrixScreen[0] = width;
+    uniforms.matrixScreen[1] = height;
+  }
+  const Color& color = spriteRenderer.color;
+  const Color& sent = uniforms.colorValue;
+  if (!uniforms.colorSet || sent.r != color.r || sent.g != color.g || sent.b != color.b ||
+      sent.a != color.a) {
+    glUniform4fv(uniforms.color, 1, &color.r);
+    uniforms.colorSet = true;
+    uniforms.colorValue = color;
+  }
+  glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, sizeof quadVertices[0], &quadVertices[0][0]);
   glEnableVertexAttribArray(0);
-  glVertexAttribPointer(1, 2, GL_FLOAT, GL_FALSE, 0, spriteRenderer.uvs);
+  glVertexAttribPointer(1, 2, GL_FLOAT, GL_FALSE, sizeof quadVertices[0], &quadVertices[0][2]);
   glEnableVertexAttribArray(1);
   glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
   glDisableVertexAttribArray(0);
