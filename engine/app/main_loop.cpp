@@ -2,6 +2,8 @@
 // thread (tick callback at tickRate per second), with the game lock held
 // around every game callback, the wait handshakes and the rate measurement.
 #include <atomic>
+#include <cstdio>
+#include <cstdlib>
 #include <mutex>
 #include <thread>
 
@@ -13,11 +15,17 @@ namespace {
 
 constexpr int32_t kIdleTickRate = 5;
 constexpr int kRingSize = 32;
+// Interval histogram buckets of 1 ms; the last one takes everything longer.
+constexpr int kHistogramSize = 256;
 // Intervals between consecutive frames or ticks; touched by one thread only.
 struct RateRing {
   int32_t intervals[kRingSize];
   uint32_t index;
   uint32_t lastTime;
+  // Every interval since start-up, for the TIDE_STATS report at exit.
+  uint32_t histogram[kHistogramSize];
+  uint64_t count;
+  uint64_t totalMs;
 };
 
 AppCallback startCallback;
@@ -51,6 +59,10 @@ thread_local bool inFrame = false;
 void MeasureInterval(RateRing* ring, std::atomic<float>* rate) {
   uint32_t now = GetTimeMs();
   ring->intervals[ring->index] = static_cast<int32_t>(now - ring->lastTime);
+  uint32_t bucket = now - ring->lastTime;
+  ring->histogram[bucket < kHistogramSize ? bucket : kHistogramSize - 1] += 1;
+  ring->count += 1;
+  ring->totalMs += now - ring->lastTime;
   ring->lastTime = now;
   ring->index = (ring->index + 1) % kRingSize;
   if (ring->index != 0) return;
@@ -103,6 +115,29 @@ void TimerThreadMain() {
   quitState.store(2);
 }
 
+// The interval (ms) below which the given share of all intervals lies.
+int32_t Percentile(const RateRing& ring, double share) {
+  uint64_t seen = 0;
+  for (int ms = 0; ms < kHistogramSize; ++ms) {
+    seen += ring.histogram[ms];
+    if (static_cast<double>(seen) >= share * static_cast<double>(ring.count)) return ms;
+  }
+  return kHistogramSize - 1;
+}
+
+// With TIDE_STATS set, a line per loop on standard error at exit: the last
+// measured rate, the average rate over the run and the interval percentiles
+// (the last bucket, 255, stands for 255 ms or more).
+void ReportRates(const char* name, const RateRing& ring, float lastRate) {
+  double average = ring.totalMs > 0 ? 1000.0 * static_cast<double>(ring.count) / ring.totalMs : 0.0;
+  std::fprintf(stderr,
+               "TIDE_STATS %s count=%llu last_fps=%.2f avg_fps=%.2f interval_ms p1=%d p50=%d p90=%d p99=%d "
+               "p99.9=%d max=%d\n",
+               name, static_cast<unsigned long long>(ring.count), lastRate, average, Percentile(ring, 0.01),
+               Percentile(ring, 0.5), Percentile(ring, 0.9), Percentile(ring, 0.99), Percentile(ring, 0.999),
+               Percentile(ring, 1.0));
+}
+
 int32_t CallLocked(AppCallback callback) {
   if (!callback) return 0;
   std::lock_guard<std::mutex> hold(gameLock);
@@ -139,6 +174,11 @@ int32_t RunMainLoop() {
   if (timerThread.load()) {
     while (quitState.load() != 2) SleepMs(10);
     PlatformJoinThread(timerThread.exchange(nullptr));
+  }
+  // Both loops have stopped: the rings are read by this thread alone now.
+  if (std::getenv("TIDE_STATS")) {
+    ReportRates("ticks", tickRing, measuredTickRate.load());
+    ReportRates("frames", frameRing, measuredFrameRate.load());
   }
   return CallLocked(endCallback);
 }

@@ -169,3 +169,75 @@ check_level() {
     awk -v l="$level" -v b="$bound" 'BEGIN { exit !(l < b) }' || fail "$what: level $level, expected below $bound"
   fi
 }
+
+# Clicks the title until it gives way (a click during the drop-in only skips
+# it); $1 names the round in messages.
+leave_title() {
+  local attempt
+  for attempt in 1 2 3; do
+    tap_at 512 300
+    sleep 2
+    [ "$(scene_of "$(take_shot now)")" != title ] && return 0
+  done
+  fail "three clicks on the title did not start $1"
+}
+
+# Plays plates until the clear scene shows, for at most $1 seconds: read the
+# plate, drag a planned path, let the sweets be served, again. At most 27
+# blocks a plate, so no plate is perfect (the fever after a perfect plate
+# slows the gauge down). Sets plates_played and t_clear; keeps the first
+# plate and its serving as $2_plate.png and $2_serving.png, the end as $2_clear.png.
+play_round() {
+  local limit=$1 name=$2 deadline shot scene cells
+  plates_played=0
+  deadline=$(awk -v a="$(elapsed)" -v b="$limit" 'BEGIN { print a + b }')
+  while :; do
+    kill -0 "$game_pid" 2>/dev/null || fail "the game ended during the round"
+    awk -v a="$(elapsed)" -v b="$deadline" 'BEGIN { exit !(a > b) }' &&
+      fail "no clear scene after $limit s of play ($plates_played plates played)"
+    shot=$(take_shot now)
+    scene=$(scene_of "$shot")
+    if [ "$scene" = clear ]; then
+      t_clear=$(elapsed)
+      cp "$shot" "$shot_dir/${name}_clear.rgb"
+      keep_shot "$shot" "${name}_clear"
+      echo "  [$t_clear s] clear, after $plates_played plates"
+      return 0
+    fi
+    if [ "$scene" = game ] && cells=$("$probe" plan "$shot" 27); then
+      plates_played=$((plates_played + 1))
+      [ $plates_played = 1 ] && keep_shot "$shot" "${name}_plate"
+      # shellcheck disable=SC2086
+      drag_cells $cells
+      [ $plates_played = 1 ] && keep_shot "$(take_shot serving)" "${name}_serving"
+      sleep 1
+    else
+      sleep 0.3
+    fi
+  done
+}
+
+# In the clear scene (seen at $t_clear): a tap makes the count jump to the
+# score, which must then stand still; a second tap once the scene has run
+# more than 128 ticks leads back to the title. Sets clear_score, t_tap2, t_title2.
+leave_clear() {
+  local name=$1 first second
+  sleep 1
+  tap_at 512 300
+  sleep 0.5
+  first=$("$probe" digits "$(take_shot snapped_a)" clear)
+  sleep 0.5
+  second=$("$probe" digits "$(take_shot snapped_b)" clear)
+  keep_shot "$shot_dir/snapped_b.rgb" "${name}_snapped"
+  echo "  score $second"
+  [[ "$second" =~ ^[0-9]{8}$ ]] || fail "the clear scene's score reads '$second'"
+  [ "$first" = "$second" ] || fail "the score still moves after the tap: $first then $second"
+  [ "$(scene_of "$shot_dir/snapped_b.rgb")" = clear ] || fail "the first tap left the clear scene"
+  clear_score=$((10#$second))
+  awk -v a="$(elapsed)" -v b="$t_clear" 'BEGIN { exit !(a < b + 4) }' &&
+    sleep "$(awk -v a="$(elapsed)" -v b="$t_clear" 'BEGIN { print b + 4 - a }')"
+  t_tap2=$(elapsed)
+  tap_at 512 300
+  wait_for_scene title 15 "${name}_title"
+  t_title2=$seen_at
+}

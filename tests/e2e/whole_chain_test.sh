@@ -34,12 +34,7 @@ t_title=$seen_at
 sleep 6
 wait_for_scene title 5 title_standing
 t_click=$(elapsed)
-for attempt in 1 2 3; do
-  tap_at 512 300
-  sleep 2
-  [ "$(scene_of "$(take_shot now)")" != title ] && break
-  [ $attempt = 3 ] && fail "three clicks on the title did not start the game"
-done
+leave_title "round 1"
 
 echo "loading, round 1"
 wait_for_scene loading 20
@@ -48,74 +43,27 @@ t_game=$seen_at
 digits=$("$probe" digits "$seen_shot" hud)
 [ "$digits" = 00000000 ] || fail "round 1 starts with score '$digits', expected 00000000"
 
-# The pause menu: open it, see its buttons, resume.
-tap_at 55 40
-wait_for_scene pause 10
+# The pause menu: open it, see its buttons, resume. (A press while the
+# opening overlay still folds away is ignored by the game: press again.)
+for attempt in 1 2 3 4; do
+  tap_at 55 40
+  sleep 1
+  [ "$(scene_of "$(take_shot now)")" = pause ] && break
+done
+wait_for_scene pause 5
 tap_at 810 496
 wait_for_scene game 10 game_resumed
 
-# Plates until the clear scene: read the plate, drag a planned path, let the
-# sweets be served, and again. At most 27 blocks a plate, so no plate is
-# perfect (a perfect plate's fever slows the gauge down).
-plates=0
-t_clear=""
-deadline=$(awk -v a="$(elapsed)" -v b="$round_limit" 'BEGIN { print a + b }')
-while :; do
-  kill -0 "$game_pid" 2>/dev/null || fail "the game ended during the round"
-  awk -v a="$(elapsed)" -v b="$deadline" 'BEGIN { exit !(a > b) }' &&
-    fail "no clear scene after $round_limit s of play ($plates plates played)"
-  shot=$(take_shot now)
-  scene=$(scene_of "$shot")
-  if [ "$scene" = clear ]; then
-    t_clear=$(elapsed)
-    cp "$shot" "$shot_dir/clear.rgb"
-    keep_shot "$shot_dir/clear.rgb" clear
-    echo "  [$t_clear s] clear, after $plates plates"
-    break
-  fi
-  if [ "$scene" = game ] && cells=$("$probe" plan "$shot" 27); then
-    plates=$((plates + 1))
-    [ $plates = 1 ] && keep_shot "$shot" plate1
-    # shellcheck disable=SC2086
-    drag_cells $cells
-    [ $plates = 1 ] && keep_shot "$(take_shot serving)" serving1
-    sleep 1
-  else
-    sleep 0.3
-  fi
-done
+play_round "$round_limit" round1
 
 echo "clear scene"
-# Counting up, then the first tap shows the whole score at once.
-sleep 1
-tap_at 512 300
-sleep 0.5
-score_a=$("$probe" digits "$(take_shot snapped_a)" clear)
-sleep 0.5
-score_b=$("$probe" digits "$(take_shot snapped_b)" clear)
-keep_shot "$shot_dir/snapped_b.rgb" clear_snapped
-echo "  score $score_b"
-[[ "$score_b" =~ ^[0-9]{8}$ ]] || fail "the clear scene's score reads '$score_b'"
-[ "$score_a" = "$score_b" ] || fail "the score still moves after the tap: $score_a then $score_b"
-[ "$((10#$score_b))" -gt 0 ] || fail "a round of good sweets scored 0"
-[ "$(scene_of "$shot_dir/snapped_b.rgb")" = clear ] || fail "the first tap left the clear scene"
-# The second tap, once the scene has run more than 128 ticks, leads to the title.
-awk -v a="$(elapsed)" -v b="$t_clear" 'BEGIN { exit !(a < b + 4) }' &&
-  sleep "$(awk -v a="$(elapsed)" -v b="$t_clear" 'BEGIN { print b + 4 - a }')"
-t_tap2=$(elapsed)
-tap_at 512 300
-wait_for_scene title 15 title_again
-t_title2=$seen_at
+leave_clear round1
+[ "$clear_score" -gt 0 ] || fail "a round of good sweets scored 0"
 
 echo "round 2"
 sleep 3
 t_click2=$(elapsed)
-for attempt in 1 2 3; do
-  tap_at 512 300
-  sleep 2
-  [ "$(scene_of "$(take_shot now)")" != title ] && break
-  [ $attempt = 3 ] && fail "three clicks on the title did not start round 2"
-done
+leave_title "round 2"
 wait_for_scene game 40 game2_start
 digits=$("$probe" digits "$seen_shot" hud)
 [ "$digits" = 00000000 ] || fail "round 2 starts with score '$digits', expected 00000000"
@@ -132,7 +80,7 @@ expected=$(seq 1 "$(wc -l <"$game_out")")
 if [ "$(cat "$game_out")" != "$expected" ]; then
   fail "standard output holds more than the plate counts 1, 2, 3, ..."
 fi
-[ "$(wc -l <"$game_out")" -ge 1 ] || fail "no plate count printed although $plates plates were played"
+[ "$(wc -l <"$game_out")" -ge 1 ] || fail "no plate count printed although $plates_played plates were played"
 
 echo "audio"
 wav_len=$("$probe" wavlen "$wav_file") || fail "the captured audio is not a finished WAV file"
