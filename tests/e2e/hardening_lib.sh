@@ -1,0 +1,283 @@
+# Shared steps of the hardening tests: runs of the real program from a folder
+# of its own (a copy of the contents, possibly damaged), each on an X display
+# of its own so that several runs go side by side, driven through the scene
+# chain by clicks, and ended by F12 or the window's close request.
+# Sourced by the *_test.sh scripts; expects $1 = path of the game binary.
+
+set -uo pipefail
+
+hx_game_bin=$(readlink -f "${1:?usage: $0 GAME_BINARY}")
+hx_build_dir=${TIDE_BINARY_DIR:-$PWD}
+hx_contents="$hx_build_dir/contents"
+hx_close_tool="$hx_build_dir/tests/x_close_window"
+hx_probe="$hx_build_dir/tests/e2e_probe"
+# Runs side by side; the whole-program tests run alone, so both cores are ours.
+hx_jobs=${TIDE_E2E_JOBS:-3}
+hx_work=$(mktemp -d "${TMPDIR:-/tmp}/tide_hardening.XXXXXX")
+hx_failures=0
+hx_pid=""
+hx_passes=0
+
+# The failure message the picture loaders print, with the bare file name.
+hx_load_failure() { printf 'テクスチャ読み込み失敗%s' "$1"; }
+
+hx_pictures=(Logo.png Logo_pemo.png gameBack.png PMBack.png pemophiSp.png shadow.png title.png
+  font.png White.png particle.png plate.png block.png blockEf.png sweets.png balloonS.png
+  pemoSitDown.png gauge.png plateIcon.png poseback.png botton.png loading.png balloonL.png
+  pemoglut.png)
+hx_sounds=(SE_block.ogg SE_make.ogg SE_miss.ogg SE_eat.ogg SE_fivar.ogg SE_norma.ogg SE_NewPlate.ogg
+  SE_pageFlip.ogg BGM_title.ogg BGM_game.ogg BGM_clear.ogg)
+
+hx_cleanup() {
+  local pid
+  for pid in $(jobs -p); do kill -KILL "$pid" 2>/dev/null; done
+  [ "${TIDE_KEEP_RUNS:-0}" = 1 ] || rm -rf "$hx_work"
+}
+trap hx_cleanup EXIT
+
+# --- displays -------------------------------------------------------------
+
+# Starts an Xvfb of its own; sets hx_display (":N") and hx_xvfb_pid.
+hx_start_display() {
+  local numfile
+  numfile=$(mktemp "$hx_work/display.XXXXXX")
+  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$numfile" >/dev/null 2>&1 &
+  hx_xvfb_pid=$!
+  local waited=0
+  while [ ! -s "$numfile" ]; do
+    sleep 0.05
+    waited=$((waited + 1))
+    [ "$waited" -lt 200 ] || { echo "Xvfb did not start" >&2; return 1; }
+  done
+  hx_display=":$(tr -d '\n' <"$numfile")"
+}
+
+hx_stop_display() { kill "$hx_xvfb_pid" 2>/dev/null; wait "$hx_xvfb_pid" 2>/dev/null; }
+
+# --- contents ---------------------------------------------------------------
+
+# Makes folder $1 holding a private copy of the generated contents.
+hx_make_run_dir() {
+  mkdir -p "$1"
+  cp -rL "$hx_contents" "$1/contents"
+}
+
+# $1 deterministic noise bytes from the seed $2.
+hx_noise() {
+  LC_ALL=C awk -v n="$1" -v seed="$2" \
+    'BEGIN { srand(seed); for (i = 0; i < n; i++) printf "%c", int(rand() * 256) }'
+}
+
+# Damages file $1 in the way $2 names: truncated (first half kept), noise
+# (same length), empty, flipped (bits flipped past the first 8 bytes).
+hx_damage() {
+  local file=$1 kind=$2 size
+  size=$(stat -c %s "$file")
+  case $kind in
+    truncated) truncate -s $((size / 2)) "$file" ;;
+    noise) hx_noise "$size" "$(basename "$file" | cksum | cut -d' ' -f1)" >"$file.tmp" && mv "$file.tmp" "$file" ;;
+    empty) : >"$file" ;;
+    flipped)
+      local n offset byte
+      for n in 1 2 3 4 5 6 7 8; do
+        offset=$((8 + ($(printf '%s%d' "$file" "$n" | cksum | cut -d' ' -f1) % (size - 8))))
+        byte=$(od -An -tu1 -j "$offset" -N1 "$file" | tr -d ' ')
+        printf "\\x$(printf %02x $((byte ^ (1 << (n % 8)))))" |
+          dd of="$file" bs=1 seek="$offset" conv=notrunc status=none
+      done ;;
+    *) echo "unknown damage $kind" >&2; return 1 ;;
+  esac
+}
+
+# --- Ogg headers ------------------------------------------------------------
+
+hx_crc_table=()
+hx_make_crc_table() {
+  local i j r
+  for ((i = 0; i < 256; i++)); do
+    r=$((i << 24))
+    for ((j = 0; j < 8; j++)); do
+      if ((r & 0x80000000)); then r=$(((r << 1) ^ 0x04c11db7)); else r=$((r << 1)); fi
+      r=$((r & 0xffffffff))
+    done
+    hx_crc_table[i]=$r
+  done
+}
+
+# Writes little-endian value $3 of $4 bytes at offset $2 of the first Ogg page
+# of file $1 (the Vorbis identification header) and fixes the page checksum.
+hx_patch_first_page() {
+  local file=$1 at=$2 value=$3 width=$4 k
+  [ ${#hx_crc_table[@]} -eq 256 ] || hx_make_crc_table
+  for ((k = 0; k < width; k++)); do
+    printf "\\x$(printf %02x $(((value >> (8 * k)) & 255)))" |
+      dd of="$file" bs=1 seek=$((at + k)) conv=notrunc status=none
+  done
+  # The page is its 27-byte header, the segment table and the segments.
+  local segments length=27
+  segments=$(od -An -tu1 -j 26 -N1 "$file" | tr -d ' ')
+  length=$((length + segments))
+  for k in $(od -An -tu1 -j 27 -N "$segments" -v "$file"); do length=$((length + k)); done
+  printf '\x00\x00\x00\x00' | dd of="$file" bs=1 seek=22 conv=notrunc status=none
+  local crc=0 b
+  for b in $(od -An -tu1 -N "$length" -v "$file"); do
+    crc=$((((crc << 8) & 0xffffffff) ^ hx_crc_table[((crc >> 24) ^ b) & 255]))
+  done
+  printf "\\x$(printf %02x $((crc & 255)))\\x$(printf %02x $(((crc >> 8) & 255)))\\x$(printf %02x $(((crc >> 16) & 255)))\\x$(printf %02x $(((crc >> 24) & 255)))" |
+    dd of="$file" bs=1 seek=22 conv=notrunc status=none
+}
+
+# Offsets in the first page of a Vorbis stream with one segment: 27 header
+# bytes, 1 lacing byte, then the packet type byte and "vorbis".
+hx_vorbis_channels_at=39
+hx_vorbis_rate_at=40
+hx_vorbis_blocksizes_at=56
+
+# --- one run of the game -----------------------------------------------------
+
+# Starts the game in folder $1 on display $hx_display with the extra
+# environment in the remaining arguments; sets hx_pid and hx_wid.
+hx_start_game() {
+  local dir=$1
+  shift
+  (cd "$dir" && exec env DISPLAY="$hx_display" "$@" "$hx_game_bin" >"$dir/stdout.txt" 2>"$dir/stderr.txt") &
+  hx_pid=$!
+  hx_wid=$(DISPLAY=$hx_display timeout 30 xdotool search --sync --onlyvisible --name '^TIDE_MARKER$' 2>/dev/null | head -n1)
+  [ -n "$hx_wid" ]
+}
+
+hx_xdo() { DISPLAY=$hx_display xdotool "$@" >/dev/null 2>&1; }
+
+# A press long enough for a 60 Hz tick to see it, at window point ($1, $2).
+hx_click() {
+  hx_xdo mousemove --window "$hx_wid" "$1" "$2" mousedown 1
+  sleep 0.07
+  hx_xdo mouseup 1
+}
+
+# How many times the load failure of picture $2 is on folder $1's stdout.
+hx_count() { grep -cxF "$(hx_load_failure "$2")" "$1/stdout.txt"; }
+
+# Clicks the pause button and the menu's quit button by turns, which walks
+# the chain: the clicks skip the title's drop-in and start the game, open the
+# pause menu in the round and quit it to the title, and round again. Stops
+# once command "$2..." succeeds, or after $1 seconds (result 1). Each turn
+# takes about 0.6 s, less than the shortest scene visit.
+hx_drive_until() {
+  local limit=$1 start=$SECONDS
+  shift
+  while ! "$@"; do
+    kill -0 "$hx_pid" 2>/dev/null || { echo "the game ended by itself" >&2; return 2; }
+    [ $((SECONDS - start)) -lt "$limit" ] || return 1
+    hx_click 55 40
+    sleep 0.25
+    hx_click 210 496
+    sleep 0.25
+  done
+}
+
+# Visits: how many separate bursts of the load failure of picture $1 the
+# folder $hx_dir's stdout has shown, counted as the drive polls it (one scene's
+# loads come in one burst; two scenes loading it are seconds apart).
+hx_bursts=0
+hx_last_count=0
+hx_reset_bursts() { hx_bursts=0; hx_last_count=0; }
+hx_bursts_at_least() {
+  local name=$1 want=$2 count
+  count=$(hx_count "$hx_dir" "$name")
+  if [ "$count" -gt "$hx_last_count" ]; then
+    hx_bursts=$((hx_bursts + 1))
+    hx_last_count=$count
+  fi
+  [ "$hx_bursts" -ge "$want" ]
+}
+
+# True once the probe has seen the round and, after it, the title again.
+hx_seen=""
+hx_saw_game_then_title() {
+  local scene
+  DISPLAY=$hx_display import -window "$hx_wid" -depth 8 "rgb:$hx_dir/shot.rgb" 2>/dev/null || return 1
+  scene=$(E2E_CONTENTS=$hx_contents "$hx_probe" scene "$hx_dir/shot.rgb" 2>/dev/null)
+  case "$hx_seen,$scene" in
+    ,game) hx_seen=game ;;
+    game,title) hx_seen=title ;;
+  esac
+  [ "$hx_seen" = title ]
+}
+
+# Ends the game with F12 (or the close request when $1 is "close") and waits
+# up to $2 seconds; result 0 only for exit code 0. A hung game gets SIGKILL.
+hx_quit_and_wait() {
+  local how=$1 limit=$2 waited=0 code=0
+  if [ "$how" = close ]; then
+    DISPLAY=$hx_display "$hx_close_tool" "$hx_wid" >/dev/null 2>&1
+  else
+    hx_xdo key --window "$hx_wid" F12
+  fi
+  while kill -0 "$hx_pid" 2>/dev/null; do
+    if [ "$waited" -ge $((limit * 10)) ]; then
+      kill -KILL "$hx_pid" 2>/dev/null
+      wait "$hx_pid" 2>/dev/null
+      echo "hung: still running $limit s after the quit" >&2
+      return 1
+    fi
+    sleep 0.1
+    waited=$((waited + 1))
+  done
+  wait "$hx_pid" || code=$?
+  [ "$code" -eq 0 ] || { echo "exit code $code" >&2; return 1; }
+}
+
+# Lines of folder $1's stdout other than load failures and plate counts.
+hx_unexpected_output() {
+  grep -v -e "^$(hx_load_failure '')" -e '^[0-9]\+$' "$1/stdout.txt"
+}
+
+# --- running cases side by side ----------------------------------------------
+
+# Runs "$case_function NAME" for every NAME in the remaining arguments, at most
+# $hx_jobs at a time, each worker on an X display of its own. A case prints
+# its reasons on stderr and returns non-zero to fail; its folder is
+# $hx_work/NAME (made by the case, kept with TIDE_KEEP_RUNS=1).
+hx_run_cases() {
+  local case_function=$1
+  shift
+  local names=("$@") w
+  for ((w = 0; w < hx_jobs; w++)); do
+    (
+      hx_start_display || exit 1
+      local i
+      for ((i = w; i < ${#names[@]}; i += hx_jobs)); do
+        local name=${names[i]} t0=$SECONDS
+        if "$case_function" "$name" 2>"$hx_work/$name.why"; then
+          echo "ok   $name ($((SECONDS - t0)) s)" >"$hx_work/$name.result"
+        else
+          echo "FAIL $name ($((SECONDS - t0)) s): $(tr '\n' ' ' <"$hx_work/$name.why")" >"$hx_work/$name.result"
+          if [ -d "$hx_work/$name" ]; then
+            { echo "--- stdout of $name"; tail -n 20 "$hx_work/$name/stdout.txt"
+              echo "--- stderr of $name"; grep -v '^ALSA lib\|^AL lib' "$hx_work/$name/stderr.txt" | tail -n 40
+            } >>"$hx_work/$name.result" 2>/dev/null
+          fi
+        fi
+        [ -n "$hx_pid" ] && kill -KILL "$hx_pid" 2>/dev/null
+        hx_pid=""
+      done
+      hx_stop_display
+    ) &
+  done
+  wait
+  local name
+  for name in "${names[@]}"; do
+    if [ -f "$hx_work/$name.result" ]; then cat "$hx_work/$name.result"; else echo "FAIL $name: no result"; fi
+    if grep -q '^ok' "$hx_work/$name.result" 2>/dev/null; then
+      hx_passes=$((hx_passes + 1))
+    else
+      hx_failures=$((hx_failures + 1))
+    fi
+  done
+}
+
+hx_summary() {
+  echo "$hx_passes passed, $hx_failures failed"
+  [ "$hx_failures" -eq 0 ]
+}
