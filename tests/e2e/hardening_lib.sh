@@ -177,17 +177,23 @@ hx_drive_until() {
 }
 
 # Visits: how many separate bursts of the load failure of picture $1 the
-# folder $hx_dir's stdout has shown, counted as the drive polls it (one scene's
-# loads come in one burst; two scenes loading it are seconds apart).
+# folder $hx_dir's stdout has shown, counted as the drive polls it. A scene's
+# loads may take a while but come without a pause; two scenes that load the
+# same picture are seconds apart, so new lines after a quiet spell of
+# $hx_burst_gap_ms start a new burst.
+hx_burst_gap_ms=1500
 hx_bursts=0
 hx_last_count=0
-hx_reset_bursts() { hx_bursts=0; hx_last_count=0; }
+hx_last_rise_ms=0
+hx_reset_bursts() { hx_bursts=0; hx_last_count=0; hx_last_rise_ms=0; }
 hx_bursts_at_least() {
-  local name=$1 want=$2 count
+  local name=$1 want=$2 count now
   count=$(hx_count "$hx_dir" "$name")
   if [ "$count" -gt "$hx_last_count" ]; then
-    hx_bursts=$((hx_bursts + 1))
+    now=$(($(date +%s%N) / 1000000))
+    [ $((now - hx_last_rise_ms)) -lt "$hx_burst_gap_ms" ] || hx_bursts=$((hx_bursts + 1))
     hx_last_count=$count
+    hx_last_rise_ms=$now
   fi
   [ "$hx_bursts" -ge "$want" ]
 }
