@@ -154,19 +154,20 @@ drag_cells() {
   xdotool mouseup 1
 }
 
-# Fails unless the captured level between two run times lies on the right
-# side of a bound: check_level quietest|level FROM TO above|below BOUND WHAT.
-# $wav_offset maps run time to the audio's time.
-check_level() {
-  local how=$1 from=$2 to=$3 side=$4 bound=$5 what=$6 a b level
+# Fails unless a measure of the captured mix between two run times lies on
+# the right side of a bound: check_audio level|playing FROM TO above|below
+# BOUND WHAT ("level": RMS; "playing": share of half seconds with sound).
+# $wav_offset is the run time at which the capture starts.
+check_audio() {
+  local how=$1 from=$2 to=$3 side=$4 bound=$5 what=$6 a b value
   a=$(awk -v t="$from" -v o="$wav_offset" 'BEGIN { printf "%.2f", t - o }')
   b=$(awk -v t="$to" -v o="$wav_offset" 'BEGIN { printf "%.2f", t - o }')
-  level=$("$probe" "$how" "$wav_file" "$a" "$b") || fail "no audio measure for $what ($a..$b s)"
-  echo "  audio $what ($a..$b s): $how $level"
+  value=$("$probe" "$how" "$wav_file" "$a" "$b") || fail "no audio measure for $what ($a..$b s)"
+  echo "  audio $what ($a..$b s): $how $value"
   if [ "$side" = above ]; then
-    awk -v l="$level" -v b="$bound" 'BEGIN { exit !(l > b) }' || fail "$what: level $level, expected above $bound"
+    awk -v l="$value" -v b="$bound" 'BEGIN { exit !(l > b) }' || fail "$what: $how $value, expected above $bound"
   else
-    awk -v l="$level" -v b="$bound" 'BEGIN { exit !(l < b) }' || fail "$what: level $level, expected below $bound"
+    awk -v l="$value" -v b="$bound" 'BEGIN { exit !(l < b) }' || fail "$what: $how $value, expected below $bound"
   fi
 }
 
@@ -185,7 +186,8 @@ leave_title() {
 # Plays plates until the clear scene shows, for at most $1 seconds: read the
 # plate, drag a planned path, let the sweets be served, again. At most 27
 # blocks a plate, so no plate is perfect (the fever after a perfect plate
-# slows the gauge down). Sets plates_played and t_clear; keeps the first
+# slows the gauge down). Sets plates_played, t_clear and t_last_game (the
+# last time the round was seen before its end); keeps the first
 # plate and its serving as $2_plate.png and $2_serving.png, the end as $2_clear.png.
 play_round() {
   local limit=$1 name=$2 deadline shot scene cells
@@ -204,6 +206,7 @@ play_round() {
       echo "  [$t_clear s] clear, after $plates_played plates"
       return 0
     fi
+    [ "$scene" = game ] && t_last_game=$(elapsed)
     if [ "$scene" = game ] && cells=$("$probe" plan "$shot" 27); then
       plates_played=$((plates_played + 1))
       [ $plates_played = 1 ] && keep_shot "$shot" "${name}_plate"
@@ -221,18 +224,22 @@ play_round() {
 # score, which must then stand still; a second tap once the scene has run
 # more than 128 ticks leads back to the title. Sets clear_score, t_tap2, t_title2.
 leave_clear() {
-  local name=$1 first second
+  local name=$1 first second="" reads
   sleep 1
   tap_at 512 300
-  sleep 0.5
-  first=$("$probe" digits "$(take_shot snapped_a)" clear)
-  sleep 0.5
-  second=$("$probe" digits "$(take_shot snapped_b)" clear)
-  keep_shot "$shot_dir/snapped_b.rgb" "${name}_snapped"
+  # Two readings in a row must agree (a screenshot can catch a frame half
+  # drawn, so a reading with an unreadable digit is taken again).
+  for reads in 1 2 3 4 5 6 7 8; do
+    sleep 0.4
+    first=$second
+    second=$("$probe" digits "$(take_shot snapped)" clear)
+    [[ "$second" =~ ^[0-9]{8}$ ]] && [ "$first" = "$second" ] && break
+  done
+  keep_shot "$shot_dir/snapped.rgb" "${name}_snapped"
   echo "  score $second"
   [[ "$second" =~ ^[0-9]{8}$ ]] || fail "the clear scene's score reads '$second'"
   [ "$first" = "$second" ] || fail "the score still moves after the tap: $first then $second"
-  [ "$(scene_of "$shot_dir/snapped_b.rgb")" = clear ] || fail "the first tap left the clear scene"
+  [ "$(scene_of "$shot_dir/snapped.rgb")" = clear ] || fail "the first tap left the clear scene"
   clear_score=$((10#$second))
   awk -v a="$(elapsed)" -v b="$t_clear" 'BEGIN { exit !(a < b + 4) }' &&
     sleep "$(awk -v a="$(elapsed)" -v b="$t_clear" 'BEGIN { print b + 4 - a }')"

@@ -68,9 +68,10 @@ wait_for_scene game 40 game2_start
 digits=$("$probe" digits "$seen_shot" hud)
 [ "$digits" = 00000000 ] || fail "round 2 starts with score '$digits', expected 00000000"
 t_game2=$seen_at
-sleep 2
+sleep 3
 
 echo "F12"
+t_f12=$(elapsed)
 xdotool key --window "$wid" F12
 expect_clean_exit 30
 t_end=$(elapsed)
@@ -84,16 +85,22 @@ fi
 
 echo "audio"
 wav_len=$("$probe" wavlen "$wav_file") || fail "the captured audio is not a finished WAV file"
-# The device opens at start-up and closes at exit: the capture ends (within
-# the shutdown's own short time) when the program ends.
-wav_offset=$(awk -v e="$t_end" -v l="$wav_len" 'BEGIN { printf "%.2f", e - l }')
-echo "  $wav_len s captured, starting at run time $wav_offset s"
-check_level level "$t_logo1" "$(awk -v t="$t_logo2" 'BEGIN { print t + 1 }')" below 0.0005 "under the logos"
-check_level quietest "$(awk -v t="$t_title" 'BEGIN { print t + 1.5 }')" "$t_click" above 0.01 "title music"
-check_level quietest "$(awk -v t="$t_game" 'BEGIN { print t + 1 }')" "$(awk -v t="$t_clear" 'BEGIN { print t - 2 }')" above 0.01 "round music"
-check_level quietest "$(awk -v t="$t_clear" 'BEGIN { print t + 1 }')" "$t_tap2" above 0.01 "clear music"
-check_level quietest "$(awk -v t="$t_title2" 'BEGIN { print t + 1 }')" "$t_click2" above 0.01 "title music again"
-check_level quietest "$(awk -v t="$t_game2" 'BEGIN { print t + 0.5 }')" "$(awk -v t="$t_game2" 'BEGIN { print t + 2 }')" above 0.01 "round 2 music"
+onset=$("$probe" onset "$wav_file") || fail "the captured audio is silent throughout"
+# Where the capture starts in run time: no later than the exit minus its
+# length (the device closes during shutdown) and no later than the title's
+# first sighting minus the first sound (the title music starts before the
+# title shows); the smaller bound, within a second of the truth. Windows
+# start 1.5 s after a scene was first seen and end when it was last seen.
+wav_offset=$(awk -v e="$t_end" -v l="$wav_len" -v t="$t_title" -v o="$onset" \
+  'BEGIN { a = e - l; b = t - o; printf "%.2f", a < b ? a : b }')
+echo "  $wav_len s captured, first sound at $onset s, capture starts at run time $wav_offset s"
+after() { awk -v t="$1" -v d="$2" 'BEGIN { print t + d }'; }
+check_audio level "$t_logo1" "$(after "$t_logo2" 1)" below 0.0005 "under the logos"
+check_audio playing "$(after "$t_title" 1.5)" "$t_click" above 0.8 "title music"
+check_audio playing "$(after "$t_game" 1.5)" "$t_last_game" above 0.8 "round music"
+check_audio playing "$(after "$t_clear" 1.5)" "$t_tap2" above 0.8 "clear music"
+check_audio playing "$(after "$t_title2" 1.5)" "$t_click2" above 0.8 "title music again"
+check_audio playing "$(after "$t_game2" 1)" "$t_f12" above 0.8 "round 2 music"
 
 rm -rf "$work" "$shot_dir"
 echo "1 passed, 0 failed"

@@ -6,7 +6,9 @@
 //   e2e_probe plan SHOT MAXLEN      cells of a good drag (exit 3: no plate)
 //   e2e_probe wavlen WAV            seconds of audio in a finished WAV file
 //   e2e_probe level WAV FROM TO     RMS level between two times in seconds
-//   e2e_probe quietest WAV FROM TO  lowest RMS level of the half seconds in it
+//   e2e_probe playing WAV FROM TO   share of the half seconds in it that carry
+//                                   sound (RMS above kPlayingLevel)
+//   e2e_probe onset WAV             seconds before the first sound
 // SHOT is a raw 1024 x 576 RGB screenshot; pictures come from the contents
 // folder named by E2E_CONTENTS (default: contents).
 #include <cmath>
@@ -20,8 +22,11 @@
 
 namespace {
 
+// Music plays at RMS levels around 0.2; silence is exactly 0.
+constexpr float kPlayingLevel = 0.01f;
+
 int Usage() {
-  std::fprintf(stderr, "usage: e2e_probe scene|digits|plate|plan|wavlen|level|quietest ARGS\n");
+  std::fprintf(stderr, "usage: e2e_probe scene|digits|plate|plan|wavlen|level|playing|onset ARGS\n");
   return 2;
 }
 
@@ -48,6 +53,12 @@ int WaveCommand(const std::string& command, int argc, char** argv) {
     std::printf("%.3f\n", static_cast<double>(clip.Frames()) / clip.rate);
     return 0;
   }
+  if (command == "onset") {
+    size_t first = FindOnset(clip, 0.001f);
+    if (first == SIZE_MAX) return 1;
+    std::printf("%.3f\n", static_cast<double>(first) / clip.rate);
+    return 0;
+  }
   if (argc != 5) return Usage();
   double from = std::atof(argv[3]), to = std::atof(argv[4]);
   size_t first = from <= 0 ? 0 : static_cast<size_t>(from * clip.rate);
@@ -57,16 +68,20 @@ int WaveCommand(const std::string& command, int argc, char** argv) {
     std::fprintf(stderr, "e2e_probe: window %.2f..%.2f lies outside the audio\n", from, to);
     return 1;
   }
-  // The louder channel; "quietest" takes the lowest of the half seconds, so a
-  // gap in what should be continuous music shows.
-  size_t step = command == "quietest" ? static_cast<size_t>(clip.rate / 2) : last - first;
-  float lowest = -1;
+  // The louder channel; "playing" counts the half seconds that carry sound.
+  size_t step = command == "playing" ? static_cast<size_t>(clip.rate / 2) : last - first;
+  int windows = 0, sounding = 0;
+  float level = 0;
   for (size_t at = first; at + step <= last; at += step) {
-    float level = 0;
+    level = 0;
     for (int c = 0; c < clip.channels; ++c) level = std::fmax(level, RmsLevel(clip, c, at, step));
-    if (lowest < 0 || level < lowest) lowest = level;
+    windows += 1;
+    sounding += level > kPlayingLevel;
   }
-  std::printf("%.5f\n", lowest < 0 ? 0.0f : lowest);
+  if (command == "playing")
+    std::printf("%.3f\n", windows == 0 ? 0.0 : static_cast<double>(sounding) / windows);
+  else
+    std::printf("%.5f\n", level);
   return 0;
 }
 
@@ -75,7 +90,8 @@ int WaveCommand(const std::string& command, int argc, char** argv) {
 int main(int argc, char** argv) {
   if (argc < 3) return Usage();
   std::string command = argv[1];
-  if (command == "wavlen" || command == "level" || command == "quietest") return WaveCommand(command, argc, argv);
+  if (command == "wavlen" || command == "level" || command == "playing" ||
+      command == "onset") return WaveCommand(command, argc, argv);
 
   Picture shot;
   GamePictures pictures;
