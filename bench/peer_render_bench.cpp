@@ -136,6 +136,8 @@ struct Ours {
   std::vector<Sprite> sprites;
   std::vector<Sprite> depthSprites;  // the same scene over ten depth levels
   std::vector<Sprite> oneTintSprites;  // the same scene in a single tint
+  std::vector<Sprite> twoTintSprites;  // tints alternating between two values
+  Texture clampTexture = 0;            // the picture clamped at its edges
   uint32_t floorProgram = 0;
   std::vector<float> floorVertices;  // x, y, u, v per vertex, six per quad
 
@@ -148,6 +150,10 @@ struct Ours {
     SetClearColor(0, 0, 0, 1);
     SetScreenSize(kWidth, kHeight);
     CreateTextureFromPixels(&texture, kPicture, kPicture, kPixelRgba, picture.data());
+    CreateTextureFromPixels(&clampTexture, kPicture, kPicture, kPixelRgba, picture.data());
+    glBindTexture(GL_TEXTURE_2D, clampTexture);
+    SetTextureWrap(0, 0);
+    glBindTexture(GL_TEXTURE_2D, 0);
     for (int i = 0; i < kSprites; ++i) {
       const SceneSprite& s = scene[i];
       Sprite sprite;
@@ -162,6 +168,8 @@ struct Ours {
       sprite.depth = 0.0f;
       sprite.color = MakeColor(1.0f, 0.8f, 0.8f, 0.75f);
       oneTintSprites.push_back(sprite);
+      if (i % 2) sprite.color = MakeColor(1.0f, 0.6f, 0.8f, 0.5f);
+      twoTintSprites.push_back(sprite);
     }
     const AttributeEntry table[] = {{0, kAttribFloat2, "vPos"}, {8, kAttribFloat2, "vTex"}, {0, kAttribEnd, ""}};
     if (CreateShaderProgram(&floorProgram, kVertexSource, kFragmentSource, table) != 0) return false;
@@ -191,7 +199,7 @@ struct Ours {
   }
 
   // One colour for all: the sprite program takes its tint as a uniform.
-  void DrawFloor() {
+  void DrawFloor(Texture picture) {
     ClearScreen();
     Mat4 projection = Mat4Ortho(0, kWidth, kHeight, 0, 0, 1);
     glDisable(GL_CULL_FACE);
@@ -202,7 +210,7 @@ struct Ours {
     glUniform4f(glGetUniformLocation(floorProgram, "u_color"), 1.0f, 0.8f, 0.8f, 0.75f);
     glUniform1i(glGetUniformLocation(floorProgram, "mainTex"), 0);
     glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, texture);
+    glBindTexture(GL_TEXTURE_2D, picture);
     glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 16, floorVertices.data());
     glVertexAttribPointer(1, 2, GL_FLOAT, GL_FALSE, 16, floorVertices.data() + 2);
     glEnableVertexAttribArray(0);
@@ -319,9 +327,10 @@ void BM_PeerFrames(benchmark::State& state) {
     return;
   }
 
-  enum { kOurs, kOursDepths, kOursOneTint, kFloor, kSdl, kSfml, kContenders };
-  const char* names[kContenders] = {"ours", "ours_ten_depths", "ours_one_tint", "floor", "sdl",
-                                    "sfml"};
+  enum { kOurs, kOursDepths, kOursOneTint, kOursTwoTints, kFloor, kFloorClamp, kSdl, kSfml,
+         kContenders };
+  const char* names[kContenders] = {"ours", "ours_ten_depths", "ours_one_tint", "ours_two_tints",
+                                    "floor", "floor_clamp", "sdl", "sfml"};
   auto makeCurrent = [&](int who) {
     if (who == kSdl) sdl.MakeCurrent();
     else if (who == kSfml) sfml.MakeCurrent();
@@ -332,7 +341,9 @@ void BM_PeerFrames(benchmark::State& state) {
       case kOurs: ours.Draw(ours.sprites); break;
       case kOursDepths: ours.Draw(ours.depthSprites); break;
       case kOursOneTint: ours.Draw(ours.oneTintSprites); break;
-      case kFloor: ours.DrawFloor(); break;
+      case kOursTwoTints: ours.Draw(ours.twoTintSprites); break;
+      case kFloor: ours.DrawFloor(ours.texture); break;
+      case kFloorClamp: ours.DrawFloor(ours.clampTexture); break;
       case kSdl: sdl.Draw(); break;
       case kSfml: sfml.Draw(); break;
     }

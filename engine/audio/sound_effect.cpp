@@ -1,10 +1,12 @@
 // Sound effects: a whole-file decode into one OpenAL buffer on one source, and
-// the handle operations shared with music (which branch off by kind).
+// the handle operations shared with music (which branch off by kind). Owners
+// of the same file share its buffer; each has a source of its own.
 #include <AL/al.h>
 #include <AL/alc.h>
 
 #include "engine/audio/audio_internal.h"
 #include "engine/audio/sound.h"
+#include "engine/audio/sound_cache.h"
 
 bool AudioReady() { return alcGetCurrentContext() != nullptr; }
 
@@ -37,8 +39,36 @@ void ZeroSound(Sound* sound) {
   sound->playing = 0;
 }
 
+namespace {
+
+// A new source playing a buffer another owner already holds.
+int32_t AttachSharedBuffer(Sound* sound, uint32_t buffer, int32_t size) {
+  ALuint source = 0;
+  alGenSources(1, &source);
+  if (source == 0) return 1;
+  ApplySourceSetup(source, 1.0f);
+  alSourcei(source, AL_BUFFER, static_cast<ALint>(buffer));
+  sound->buffer = buffer;
+  sound->source = source;
+  sound->size = size;
+  sound->loop = 0;
+  sound->kind = 0;
+  return 0;
+}
+
+}  // namespace
+
+// A file another owner holds is not decoded again: this owner gets its own
+// source on the same buffer, so the two still start and stop independently.
 int32_t LoadSoundEffect(Sound* sound, const char* path) {
   if (sound == nullptr || path == nullptr) return 1;
+  int32_t sharedSize = 0;
+  uint32_t shared = AudioReady() ? SoundCacheAcquire(path, &sharedSize) : 0;
+  if (shared != 0) {
+    if (AttachSharedBuffer(sound, shared, sharedSize) == 0) return 0;
+    if (!SoundCacheRelease(shared)) alDeleteBuffers(1, &shared);
+    return 1;
+  }
   FILE* file = std::fopen(path, "rb");
   if (file == nullptr) return 1;
   PcmData pcm{};
@@ -54,6 +84,7 @@ int32_t LoadSoundEffect(Sound* sound, const char* path) {
   }
   int32_t result = CreateSoundSource(sound, pcm.data, pcm.size, code, pcm.rate);
   sound->kind = 0;
+  if (result == 0) SoundCacheAdd(path, sound->buffer, sound->size);
   // OpenAL has its own copy of the samples now.
   FreePcmData(&pcm);
   return result;
@@ -73,6 +104,7 @@ int32_t CreateSoundSource(Sound* sound, const void* pcm, int32_t size, int32_t c
     if (buffer != 0) alDeleteBuffers(1, &buffer);
     return 1;
   }
+  SoundCacheForgetName(buffer);
   ApplySourceSetup(source, 1.0f);
   alBufferData(buffer, format, pcm, size, rate);
   alSourcei(source, AL_BUFFER, static_cast<ALint>(buffer));
@@ -123,12 +155,15 @@ int32_t ReleaseSound(Sound* sound) {
   }
   ALuint source = sound->source;
   ALuint buffer = sound->buffer;
+  // The source goes first: a buffer still attached to one cannot be deleted.
+  // A buffer other owners still hold stays.
+  bool sharedOn = buffer != 0 && SoundCacheRelease(buffer);
   if (AudioReady()) {
     if (source != 0) {
       alSourceStop(source);
       alDeleteSources(1, &source);
     }
-    if (buffer != 0) alDeleteBuffers(1, &buffer);
+    if (buffer != 0 && !sharedOn) alDeleteBuffers(1, &buffer);
   }
   ZeroSound(sound);
   return 0;

@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "engine/render/png_decode.h"
+#include "engine/render/texture_cache.h"
 
 namespace {
 
@@ -74,6 +75,7 @@ int32_t CreateTexture(Texture* out, int32_t width, int32_t height, int32_t level
   glGenTextures(1, &name);
   *out = name;
   if (name == 0) return 1;
+  TextureCacheForgetName(name);
   glBindTexture(GL_TEXTURE_2D, name);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
@@ -95,9 +97,17 @@ int32_t CreateEmptyTexture(Texture* out, int32_t width, int32_t height, int32_t 
   return CreateTexture(out, width, height, 0, code, nullptr);
 }
 
+// A file that is already loaded (at level 0) is not decoded again: the new
+// owner gets the same texture, which lives until its last owner deletes it.
 int32_t LoadPngTexture(Texture* out, int32_t level, const char* path) {
   *out = 0;
-  FILE* file = path != nullptr ? std::fopen(path, "rb") : nullptr;
+  if (path == nullptr) return 1;
+  const bool shared = level == 0;
+  if (shared) {
+    *out = TextureCacheAcquire(path);
+    if (*out != 0) return 0;
+  }
+  FILE* file = std::fopen(path, "rb");
   if (file == nullptr) return 1;
   PngImage image;
   int32_t decoded = DecodePngFile(file, &image);
@@ -105,6 +115,7 @@ int32_t LoadPngTexture(Texture* out, int32_t level, const char* path) {
   if (decoded != 0) return 1;
   int32_t result = TextureFromImage(out, level, image);
   FreePngImage(&image);
+  if (result == 0 && shared) TextureCacheAdd(path, *out);
   return result;
 }
 
@@ -131,8 +142,9 @@ int32_t UpdateTexture(Texture* texture, int32_t x, int32_t y, int32_t width, int
 
 int32_t DeleteTexture(Texture* texture) {
   if (texture == nullptr) return 0;
-  // GL ignores name 0, so deleting an empty handle is harmless.
-  glDeleteTextures(1, texture);
+  // GL ignores name 0, so deleting an empty handle is harmless. A picture
+  // other owners still hold stays; this owner only lets go of it.
+  if (!TextureCacheRelease(*texture)) glDeleteTextures(1, texture);
   *texture = 0;
   return 0;
 }

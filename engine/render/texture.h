@@ -16,6 +16,10 @@ int32_t CreateTexture(Texture* out, int32_t width, int32_t height, int32_t level
 int32_t CreateTextureFromPixels(Texture* out, int32_t width, int32_t height,
                                 int32_t code, const void* pixels);
 int32_t CreateEmptyTexture(Texture* out, int32_t width, int32_t height, int32_t code);
+// LoadPngTexture at level 0 (so LoadTexture) shares: owners that load the
+// same path at the same time get the same texture, decoded once, and it is
+// deleted when the last of them calls DeleteTexture. So a loaded picture is
+// read-only: UpdateTexture and the sampler setters would change it for all.
 int32_t LoadPngTexture(Texture* out, int32_t level, const char* path);
 int32_t LoadTexture(Texture* out, const char* path);
 int32_t LoadPngTextureFromMemory(Texture* out, int32_t level, const void* data, size_t size);
