@@ -88,8 +88,9 @@ Rgba ComposeAt(const std::vector<Layer>& layers, int x, int y) {
 double Correlation(const Picture& shot, const std::vector<Layer>& layers, Region region) {
   double sa = 0, sb = 0, saa = 0, sbb = 0, sab = 0;
   long n = 0;
-  for (int y = region.y; y < region.y + region.h; ++y) {
-    for (int x = region.x; x < region.x + region.w; ++x) {
+  // Every other pixel of every other row: plenty for pictures this size.
+  for (int y = region.y; y < region.y + region.h; y += 2) {
+    for (int x = region.x; x < region.x + region.w; x += 2) {
       Rgba a = PixelAt(shot, x, y);
       Rgba b = ComposeAt(layers, x, y);
       float av[3] = {a.r, a.g, a.b};

@@ -2,6 +2,8 @@
 #include "e2e/probe/screen_read.h"
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 
 namespace {
 
@@ -32,45 +34,67 @@ constexpr int kBlockPatchHalf = 28;
 const Rgba kCyanLow{0, 170, 170, 0}, kCyanHigh{110, 255, 255, 1};
 const Rgba kYellowLow{170, 170, 0, 0}, kYellowHigh{255, 255, 100, 1};
 
+const Picture& Get(GamePictures* p, Picture GamePictures::*member) {
+  struct Entry {
+    Picture GamePictures::*member;
+    const char* name;
+  };
+  static const Entry kFiles[] = {{&GamePictures::logo, "Logo.png"},       {&GamePictures::logoPemo, "Logo_pemo.png"},
+                                 {&GamePictures::gameBack, "gameBack.png"}, {&GamePictures::pmBack, "PMBack.png"},
+                                 {&GamePictures::poseback, "poseback.png"}, {&GamePictures::button, "botton.png"},
+                                 {&GamePictures::block, "block.png"},       {&GamePictures::font, "font.png"}};
+  Picture& picture = p->*member;
+  if (picture.width > 0) return picture;
+  for (const Entry& e : kFiles) {
+    if (e.member != member) continue;
+    std::string path = p->contentsDir + "/" + e.name;
+    if (!LoadPngPicture(path, &picture)) {
+      std::fprintf(stderr, "e2e_probe: cannot read %s\n", path.c_str());
+      std::exit(1);
+    }
+  }
+  return picture;
+}
+
 Layer FullScreen(const Picture& picture, float u = 0, float v = 0, float uw = 1, float vh = 1) {
   return Layer{&picture, u, v, uw, vh, 0, 0, kScreenWidth, kScreenHeight};
 }
 
-bool ShowsPauseButton(const Picture& shot, const GamePictures& p) {
-  std::vector<Layer> button = {Layer{&p.button, 0, 0, 0.25f, 1, 23, 8, 64, 64}};
+bool ShowsPauseButton(const Picture& shot, GamePictures* p) {
+  std::vector<Layer> button = {Layer{&Get(p, &GamePictures::button), 0, 0, 0.25f, 1, 23, 8, 64, 64}};
   return Correlation(shot, button, kPauseButtonInner) > 0.85;
 }
 
 // The open menu's quit and resume buttons (96 x 96 at (210, 496) and (810, 496)).
-bool ShowsMenuButtons(const Picture& shot, const GamePictures& p) {
-  std::vector<Layer> quit = {Layer{&p.button, 0.5f, 0, 0.25f, 1, 162, 448, 96, 96}};
-  std::vector<Layer> resume = {Layer{&p.button, 0.25f, 0, 0.25f, 1, 762, 448, 96, 96}};
+bool ShowsMenuButtons(const Picture& shot, GamePictures* p) {
+  std::vector<Layer> quit = {Layer{&Get(p, &GamePictures::button), 0.5f, 0, 0.25f, 1, 162, 448, 96, 96}};
+  std::vector<Layer> resume = {Layer{&Get(p, &GamePictures::button), 0.25f, 0, 0.25f, 1, 762, 448, 96, 96}};
   return Correlation(shot, quit, Region{180, 466, 60, 60}) > 0.85 &&
          Correlation(shot, resume, Region{780, 466, 60, 60}) > 0.85;
 }
 
-bool ShowsLogo(const Picture& shot, const Picture& logo) {
+bool ShowsLogo(const Picture& shot, GamePictures* p, Picture GamePictures::*logo) {
   if (MeanLuma(shot, kAboveLogo) > 3 || MeanLuma(shot, kBelowLogo) > 3) return false;
   if (MeanLuma(shot, kLogoRegion) < 8) return false;
-  std::vector<Layer> layers = {Layer{&logo, 0, 0, 1, 1, kLogoX, kLogoY, kLogoW, kLogoH}};
+  std::vector<Layer> layers = {Layer{&Get(p, logo), 0, 0, 1, 1, kLogoX, kLogoY, kLogoW, kLogoH}};
   return Correlation(shot, layers, kLogoRegion) > 0.9;
 }
 
-bool ShowsTitle(const Picture& shot, const GamePictures& p) {
+bool ShowsTitle(const Picture& shot, GamePictures* p) {
   if (ColourShare(shot, kTouchStartBand, kCyanLow, kCyanHigh) < 0.04) return false;
   // The overlay fades in over the background at the end of the drop-in.
-  std::vector<Layer> plain = {FullScreen(p.gameBack)};
-  std::vector<Layer> overlaid = {FullScreen(p.gameBack), FullScreen(p.pmBack)};
+  std::vector<Layer> plain = {FullScreen(Get(p, &GamePictures::gameBack))};
+  std::vector<Layer> overlaid = {FullScreen(Get(p, &GamePictures::gameBack)), FullScreen(Get(p, &GamePictures::pmBack))};
   return Correlation(shot, plain, kTitleCorner) > 0.85 || Correlation(shot, overlaid, kTitleCorner) > 0.85;
 }
 
-bool ShowsPanel(const Picture& shot, const GamePictures& p) {
-  return Correlation(shot, {FullScreen(p.poseback)}, kPanelRegion) > 0.9;
+bool ShowsPanel(const Picture& shot, GamePictures* p) {
+  return Correlation(shot, {FullScreen(Get(p, &GamePictures::poseback))}, kPanelRegion) > 0.9;
 }
 
-bool ShowsClear(const Picture& shot, const GamePictures& p) {
+bool ShowsClear(const Picture& shot, GamePictures* p) {
   if (ColourShare(shot, kFinishBand, kYellowLow, kYellowHigh) < 0.04) return false;
-  return Correlation(shot, {FullScreen(p.gameBack, 0.5f, 0.5f, 0.5f, 0.5f)}, kClearFloor) > 0.85;
+  return Correlation(shot, {FullScreen(Get(p, &GamePictures::gameBack), 0.5f, 0.5f, 0.5f, 0.5f)}, kClearFloor) > 0.85;
 }
 
 int ReadDigit(const Picture& shot, const Picture& font, int cx, int cy) {
@@ -100,25 +124,13 @@ int ReadDigit(const Picture& shot, const Picture& font, int cx, int cy) {
 
 }  // namespace
 
-bool LoadGamePictures(const std::string& dir, GamePictures* out) {
-  struct Entry {
-    const char* name;
-    Picture* picture;
-  } entries[] = {{"Logo.png", &out->logo},         {"Logo_pemo.png", &out->logoPemo}, {"gameBack.png", &out->gameBack},
-                 {"PMBack.png", &out->pmBack},     {"poseback.png", &out->poseback},  {"botton.png", &out->button},
-                 {"block.png", &out->block},       {"font.png", &out->font}};
-  for (const Entry& e : entries)
-    if (!LoadPngPicture(dir + "/" + e.name, e.picture)) return false;
-  return true;
-}
-
 int CellCentreX(int i) { return 75 + (i % 6) * 95; }
 int CellCentreY(int i) { return 125 + (i / 6) * 95; }
 
-std::string ReadScene(const Picture& shot, const GamePictures& p) {
+std::string ReadScene(const Picture& shot, GamePictures* p) {
   if (MeanLuma(shot, Region{0, 0, kScreenWidth, kScreenHeight}) < 3) return "black";
-  if (ShowsLogo(shot, p.logo)) return "logo1";
-  if (ShowsLogo(shot, p.logoPemo)) return "logo2";
+  if (ShowsLogo(shot, p, &GamePictures::logo)) return "logo1";
+  if (ShowsLogo(shot, p, &GamePictures::logoPemo)) return "logo2";
   if (ShowsTitle(shot, p)) return "title";
   if (ShowsClear(shot, p)) return "clear";
   // The loading screen and the round's opening overlay show the same panel.
@@ -127,21 +139,22 @@ std::string ReadScene(const Picture& shot, const GamePictures& p) {
   return "other";
 }
 
-std::string ReadScoreDigits(const Picture& shot, const GamePictures& p, const std::string& place) {
+std::string ReadScoreDigits(const Picture& shot, GamePictures* p, const std::string& place) {
   // Leftmost digit centre and its row: the game's counter ends at the right
   // edge; the clear scene's is shifted four digits right of x 402.
   int left = place == "clear" ? 178 : 544;
   int y = place == "clear" ? 222 : 32;
   std::string digits;
   for (int k = 0; k < 8; ++k) {
-    int d = ReadDigit(shot, p.font, left + 64 * k, y);
+    int d = ReadDigit(shot, Get(p, &GamePictures::font), left + 64 * k, y);
     digits += d < 0 ? '?' : static_cast<char>('0' + d);
   }
   return digits;
 }
 
-void ReadPlate(const Picture& shot, const GamePictures& p, int types[30]) {
+void ReadPlate(const Picture& shot, GamePictures* p, int types[30]) {
   static const float kCells[5][2] = {{0, 0}, {0.5f, 0.25f}, {0.5f, 0.5f}, {0.5f, 0}, {0, 0.25f}};
+  const Picture& block = Get(p, &GamePictures::block);
   for (int i = 0; i < 30; ++i) {
     int cx = CellCentreX(i), cy = CellCentreY(i);
     double diff[5];
@@ -152,7 +165,7 @@ void ReadPlate(const Picture& shot, const GamePictures& p, int types[30]) {
         for (int x = -kBlockPatchHalf; x < kBlockPatchHalf; x += 2) {
           float u = kCells[t][0] + 0.125f + (x + 0.5f) / kBlockSize * 0.25f;
           float v = kCells[t][1] + 0.125f + (y + 0.5f) / kBlockSize * 0.25f;
-          Rgba texel = SampleUv(p.block, u, v);
+          Rgba texel = SampleUv(block, u, v);
           if (texel.a < 0.9f) continue;
           Rgba s = PixelAt(shot, cx + x, cy + y);
           sum += std::fabs(s.r - texel.r) + std::fabs(s.g - texel.g) + std::fabs(s.b - texel.b);
