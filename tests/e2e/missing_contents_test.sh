@@ -11,7 +11,8 @@ source "$(dirname "$0")/hardening_lib.sh"
 # is a picture the round cannot be left without (no pause button), so the
 # drive stops in the round after N visits and plays on there a little;
 # "probe" is a picture no later scene loads, so the screen shows the round
-# and then the title again.
+# and then the title again; "round" is a picture of the clear scene, so a
+# whole round is played to reach it.
 declare -A plan=(
   [Logo.png]="probe" [Logo_pemo.png]="probe" [White.png]="probe"
   [gameBack.png]="stuck 2" [particle.png]="stuck 1" [poseback.png]="stuck 2" [botton.png]="stuck 1"
@@ -20,8 +21,10 @@ declare -A plan=(
   [plate.png]="visits 2" [blockEf.png]="visits 2" [sweets.png]="visits 2" [balloonS.png]="visits 2"
   [pemoSitDown.png]="visits 2" [gauge.png]="visits 2" [plateIcon.png]="visits 2"
   [block.png]="visits 3" [loading.png]="visits 3"
+  [balloonL.png]="round" [pemoglut.png]="round"
 )
 chain_limit=${TIDE_E2E_CHAIN_LIMIT:-90}
+round_limit=${TIDE_E2E_ROUND_LIMIT:-240}
 
 missing_case() {
   local name=$1
@@ -34,8 +37,10 @@ missing_case() {
   hx_reset_bursts
   hx_seen=""
   case $mode in
-    probe) hx_drive_until "$chain_limit" hx_saw_game_then_title ||
-             { echo "the round and then the title did not show"; return 1; } ;;
+    probe) hx_drive_by_screen "$chain_limit" ||
+             { echo "the title did not come back after the round"; return 1; } ;;
+    round) hx_play_round "$round_limit" ||
+             { echo "the round did not end and lead back to the title"; return 1; } ;;
     visits | stuck)
       hx_drive_until "$chain_limit" hx_bursts_at_least "$name" "$want" ||
         { echo "its message came from $hx_bursts scene visits, expected $want"; return 1; }
