@@ -16,6 +16,8 @@ hx_jobs=${TIDE_E2E_JOBS:-3}
 hx_work=$(mktemp -d "${TMPDIR:-/tmp}/tide_hardening.XXXXXX")
 hx_failures=0
 hx_pid=""
+# Whether hx_run_cases lists the cases that passed too.
+hx_print_ok=1
 hx_passes=0
 
 # The failure message the picture loaders print, with the bare file name.
@@ -349,7 +351,11 @@ hx_run_cases() {
   wait
   local name
   for name in "${names[@]}"; do
-    if [ -f "$hx_work/$name.result" ]; then cat "$hx_work/$name.result"; else echo "FAIL $name: no result"; fi
+    if [ ! -f "$hx_work/$name.result" ]; then
+      echo "FAIL $name: no result"
+    elif [ "$hx_print_ok" = 1 ] || ! grep -q '^ok' "$hx_work/$name.result"; then
+      cat "$hx_work/$name.result"
+    fi
     if grep -q '^ok' "$hx_work/$name.result" 2>/dev/null; then
       hx_passes=$((hx_passes + 1))
     else
@@ -357,6 +363,9 @@ hx_run_cases() {
     fi
   done
 }
+
+# Whether the game binary is built with a sanitizer (runs are slower there).
+hx_sanitized() { ldd "$hx_game_bin" 2>/dev/null | grep -q 'libasan\|libtsan'; }
 
 hx_summary() {
   echo "$hx_passes passed, $hx_failures failed"
