@@ -95,13 +95,33 @@ void RunOneTick() {
   }
 }
 
+// Sleeps toward the millisecond at which the deadline falls: whole 1 ms sleeps
+// while it is far, then one short sleep that ends just inside that
+// millisecond. Waking inside the deadline's own millisecond keeps the period
+// at exactly the tick period, where 1 ms polls would add half a millisecond
+// to every tick on average.
+void WaitTowardDeadline(uint32_t deadline) {
+  uint64_t nowUs = PlatformTimeUs();
+  uint64_t nowMs = nowUs / 1000u;
+  // Whole milliseconds still to go; the signed difference survives the wrap
+  // of the 32-bit millisecond clock.
+  int32_t aheadMs = static_cast<int32_t>(deadline - static_cast<uint32_t>(nowMs));
+  if (aheadMs <= 0) return;
+  uint64_t leftUs = (nowMs + static_cast<uint64_t>(aheadMs)) * 1000u - nowUs;
+  if (leftUs > 1500u) {
+    SleepMs(1);
+  } else {
+    PlatformSleepUs(static_cast<uint32_t>(leftUs) + 50u);
+  }
+}
+
 void TimerThreadMain() {
   uint32_t deadline = GetTimeMs() + TickPeriodMs();
   while (quitState.load() == 0) {
     uint32_t now = GetTimeMs();
     // Signed difference: correct across the wrap of the 32-bit clock.
     if (static_cast<int32_t>(now - deadline) < 0) {
-      SleepMs(1);
+      WaitTowardDeadline(deadline);
       continue;
     }
     // Counted from the start of this tick, before any wait for the lock, so

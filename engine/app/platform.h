@@ -30,7 +30,9 @@ void PlatformPumpOneEvent();
 void PlatformPresent();
 
 uint32_t PlatformTimeMs();
+uint64_t PlatformTimeUs();
 void PlatformSleepMs(uint32_t ms);
+void PlatformSleepUs(uint32_t us);
 
 using PlatformThreadMain = void (*)();
 // Starts a thread running fn; returns an opaque handle, or nullptr on failure.

@@ -4,8 +4,10 @@
 #include <SDL.h>
 #include <GL/gl.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <thread>
 
 #include "engine/app/app.h"
 #include "engine/app/platform.h"
@@ -304,9 +306,20 @@ void PlatformPresent() {
   if (wait >= 1.0) SDL_Delay(static_cast<Uint32>(wait));
 }
 
-uint32_t PlatformTimeMs() { return static_cast<uint32_t>(SDL_GetTicks64()); }
+uint64_t PlatformTimeUs() {
+  // One monotonic base for the whole process, so milliseconds and
+  // microseconds read the same clock.
+  static const uint64_t base = SDL_GetPerformanceCounter();
+  static const uint64_t frequency = SDL_GetPerformanceFrequency();
+  uint64_t ticks = SDL_GetPerformanceCounter() - base;
+  return ticks / frequency * 1000000u + ticks % frequency * 1000000u / frequency;
+}
+
+uint32_t PlatformTimeMs() { return static_cast<uint32_t>(PlatformTimeUs() / 1000u); }
 
 void PlatformSleepMs(uint32_t ms) { SDL_Delay(ms); }
+
+void PlatformSleepUs(uint32_t us) { std::this_thread::sleep_for(std::chrono::microseconds(us)); }
 
 void* PlatformStartThread(const char* name, PlatformThreadMain fn) {
   void* data = nullptr;
