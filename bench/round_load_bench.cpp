@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <string>
 
@@ -20,7 +21,12 @@
 
 namespace {
 
-constexpr int kRounds = 6;
+// Rounds in a row; TIDE_ROUNDS sets another count.
+int Rounds() {
+  const char* text = std::getenv("TIDE_ROUNDS");
+  int rounds = text != nullptr ? std::atoi(text) : 0;
+  return rounds > 0 ? rounds : 6;
+}
 
 // Sum of the sizes of every live texture, 4 bytes a texel.
 double TextureMiB() {
@@ -110,7 +116,7 @@ void BM_SwitchIntoGameScene(benchmark::State& state) {
   state.counters["resident_MB"] = lastResident;
   state.counters["resident_growth_MB"] = lastResident - firstResident;
 }
-BENCHMARK(BM_SwitchIntoGameScene)->Iterations(kRounds)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SwitchIntoGameScene)->Iterations(Rounds())->UseManualTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -7,6 +7,7 @@ packages=(
   build-essential cmake pkg-config clang libclang-rt-14-dev dpkg-dev
   libsdl2-dev libglew-dev libpng-dev libvorbis-dev libogg-dev libopenal-dev libopenal1 libfreetype-dev
   libgtest-dev libbenchmark-dev
+  libsfml-dev
   xvfb xauth xdotool x11-utils libgl1-mesa-dri mesa-utils imagemagick
   vorbis-tools librsvg2-bin fonts-dejavu-core
 )
