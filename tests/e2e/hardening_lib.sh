@@ -309,6 +309,10 @@ hx_quit_and_wait() {
   done
   wait "$hx_pid" || code=$?
   [ "$code" -eq 0 ] || { echo "exit code $code" >&2; return 1; }
+  if grep -q 'Sanitizer\|runtime error' "$hx_dir/stderr.txt"; then
+    echo "sanitizer report" >&2
+    return 1
+  fi
 }
 
 # Lines of folder $1's stdout other than load failures and plate counts.
