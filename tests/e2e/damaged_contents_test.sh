@@ -110,6 +110,9 @@ damaged_case() {
 cases=(pictures-truncated pictures-noise pictures-empty pictures-flipped gates-truncated gates-noise
   sounds-3ch sounds-6ch sounds-claims-3ch sounds-claims-255ch sounds-rate-0 sounds-rate-huge
   sounds-rate-1 sounds-blocksizes sounds-granule-huge sounds-granule-negative)
+# Under the sanitizers (several times slower) one case of each kind of damage.
+hx_sanitized && cases=(pictures-truncated pictures-flipped gates-noise sounds-3ch sounds-claims-255ch
+  sounds-rate-huge sounds-granule-huge)
 [ -z "${TIDE_E2E_ONLY:-}" ] || cases=($TIDE_E2E_ONLY)
 hx_run_cases damaged_case "${cases[@]}"
 hx_summary

@@ -7,7 +7,7 @@
 source "$(dirname "$0")/hardening_lib.sh"
 
 runs=100
-hx_sanitized && runs=25
+hx_sanitized && runs=15
 runs=${TIDE_RANDOM_QUIT_RUNS:-$runs}
 # The drive reaches the round about 12 s after start; quitting up to 22 s
 # in covers every scene of the chain and its switches.
