@@ -3,7 +3,7 @@
 # TIDE_RANDOM_QUIT_RUNS, for the slow sanitizer builds): F12 or the window's
 # close request, at start-up, in the logo, in the title, during the scene
 # switches and in the round while it is being played and paused. Every run
-# must end within 20 s with exit code 0. Sanitizer builds do 25 runs.
+# must end within 20 s with exit code 0. Sanitizer builds do 15 runs.
 source "$(dirname "$0")/hardening_lib.sh"
 
 runs=100
