@@ -39,8 +39,8 @@ for pkg in libpng1.6 libogg libvorbis; do
   # The newest version first; a mirror that lacks its files gets the next one.
   ok=0
   for version in "" $(apt-cache showsrc "$pkg" 2>/dev/null | sed -n 's/^Version: //p' | sort -rV); do
-    spec=$pkg${version:+=$version}
-    if apt-get source -qq "$spec" >/dev/null 2>&1; then ok=1; break; fi
+    want=$pkg${version:+=$version}
+    if apt-get source -qq "$want" >/dev/null 2>&1; then ok=1; break; fi
   done
   if [ $ok != 1 ]; then
     echo "fetch_sources: no source for $pkg" >&2
