@@ -32,29 +32,6 @@ constexpr int kSprites = 250;
 constexpr float kSpriteSize = 90.0f;
 constexpr int kPicture = 128;
 
-const char kVertexSource[] =
-    "attribute vec2 vPos;\n"
-    "attribute vec2 vTex;\n"
-    "uniform mat4 u_worldViewProjMatrix;\n"
-    "varying vec2 texCoord;\n"
-    "void main(void)\n"
-    "{\n"
-    "\ttexCoord = vTex;\n"
-    "\tgl_Position = u_worldViewProjMatrix * vec4(vPos,0.0,1.0);\n"
-    "}\n";
-
-const char kFragmentSource[] =
-    "#ifdef GL_ES\n"
-    "precision mediump float;\n"
-    "#endif\n"
-    "uniform sampler2D mainTex;\n"
-    "uniform vec4 u_color;\n"
-    "varying vec2 texCoord;\n"
-    "void main (void)\n"
-    "{\n"
-    "    gl_FragColor = texture2D(mainTex, texCoord) * u_color;\n"
-    "}\n";
-
 struct SceneSprite {
   float x, y, angle;
   uint8_t r, g, b, a;
@@ -164,7 +141,7 @@ struct Ours {
       oneTintSprites.push_back(sprite);
     }
     const AttributeEntry table[] = {{0, kAttribFloat2, "vPos"}, {8, kAttribFloat2, "vTex"}, {0, kAttribEnd, ""}};
-    if (CreateShaderProgram(&floorProgram, kVertexSource, kFragmentSource, table) != 0) return false;
+    if (CreateShaderProgram(&floorProgram, kSpriteVertexSource, kSpriteFragmentSource, table) != 0) return false;
     BuildFloorVertices(scene);
     return true;
   }

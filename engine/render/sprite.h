@@ -84,6 +84,10 @@ struct AttributeEntry {
 };
 using AttributeTable = const AttributeEntry*;
 
+// The sprite program's GLSL sources, exactly as the renderer compiles them.
+extern const char kSpriteVertexSource[];
+extern const char kSpriteFragmentSource[];
+
 // 0 success, 1 vertex shader, 2 fragment shader, 3 link failed.
 int32_t CreateShaderProgram(uint32_t* program, const char* vertexSource,
                             const char* fragmentSource, AttributeTable table);

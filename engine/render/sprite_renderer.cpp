@@ -14,8 +14,6 @@
 
 SpriteRenderer spriteRenderer;
 
-namespace {
-
 const char kSpriteVertexSource[] =
     "attribute vec2 vPos;\n"
     "attribute vec2 vTex;\n"
@@ -38,6 +36,8 @@ const char kSpriteFragmentSource[] =
     "{\n"
     "    gl_FragColor = texture2D(mainTex, texCoord) * u_color;\n"
     "}\n";
+
+namespace {
 
 const AttributeEntry kSpriteAttributes[] = {
     {0, kAttribFloat2, "vPos"},
