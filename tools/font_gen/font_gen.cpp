@@ -12,7 +12,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "png_write.h"
+#include "png/png_write.h"
 
 namespace {
 
