@@ -1,6 +1,8 @@
 // Fuzz target for the PNG decode step: any bytes go in, and either a failure
 // comes back with an empty record, or a block of exactly width x height pixels
-// in the promised format. The same bytes read through a FILE must agree.
+// in the promised format. The same bytes read through a FILE must agree, and so
+// must the strip-by-strip decode: the header first, then every row once, in
+// order, forming the same block.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -32,6 +34,54 @@ size_t CheckImage(const PngImage& image) {
   volatile uint8_t sink = image.pixels[0] ^ image.pixels[bytes - 1];
   (void)sink;
   return bytes;
+}
+
+// Collects what the strip decode hands out, checking the order of calls.
+struct StripCollector {
+  PngImage header;
+  bool begun;
+  int32_t nextRow;
+  uint8_t* block;
+  size_t rowBytes;
+};
+
+int32_t CollectHeader(void* context, const PngImage& header) {
+  StripCollector* c = static_cast<StripCollector*>(context);
+  Require(!c->begun, "header reported twice");
+  Require(header.pixels == nullptr, "header carries pixels");
+  c->header = header;
+  c->begun = true;
+  c->rowBytes = size_t(header.width) * (header.code == kPixelRgba ? 4 : 3);
+  c->block = static_cast<uint8_t*>(std::malloc(c->rowBytes * size_t(header.height)));
+  Require(c->block != nullptr, "no memory for the collected rows");
+  return 0;
+}
+
+void CollectRows(void* context, int32_t firstRow, int32_t count, const uint8_t* pixels) {
+  StripCollector* c = static_cast<StripCollector*>(context);
+  Require(c->begun, "rows before the header");
+  Require(firstRow == c->nextRow && count > 0 && firstRow + count <= c->header.height,
+          "strip out of order or out of the picture");
+  Require(count <= kPngStripRows || (firstRow == 0 && count == c->header.height), "strip too tall");
+  std::memcpy(c->block + c->rowBytes * size_t(firstRow), pixels, c->rowBytes * size_t(count));
+  c->nextRow += count;
+}
+
+void CheckStrips(const uint8_t* data, size_t size, int32_t memoryResult, const PngImage& fromMemory,
+                 size_t bytes) {
+  FILE* file = fmemopen(const_cast<uint8_t*>(data), size, "rb");
+  if (file == nullptr) return;
+  StripCollector c{};
+  int32_t result = DecodePngFileInStrips(file, PngRowSink{&c, CollectHeader, CollectRows});
+  std::fclose(file);
+  Require(result == memoryResult, "strip and whole decodes disagree on success");
+  if (result == 0) {
+    Require(c.nextRow == fromMemory.height && c.header.width == fromMemory.width &&
+                c.header.code == fromMemory.code,
+            "strip decode disagrees on the format or left rows out");
+    Require(std::memcmp(c.block, fromMemory.pixels, bytes) == 0, "strip decode disagrees on the pixels");
+  }
+  std::free(c.block);
 }
 
 }  // namespace
@@ -66,6 +116,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         Require(fromFile.pixels == nullptr, "free left a pointer behind");
       }
     }
+    CheckStrips(data, size, memoryResult, fromMemory, bytes);
   }
   FreePngImage(&fromMemory);
   return 0;

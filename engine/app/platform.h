@@ -12,6 +12,11 @@ constexpr int32_t kPlatformOk = 0;
 constexpr int32_t kPlatformWindowFailed = 1;
 constexpr int32_t kPlatformModeRefused = 2;
 
+// Has blocks of a megabyte or more (pictures, decoded sounds, the software
+// GL's texture storage) given back to the system as soon as they are freed,
+// so a round's memory does not stay with the process after the round.
+void PlatformReturnLargeBlocks();
+
 // Opens the window for the flag bits of app.h and writes its client size.
 int32_t PlatformOpenWindow(const char* caption, int32_t width, int32_t height,
                            int32_t flags, int32_t* clientWidth, int32_t* clientHeight);

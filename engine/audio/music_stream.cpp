@@ -107,12 +107,14 @@ void MusicThreadMain() {
     }
     int32_t queued = QueueMusicChunk(sound, musicChunk, n, code, rate);
     while (queued == 0 && sound->command == 0) {
+      // The stream is open and its first chunk is held: LoadMusic may return
+      // now, at its first 10 ms poll, rather than one poll of ours later.
+      int32_t expected = kStartPending;
+      musicStarted.compare_exchange_strong(expected, kStartReady);
       PollSleep();
       int32_t command = sound->command;
       // A restart drops the held chunk; an end request ends the thread.
       if (command != 0) break;
-      int32_t expected = kStartPending;
-      musicStarted.compare_exchange_strong(expected, kStartReady);
       queued = QueueMusicChunk(sound, musicChunk, n, code, rate);
     }
     if (sound->command == -1) last = true;

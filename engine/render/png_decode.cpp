@@ -37,6 +37,7 @@ struct DecodeState {
   png_infop info;
   uint8_t* pixels;
   png_bytep* rows;
+  const PngRowSink* sink;  // strips go here instead of one block, when set
 };
 
 using SourceSetup = void (*)(png_structp png, void* source);
@@ -105,24 +106,40 @@ int32_t RunDecode(DecodeState* state, SourceSetup setup, void* source, PngImage*
     png_error(png, "image too large");
   }
 
-  state->pixels = static_cast<uint8_t*>(std::malloc(rowBytes * height));
-  state->rows = static_cast<png_bytep*>(std::malloc(sizeof(png_bytep) * height));
-  if (state->pixels == nullptr || state->rows == nullptr) png_error(png, "out of memory");
-  for (png_uint_32 i = 0; i < height; ++i) state->rows[i] = state->pixels + i * rowBytes;
-
-  png_read_image(png, state->rows);
-  png_read_end(png, nullptr);
-
   out->width = static_cast<int32_t>(width);
   out->height = static_cast<int32_t>(height);
   out->code = channels == 4 ? kPixelRgba : kPixelRgb;
   out->sourceColorType = colorType;
+  const PngRowSink* sink = state->sink;
+  if (sink != nullptr && sink->begin(sink->context, *out) != 0) png_error(png, "refused by the receiver");
+
+  // Interlaced rows are complete only after the last pass, so only a plain
+  // file can be handed out strip by strip.
+  const bool strips = sink != nullptr && interlace == PNG_INTERLACE_NONE;
+  const png_uint_32 bufferRows = strips ? (height < kPngStripRows ? height : kPngStripRows) : height;
+  state->pixels = static_cast<uint8_t*>(std::malloc(rowBytes * bufferRows));
+  state->rows = static_cast<png_bytep*>(std::malloc(sizeof(png_bytep) * bufferRows));
+  if (state->pixels == nullptr || state->rows == nullptr) png_error(png, "out of memory");
+  for (png_uint_32 i = 0; i < bufferRows; ++i) state->rows[i] = state->pixels + i * rowBytes;
+
+  if (strips) {
+    for (png_uint_32 first = 0; first < height; first += bufferRows) {
+      const png_uint_32 count = height - first < bufferRows ? height - first : bufferRows;
+      png_read_rows(png, state->rows, nullptr, count);
+      sink->rows(sink->context, static_cast<int32_t>(first), static_cast<int32_t>(count), state->pixels);
+    }
+  } else {
+    png_read_image(png, state->rows);
+  }
+  png_read_end(png, nullptr);
+  if (sink != nullptr && !strips) sink->rows(sink->context, 0, out->height, state->pixels);
   return 0;
 }
 
-int32_t Decode(SourceSetup setup, void* source, PngImage* out) {
+int32_t Decode(SourceSetup setup, void* source, PngImage* out, const PngRowSink* sink = nullptr) {
   std::memset(out, 0, sizeof *out);
   DecodeState state{};
+  state.sink = sink;
   // libpng 1.6 refuses another series' version string (such as "1.5.2"), so
   // the library's own header version is passed.
   state.png = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr, nullptr, LimitedMalloc,
@@ -136,10 +153,11 @@ int32_t Decode(SourceSetup setup, void* source, PngImage* out) {
   int32_t result = RunDecode(&state, setup, source, out);
   png_destroy_read_struct(&state.png, &state.info, nullptr);
   std::free(state.rows);
-  if (result != 0) {
+  if (result != 0 || sink != nullptr) {
     std::free(state.pixels);
-    std::memset(out, 0, sizeof *out);
-    return 1;
+    out->pixels = nullptr;
+    if (result != 0) std::memset(out, 0, sizeof *out);
+    return result;
   }
   out->pixels = state.pixels;
   return 0;
@@ -162,6 +180,12 @@ int32_t DecodePngFile(FILE* file, PngImage* out) {
     return 1;
   }
   return Decode(SetupFileSource, file, out);
+}
+
+int32_t DecodePngFileInStrips(FILE* file, const PngRowSink& sink) {
+  PngImage header;
+  if (file == nullptr) return 1;
+  return Decode(SetupFileSource, file, &header, &sink);
 }
 
 void FreePngImage(PngImage* image) {

@@ -25,3 +25,18 @@ struct PngImage {
 int32_t DecodePngMemory(const void* data, size_t size, PngImage* out);
 int32_t DecodePngFile(FILE* file, PngImage* out);
 void FreePngImage(PngImage* image);
+
+// The same decode handed out a strip of rows at a time, so a large picture
+// never needs a buffer of its own: `begin` gets the header (pixels null) once
+// the file's size and layout are known and returns 0 to go on; `rows` then
+// gets every row, top first, in strips of up to kPngStripRows rows. An
+// interlaced file arrives as one strip after the last pass. Returns 0 when
+// the whole file decoded; 1 on any failure, also after `begin` was called
+// (the caller drops what it built from the rows).
+constexpr int32_t kPngStripRows = 32;
+struct PngRowSink {
+  void* context;
+  int32_t (*begin)(void* context, const PngImage& header);
+  void (*rows)(void* context, int32_t firstRow, int32_t count, const uint8_t* pixels);
+};
+int32_t DecodePngFileInStrips(FILE* file, const PngRowSink& sink);

@@ -64,6 +64,31 @@ int32_t TextureFromImage(Texture* out, int32_t level, const PngImage& image) {
   return CreateTexture(out, image.width, image.height, level, image.code, image.pixels);
 }
 
+// Builds a texture from a PNG as it decodes: the texture is made empty from
+// the header, and each strip of rows goes straight into it.
+struct StripUpload {
+  Texture* out;
+  int32_t level;
+  int32_t width;
+  GLenum format;
+};
+
+int32_t BeginStripUpload(void* context, const PngImage& header) {
+  StripUpload* upload = static_cast<StripUpload*>(context);
+  upload->width = header.width;
+  upload->format = kPixelFormats[header.code].upload;
+  return TextureFromImage(upload->out, upload->level, header);
+}
+
+void UploadStrip(void* context, int32_t firstRow, int32_t count, const uint8_t* pixels) {
+  StripUpload* upload = static_cast<StripUpload*>(context);
+  glBindTexture(GL_TEXTURE_2D, *upload->out);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  glTexSubImage2D(GL_TEXTURE_2D, upload->level, 0, firstRow, upload->width, count, upload->format,
+                  GL_UNSIGNED_BYTE, pixels);
+  glBindTexture(GL_TEXTURE_2D, 0);
+}
+
 }  // namespace
 
 int32_t CreateTexture(Texture* out, int32_t width, int32_t height, int32_t level,
@@ -109,14 +134,22 @@ int32_t LoadPngTexture(Texture* out, int32_t level, const char* path) {
   }
   FILE* file = std::fopen(path, "rb");
   if (file == nullptr) return 1;
-  PngImage image;
-  int32_t decoded = DecodePngFile(file, &image);
+  // Decoded a strip at a time into the texture: no buffer of the picture's
+  // size is allocated, touched and given back on every load.
+  StripUpload upload{out, level, 0, 0};
+  int32_t result = DecodePngFileInStrips(file, PngRowSink{&upload, BeginStripUpload, UploadStrip});
   std::fclose(file);
-  if (decoded != 0) return 1;
-  int32_t result = TextureFromImage(out, level, image);
-  FreePngImage(&image);
-  if (result == 0 && shared) TextureCacheAdd(path, *out);
-  return result;
+  if (result != 0) {
+    // A file found damaged part way drops the texture its header made.
+    if (*out != 0) {
+      GLuint name = *out;
+      glDeleteTextures(1, &name);
+      *out = 0;
+    }
+    return 1;
+  }
+  if (shared) TextureCacheAdd(path, *out);
+  return 0;
 }
 
 int32_t LoadTexture(Texture* out, const char* path) { return LoadPngTexture(out, 0, path); }

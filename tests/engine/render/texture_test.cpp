@@ -6,6 +6,7 @@
 #include <GL/glew.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -178,6 +179,67 @@ TEST(Texture, NonPowerOfTwoPictureKeepsItsSizeAndPixels) {
   // The first row of the file is the first row of the texture (v = 0).
   EXPECT_TRUE(ReadBack(texture, GL_RGBA, pixels.size()) == pixels);
   DeleteTexture(&texture);
+}
+
+bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes, size_t count) {
+  FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) return false;
+  bool written = std::fwrite(bytes.data(), 1, count, file) == count;
+  return std::fclose(file) == 0 && written;
+}
+
+int LiveTextures() {
+  int live = 0;
+  for (GLuint name = 1; name < 4096; ++name) live += glIsTexture(name) ? 1 : 0;
+  return live;
+}
+
+// The file loader fills the texture a strip of rows at a time; the memory
+// loader takes the whole block. Heights around the strip size catch a lost,
+// repeated or shifted strip; the interlaced file takes the one-block path.
+TEST(Texture, FileLoaderStripsGiveTheWholePicture) {
+  EnsureGlWindow();
+  const std::string path = testing::TempDir() + "/strips.png";
+  struct Case {
+    int width, height, channels;
+  } cases[] = {{7, 1, 3}, {33, 31, 4}, {33, 32, 3}, {5, 33, 4}, {130, 100, 4}, {61, 97, 3}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << "x" << c.channels);
+    std::vector<uint8_t> pixels = Pattern(size_t(c.width) * c.height * c.channels);
+    std::vector<uint8_t> png = EncodeTestPng(c.width, c.height, c.channels, pixels);
+    ASSERT_TRUE(WriteFile(path, png, png.size()));
+    Texture texture = 0;
+    ASSERT_EQ(LoadTexture(&texture, path.c_str()), 0);
+    EXPECT_EQ(LevelParameter(texture, GL_TEXTURE_HEIGHT), c.height);
+    EXPECT_TRUE(ReadBack(texture, c.channels == 4 ? GL_RGBA : GL_RGB, pixels.size()) == pixels);
+    DeleteTexture(&texture);
+  }
+  const std::string interlaced = PngSuiteDir() + "/basi6a08.png";
+  std::vector<uint8_t> bytes = ReadWholeFile(interlaced);
+  Texture fromFile = 0, fromMemory = 0;
+  ASSERT_EQ(LoadTexture(&fromFile, interlaced.c_str()), 0);
+  ASSERT_EQ(LoadPngTextureFromMemory(&fromMemory, 0, bytes.data(), bytes.size()), 0);
+  EXPECT_TRUE(ReadBack(fromFile, GL_RGBA, 32 * 32 * 4) == ReadBack(fromMemory, GL_RGBA, 32 * 32 * 4));
+  DeleteTexture(&fromFile);
+  DeleteTexture(&fromMemory);
+}
+
+// A file that ends after some strips were uploaded fails as a whole: handle
+// 0, the half-filled texture gone, and nothing shared for the next load.
+TEST(Texture, FileCutShortAfterItsFirstStripsLeavesNoTexture) {
+  EnsureGlWindow();
+  const std::string path = testing::TempDir() + "/cut_short.png";
+  std::vector<uint8_t> pixels(size_t(256) * 256 * 4);
+  for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<uint8_t>((i * 2654435761u) >> 13);
+  std::vector<uint8_t> png = EncodeTestPng(256, 256, 4, pixels);
+  ASSERT_TRUE(WriteFile(path, png, png.size() * 3 / 4));
+  const int liveBefore = LiveTextures();
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    Texture texture = 4242;
+    EXPECT_EQ(LoadTexture(&texture, path.c_str()), 1);
+    EXPECT_EQ(texture, 0u);
+  }
+  EXPECT_EQ(LiveTextures(), liveBefore);
 }
 
 TEST(Texture, FailureMessageNamesTheBareFile) {
