@@ -2,11 +2,12 @@
 // alpha-blended 90 x 90 sprites on a 1024 x 576 frame with the depth test on,
 // each frame ended by glFinish so the software renderer's fill is counted.
 // Contenders: DrawSprite; SFML 2.5's sprites; SDL2's renderer on its OpenGL
-// driver; and the floor, every quad in one glDrawArrays through a program
-// built from the sprite shader sources. They take turns frame by frame in one
-// run, so other work on the machine falls on all of them alike; the medians
-// and our ratios are reported as counters. Needs an X display (xvfb-run).
-// The peers are used here only, never by the game.
+// driver; the floor, every quad in one glDrawArrays through a program built
+// from the sprite shader sources; and two variants of the floor that take its
+// cost apart (a draw per tint; clamped sampling). They take turns frame by
+// frame in one run, so other work on the machine falls on all of them alike;
+// the medians and our ratios are reported as counters. Needs an X display
+// (xvfb-run). The peers are used here only, never by the game.
 #include <GL/glew.h>
 #include <SDL.h>
 #include <benchmark/benchmark.h>
@@ -199,6 +200,47 @@ struct Ours {
     glFinish();
   }
 
+  // What any renderer pays for a tint that is a uniform of the fragment
+  // shader: the floor's vertices, but one draw per quad with its own tint
+  // and nothing else changed between draws.
+  void DrawFloorTintPerDraw() {
+    ClearScreen();
+    Mat4 projection = Mat4Ortho(0, kWidth, kHeight, 0, 0, 1);
+    glDisable(GL_CULL_FACE);
+    glUseProgram(floorProgram);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    glUniformMatrix4fv(glGetUniformLocation(floorProgram, "u_worldViewProjMatrix"), 1, GL_FALSE,
+                       projection.m);
+    const GLint color = glGetUniformLocation(floorProgram, "u_color");
+    glUniform1i(glGetUniformLocation(floorProgram, "mainTex"), 0);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 16, floorVertices.data());
+    glVertexAttribPointer(1, 2, GL_FLOAT, GL_FALSE, 16, floorVertices.data() + 2);
+    glEnableVertexAttribArray(0);
+    glEnableVertexAttribArray(1);
+    for (int i = 0; i < kSprites; ++i) {
+      glUniform4fv(color, 1, &sprites[i].color.r);
+      glDrawArrays(GL_TRIANGLES, i * 6, 6);
+    }
+    glDisableVertexAttribArray(0);
+    glDisableVertexAttribArray(1);
+    glFinish();
+  }
+
+  // The floor with the texture clamped at its edges, as the peers sample,
+  // instead of repeated, as the game's textures are made: the cost of the
+  // wrap mode alone.
+  void DrawFloorClamped() {
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    DrawFloor();
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+  }
+
   // One colour for all: the sprite program takes its tint as a uniform.
   void DrawFloor() {
     ClearScreen();
@@ -328,9 +370,12 @@ void BM_PeerFrames(benchmark::State& state) {
     return;
   }
 
-  enum { kOurs, kOursPerQuadUniforms, kOursOneTint, kOursDepths, kFloor, kSdl, kSfml, kContenders };
-  const char* names[kContenders] = {"ours", "ours_per_quad_uniforms", "ours_one_tint",
-                                    "ours_ten_depths", "floor", "sdl", "sfml"};
+  enum {
+    kOurs, kOursPerQuadUniforms, kOursOneTint, kOursDepths, kFloor, kFloorTintPerDraw, kFloorClamped,
+    kSdl, kSfml, kContenders
+  };
+  const char* names[kContenders] = {"ours", "ours_per_quad_uniforms", "ours_one_tint", "ours_ten_depths",
+                                    "floor", "floor_tint_per_draw", "floor_clamped", "sdl", "sfml"};
   auto makeCurrent = [&](int who) {
     if (who == kSdl) sdl.MakeCurrent();
     else if (who == kSfml) sfml.MakeCurrent();
@@ -343,6 +388,8 @@ void BM_PeerFrames(benchmark::State& state) {
       case kOursOneTint: ours.Draw(ours.oneTintSprites); break;
       case kOursPerQuadUniforms: ours.DrawPerQuadUniforms(); break;
       case kFloor: ours.DrawFloor(); break;
+      case kFloorTintPerDraw: ours.DrawFloorTintPerDraw(); break;
+      case kFloorClamped: ours.DrawFloorClamped(); break;
       case kSdl: sdl.Draw(); break;
       case kSfml: sfml.Draw(); break;
     }
@@ -383,6 +430,7 @@ void BM_PeerFrames(benchmark::State& state) {
   double bestPeer = std::min(median[kSdl], median[kSfml]);
   state.counters["ours_per_best_peer"] = median[kOurs] / bestPeer;
   state.counters["ours_per_floor"] = median[kOurs] / median[kFloor];
+  state.counters["ours_per_tint_per_draw_floor"] = median[kOurs] / median[kFloorTintPerDraw];
 }
 BENCHMARK(BM_PeerFrames)->Iterations(200)->Unit(benchmark::kMillisecond);
 

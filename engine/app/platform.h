@@ -12,8 +12,8 @@ constexpr int32_t kPlatformOk = 0;
 constexpr int32_t kPlatformWindowFailed = 1;
 constexpr int32_t kPlatformModeRefused = 2;
 
-// Has blocks of a megabyte or more (pictures, decoded sounds, the software
-// GL's texture storage) given back to the system as soon as they are freed,
+// Has blocks of two megabytes or more (the software GL's storage for large
+// pictures, long decoded sounds) given back to the system as soon as freed,
 // so a round's memory does not stay with the process after the round.
 void PlatformReturnLargeBlocks();
 
