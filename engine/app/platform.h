@@ -39,6 +39,12 @@ uint64_t PlatformTimeUs();
 void PlatformSleepMs(uint32_t ms);
 void PlatformSleepUs(uint32_t us);
 
+// Asks the scheduler to run the calling thread in short slices, so that when
+// it wakes on a busy machine it takes a core at once instead of waiting for
+// the running thread's slice to end. Only a hint: kernels without custom
+// slices (before Linux 6.12) ignore it. Returns true when it was taken.
+bool PlatformPreferPromptWakeups();
+
 using PlatformThreadMain = void (*)();
 // Starts a thread running fn; returns an opaque handle, or nullptr on failure.
 void* PlatformStartThread(const char* name, PlatformThreadMain fn);
