@@ -39,6 +39,11 @@ bool IsMainThread();
 // Milliseconds from a monotonic clock, and a sleep of that many milliseconds.
 uint32_t GetTimeMs();
 void SleepMs(uint32_t ms);
+// Hands memory the program has freed back to the system. The allocator
+// keeps freed blocks for reuse, and after a scene switch that is most of
+// the old scene: pictures are large, and the software GL keeps them in main
+// memory. Takes a few milliseconds.
+void ReturnFreedMemory();
 
 // ---- Window and devices -----------------------------------------------------
 

@@ -261,6 +261,7 @@ bool IsMainThread() { return mainThreadId.load() == std::this_thread::get_id(); 
 
 uint32_t GetTimeMs() { return PlatformTimeMs(); }
 void SleepMs(uint32_t ms) { PlatformSleepMs(ms); }
+void ReturnFreedMemory() { PlatformReturnFreedMemory(); }
 
 void ResetLoopState() {
   if (mainThreadId.load() == std::thread::id()) mainThreadId.store(std::this_thread::get_id());

@@ -12,10 +12,8 @@ constexpr int32_t kPlatformOk = 0;
 constexpr int32_t kPlatformWindowFailed = 1;
 constexpr int32_t kPlatformModeRefused = 2;
 
-// Has blocks of two megabytes or more (the software GL's storage for large
-// pictures, long decoded sounds) given back to the system as soon as freed,
-// so a round's memory does not stay with the process after the round.
-void PlatformReturnLargeBlocks();
+// Gives the pages the heap holds free back to the system.
+void PlatformReturnFreedMemory();
 
 // Opens the window for the flag bits of app.h and writes its client size.
 int32_t PlatformOpenWindow(const char* caption, int32_t width, int32_t height,

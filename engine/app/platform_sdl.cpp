@@ -323,13 +323,7 @@ uint64_t PlatformTimeUs() {
 
 uint32_t PlatformTimeMs() { return static_cast<uint32_t>(PlatformTimeUs() / 1000u); }
 
-// glibc would otherwise raise its threshold for mapping a block of its own
-// to the largest block freed so far, and keep freed pictures and textures of
-// up to twice that size in the heap: 10 to 20 MB more after each round. A
-// fixed threshold keeps large blocks mapped, each returned when freed. It
-// sits above the software GL's per-frame working blocks (just over 1 MiB):
-// mapping those afresh every frame made frames 10 to 20 % slower.
-void PlatformReturnLargeBlocks() { mallopt(M_MMAP_THRESHOLD, 2 << 20); }
+void PlatformReturnFreedMemory() { malloc_trim(0); }
 
 void PlatformSleepMs(uint32_t ms) { SDL_Delay(ms); }
 

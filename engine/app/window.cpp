@@ -61,8 +61,6 @@ void CloseAudioDevice() {
 }  // namespace
 
 int32_t CreateAppWindow(const char* caption, int32_t width, int32_t height, int32_t flags) {
-  // Before the GL driver and the audio device make their first allocations.
-  PlatformReturnLargeBlocks();
   devices.flags = flags & 0xFFFF;
   int32_t clientWidth = 0, clientHeight = 0;
   int32_t opened = PlatformOpenWindow(caption, width, height, devices.flags, &clientWidth,

@@ -32,6 +32,9 @@ int32_t SceneChanger::Change(int32_t id) {
     case kSceneClear: scene_ = new CClearScene(); break;
     default: return 1;
   }
+  // Once the new scene is built: what the old one freed and the new one did
+  // not reuse would otherwise stay with the process.
+  ReturnFreedMemory();
   currentId_ = id;
   requestedId_ = id;
   return 0;

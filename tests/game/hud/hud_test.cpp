@@ -181,7 +181,9 @@ TEST_F(HudGlTest, RoundEndsAfterTheLastAnimationAndTheFade) {
       EXPECT_FLOAT_EQ(customer.character.column, 2.0f);  // held on the column-2 picture
     }
     if (sceneRequestPending != 0) requestTick = tick;
-    if (columnThreeTick < 0) EXPECT_EQ(sceneRequestPending, 0) << tick;
+    if (columnThreeTick < 0) {
+      EXPECT_EQ(sceneRequestPending, 0) << tick;
+    }
   }
   ASSERT_GT(columnThreeTick, 0);
   EXPECT_EQ(sceneRequestId, kSceneClear);

@@ -148,7 +148,9 @@ TEST(NumberDisplayGlTest, InitPlacesTheDigits) {
       EXPECT_FLOAT_EQ(d.digits[k].pos.y, c.y);
       EXPECT_FLOAT_EQ(d.digits[k].size.x, 64);
       EXPECT_FLOAT_EQ(d.digits[k].uv[2], 0);
-      if (k > 0) EXPECT_FLOAT_EQ(d.digits[k - 1].pos.x - d.digits[k].pos.x, 64);
+      if (k > 0) {
+        EXPECT_FLOAT_EQ(d.digits[k - 1].pos.x - d.digits[k].pos.x, 64);
+      }
     }
     EXPECT_EQ(d.maximum, 99999999);
     NumberDisplayRelease(&d);
