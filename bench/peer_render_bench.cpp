@@ -200,10 +200,10 @@ struct Ours {
     glFinish();
   }
 
-  // What any renderer pays for a tint that is a uniform of the fragment
-  // shader: the floor's vertices, but one draw per quad with its own tint
-  // and nothing else changed between draws.
-  void DrawFloorTintPerDraw() {
+  // The floor's state: cleared frame, the program with the projection as its
+  // matrix, the picture, and every quad's vertices as the attributes.
+  // Returns the tint's uniform location.
+  GLint BeginFloorDraw() {
     ClearScreen();
     Mat4 projection = Mat4Ortho(0, kWidth, kHeight, 0, 0, 1);
     glDisable(GL_CULL_FACE);
@@ -211,7 +211,6 @@ struct Ours {
     glBindBuffer(GL_ARRAY_BUFFER, 0);
     glUniformMatrix4fv(glGetUniformLocation(floorProgram, "u_worldViewProjMatrix"), 1, GL_FALSE,
                        projection.m);
-    const GLint color = glGetUniformLocation(floorProgram, "u_color");
     glUniform1i(glGetUniformLocation(floorProgram, "mainTex"), 0);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, texture);
@@ -219,13 +218,32 @@ struct Ours {
     glVertexAttribPointer(1, 2, GL_FLOAT, GL_FALSE, 16, floorVertices.data() + 2);
     glEnableVertexAttribArray(0);
     glEnableVertexAttribArray(1);
+    return glGetUniformLocation(floorProgram, "u_color");
+  }
+
+  void EndFloorDraw() {
+    glDisableVertexAttribArray(0);
+    glDisableVertexAttribArray(1);
+    glFinish();
+  }
+
+  // One colour for all: the sprite program takes its tint as a uniform.
+  void DrawFloor() {
+    glUniform4f(BeginFloorDraw(), 1.0f, 0.8f, 0.8f, 0.75f);
+    glDrawArrays(GL_TRIANGLES, 0, GLsizei(floorVertices.size() / 4));
+    EndFloorDraw();
+  }
+
+  // What any renderer pays for a tint that is a uniform of the fragment
+  // shader: the floor's vertices, but one draw per quad with its own tint
+  // and nothing else changed between draws.
+  void DrawFloorTintPerDraw() {
+    const GLint color = BeginFloorDraw();
     for (int i = 0; i < kSprites; ++i) {
       glUniform4fv(color, 1, &sprites[i].color.r);
       glDrawArrays(GL_TRIANGLES, i * 6, 6);
     }
-    glDisableVertexAttribArray(0);
-    glDisableVertexAttribArray(1);
-    glFinish();
+    EndFloorDraw();
   }
 
   // The floor with the texture clamped at its edges, as the peers sample,
@@ -239,29 +257,6 @@ struct Ours {
     glBindTexture(GL_TEXTURE_2D, texture);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
-  }
-
-  // One colour for all: the sprite program takes its tint as a uniform.
-  void DrawFloor() {
-    ClearScreen();
-    Mat4 projection = Mat4Ortho(0, kWidth, kHeight, 0, 0, 1);
-    glDisable(GL_CULL_FACE);
-    glUseProgram(floorProgram);
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
-    glUniformMatrix4fv(glGetUniformLocation(floorProgram, "u_worldViewProjMatrix"), 1, GL_FALSE,
-                       projection.m);
-    glUniform4f(glGetUniformLocation(floorProgram, "u_color"), 1.0f, 0.8f, 0.8f, 0.75f);
-    glUniform1i(glGetUniformLocation(floorProgram, "mainTex"), 0);
-    glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, texture);
-    glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 16, floorVertices.data());
-    glVertexAttribPointer(1, 2, GL_FLOAT, GL_FALSE, 16, floorVertices.data() + 2);
-    glEnableVertexAttribArray(0);
-    glEnableVertexAttribArray(1);
-    glDrawArrays(GL_TRIANGLES, 0, GLsizei(floorVertices.size() / 4));
-    glDisableVertexAttribArray(0);
-    glDisableVertexAttribArray(1);
-    glFinish();
   }
 };
 
