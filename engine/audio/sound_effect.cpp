@@ -41,11 +41,9 @@ void ZeroSound(Sound* sound) {
 
 namespace {
 
-// A new source playing a buffer another owner already holds.
-int32_t AttachSharedBuffer(Sound* sound, uint32_t buffer, int32_t size) {
-  ALuint source = 0;
-  alGenSources(1, &source);
-  if (source == 0) return 1;
+// Sets the source up for an effect on the buffer (which already holds its
+// samples: OpenAL refuses new data for an attached buffer) and records both.
+void HoldSourceOnBuffer(Sound* sound, ALuint source, ALuint buffer, int32_t size) {
   ApplySourceSetup(source, 1.0f);
   alSourcei(source, AL_BUFFER, static_cast<ALint>(buffer));
   sound->buffer = buffer;
@@ -53,6 +51,14 @@ int32_t AttachSharedBuffer(Sound* sound, uint32_t buffer, int32_t size) {
   sound->size = size;
   sound->loop = 0;
   sound->kind = 0;
+}
+
+// A new source playing a buffer another owner already holds.
+int32_t AttachSharedBuffer(Sound* sound, uint32_t buffer, int32_t size) {
+  ALuint source = 0;
+  alGenSources(1, &source);
+  if (source == 0) return 1;
+  HoldSourceOnBuffer(sound, source, buffer, size);
   return 0;
 }
 
@@ -105,14 +111,8 @@ int32_t CreateSoundSource(Sound* sound, const void* pcm, int32_t size, int32_t c
     return 1;
   }
   SoundCacheForgetName(buffer);
-  ApplySourceSetup(source, 1.0f);
   alBufferData(buffer, format, pcm, size, rate);
-  alSourcei(source, AL_BUFFER, static_cast<ALint>(buffer));
-  sound->buffer = buffer;
-  sound->source = source;
-  sound->size = size;
-  sound->loop = 0;
-  sound->kind = 0;
+  HoldSourceOnBuffer(sound, source, buffer, size);
   return 0;
 }
 
