@@ -1,0 +1,147 @@
+// Opens pages in the system's Chromium through playwright-core (no browser of
+// its own is ever downloaded), keeps every console line and page error, takes
+// screenshots and sends touches as a phone's touch screen would (CDP touch
+// events, so a finger can be held down and dragged).
+import { chromium } from 'playwright-core';
+
+const kChromium = process.env.TIDE_CHROMIUM || '/usr/bin/chromium';
+// WebGL through SwiftShader (no GPU here); no traffic to any service of the
+// browser's own, which this machine's closed network would refuse.
+const kFlags = [
+  '--no-sandbox',
+  '--use-angle=swiftshader',
+  '--enable-unsafe-swiftshader',
+  '--disable-background-networking',
+  '--disable-component-update',
+  '--disable-sync',
+  '--disable-quic',
+  '--no-first-run',
+  '--disable-default-apps',
+];
+// A landscape phone: the game is wide.
+export const kPhoneViewport = { width: 844, height: 390 };
+export const kDesktopViewport = { width: 1280, height: 720 };
+
+// options.phone: touch screen and mobile viewport; options.gestureForAudio:
+// sound may start only after a touch or click, as in a browser on a phone or
+// desktop (headless Chromium allows it at once otherwise); options.onLine:
+// called with each console line as it comes.
+export async function openPage(url, options = {}) {
+  const { phone = false, gestureForAudio = true, viewport, onLine } = options;
+  const args = [...kFlags];
+  if (gestureForAudio) args.push('--autoplay-policy=document-user-activation-required');
+  const browser = await chromium.launch({ executablePath: kChromium, args, headless: true });
+  const context = await browser.newContext({
+    viewport: viewport || (phone ? kPhoneViewport : kDesktopViewport),
+    deviceScaleFactor: 1,
+    isMobile: phone,
+    hasTouch: phone,
+  });
+  const page = await context.newPage();
+  const session = new PageSession(browser, page, await context.newCDPSession(page), onLine);
+  await page.goto(url, { waitUntil: 'load' });
+  return session;
+}
+
+class PageSession {
+  constructor(browser, page, cdp, onLine) {
+    this.browser = browser;
+    this.page = page;
+    this.cdp = cdp;
+    this.started = Date.now();
+    // Every console line as { type, text, ms } with ms since the page was opened.
+    this.lines = [];
+    this.pageErrors = [];
+    this.failedRequests = [];
+    this.waiters = [];
+    this.onLine = onLine || (() => {});
+    page.on('console', (message) => this.addLine(message.type(), message.text()));
+    page.on('pageerror', (error) => this.pageErrors.push(String(error && error.stack || error)));
+    page.on('requestfailed', (request) => this.failedRequests.push(request.url()));
+    page.on('response', (response) => {
+      if (response.status() >= 400) this.failedRequests.push(`${response.status()} ${response.url()}`);
+    });
+  }
+
+  addLine(type, text) {
+    const line = { type, text, ms: Date.now() - this.started };
+    this.lines.push(line);
+    this.onLine(line);
+    const matched = this.waiters.filter((w) => w.pattern.test(text));
+    this.waiters = this.waiters.filter((w) => !matched.includes(w));
+    for (const w of matched) w.resolve(line);
+  }
+
+  // Resolves with the first console line matching pattern (including lines
+  // already seen); rejects after timeoutMs or at the first page error.
+  waitForConsole(pattern, timeoutMs = 30000) {
+    const seen = this.lines.find((l) => pattern.test(l.text));
+    if (seen) return Promise.resolve(seen);
+    return new Promise((resolve, reject) => {
+      const waiter = { pattern, resolve: null };
+      const fail = (why) => {
+        this.waiters = this.waiters.filter((w) => w !== waiter);
+        reject(new Error(`${why} while waiting for ${pattern}\n${this.transcript()}`));
+      };
+      const timer = setTimeout(() => fail(`no match in ${timeoutMs} ms`), timeoutMs);
+      const onError = () => fail('page error');
+      this.page.once('pageerror', onError);
+      waiter.resolve = (line) => {
+        clearTimeout(timer);
+        this.page.off('pageerror', onError);
+        resolve(line);
+      };
+      this.waiters.push(waiter);
+    });
+  }
+
+  // Page errors, console errors and failed requests: a clean run has none.
+  problems() {
+    return [
+      ...this.pageErrors.map((e) => `page error: ${e}`),
+      ...this.lines.filter((l) => l.type === 'error').map((l) => `console error: ${l.text}`),
+      ...this.failedRequests.map((r) => `request failed: ${r}`),
+    ];
+  }
+
+  transcript() {
+    return this.lines.map((l) => `[${l.ms} ms ${l.type}] ${l.text}`).join('\n');
+  }
+
+  screenshot(file) {
+    return this.page.screenshot({ path: file });
+  }
+
+  // One finger: down, moves, up, in page (CSS) pixels.
+  touchStart(x, y) {
+    return this.touch('touchStart', [{ x, y, id: 0 }]);
+  }
+
+  touchMove(x, y) {
+    return this.touch('touchMove', [{ x, y, id: 0 }]);
+  }
+
+  touchEnd() {
+    return this.touch('touchEnd', []);
+  }
+
+  touch(type, touchPoints) {
+    return this.cdp.send('Input.dispatchTouchEvent', { type, touchPoints });
+  }
+
+  // Drags a finger through points, stepMs apart, and lifts it at the last.
+  async drag(points, stepMs = 30) {
+    const [first, ...rest] = points;
+    await this.touchStart(first.x, first.y);
+    for (const p of rest) {
+      await this.page.waitForTimeout(stepMs);
+      await this.touchMove(p.x, p.y);
+    }
+    await this.page.waitForTimeout(stepMs);
+    await this.touchEnd();
+  }
+
+  close() {
+    return this.browser.close();
+  }
+}
