@@ -141,6 +141,21 @@ class PageSession {
     await this.touchEnd();
   }
 
+  // Tells the page that it was hidden (another tab came in front) or shown
+  // again. Headless Chromium keeps every page visible (a page put behind
+  // another or a minimised window stays 'visible'), so the document's state is
+  // set here and the event the browser would send is dispatched.
+  setPageHidden(hidden) {
+    return this.page.evaluate((isHidden) => {
+      Object.defineProperty(document, 'hidden', { configurable: true, get: () => isHidden });
+      Object.defineProperty(document, 'visibilityState', {
+        configurable: true,
+        get: () => (isHidden ? 'hidden' : 'visible'),
+      });
+      document.dispatchEvent(new Event('visibilitychange'));
+    }, hidden);
+  }
+
   close() {
     return this.browser.close();
   }

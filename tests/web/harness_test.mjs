@@ -1,6 +1,7 @@
 // Tests of the browser harness against the real Chromium: the loopback file
 // server (paths, types, isolation headers), console and error collection,
-// screenshots read back pixel by pixel, and touches reaching the page.
+// screenshots read back pixel by pixel, touches and visibility changes
+// reaching the page.
 //   node --test tests/web/
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
@@ -68,7 +69,7 @@ test('the server sends types and isolation headers and refuses escapes', async (
   }
 });
 
-test('a phone page: console lines, WebGL, isolation, screenshot pixels, touches', async () => {
+test('a phone page: console lines, WebGL, isolation, screenshot pixels, touches, hiding', async () => {
   const server = await startServer({ root: fixtures, isolate: true });
   const session = await openPage(`${server.url}probe.html`, { phone: true });
   try {
@@ -99,6 +100,10 @@ test('a phone page: console lines, WebGL, isolation, screenshot pixels, touches'
       'touchmove 300 250 fingers=1',
       'touchend 300 250 fingers=0',
     ]);
+    await session.setPageHidden(true);
+    await session.waitForConsole(/^visibility hidden$/);
+    await session.setPageHidden(false);
+    await session.waitForConsole(/^visibility visible$/);
     assert.deepEqual(session.problems(), []);
   } finally {
     await session.close();
