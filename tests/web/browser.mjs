@@ -73,18 +73,23 @@ class PageSession {
   }
 
   // Resolves with the first console line matching pattern (including lines
-  // already seen); rejects after timeoutMs or at the first page error.
+  // already seen); rejects after timeoutMs or at a page error (earlier ones too).
   waitForConsole(pattern, timeoutMs = 30000) {
     const seen = this.lines.find((l) => pattern.test(l.text));
     if (seen) return Promise.resolve(seen);
+    if (this.pageErrors.length > 0) {
+      return Promise.reject(new Error(`page error before waiting for ${pattern}\n${this.problems().join('\n')}`));
+    }
     return new Promise((resolve, reject) => {
       const waiter = { pattern, resolve: null };
       const fail = (why) => {
         this.waiters = this.waiters.filter((w) => w !== waiter);
-        reject(new Error(`${why} while waiting for ${pattern}\n${this.transcript()}`));
+        const report = [this.transcript(), ...this.problems()].join('\n');
+        reject(new Error(`${why} while waiting for ${pattern}\n${report}`));
       };
       const timer = setTimeout(() => fail(`no match in ${timeoutMs} ms`), timeoutMs);
-      const onError = () => fail('page error');
+      // Deferred: the page error is recorded by the listener registered first.
+      const onError = () => setTimeout(() => fail('page error'), 0);
       this.page.once('pageerror', onError);
       waiter.resolve = (line) => {
         clearTimeout(timer);
