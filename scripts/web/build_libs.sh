@@ -139,4 +139,4 @@ build_libsdl2() {
     -DSDL_THREADS="$threads" -DSDL_PTHREADS="$threads"
 }
 
-main "$@"
+main "$@"; exit

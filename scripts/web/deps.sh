@@ -35,9 +35,15 @@ main() {
 
   key=$(recipe_key "$variant" "$root/scripts/web/build_libs.sh")
   prefix=$cache_root/$variant-$key
+  # One build of a variant at a time: a second checkout waits and then finds
+  # the folder complete instead of replacing it under the first one's feet.
+  mkdir -p "$cache_root"
+  exec 9>"$cache_root/.lock-$variant"
+  flock 9
   if [ ! -f "$prefix/complete" ]; then
     "$root/scripts/web/build_libs.sh" "$variant" "$prefix" "${source_packages[@]}"
   fi
+  flock -u 9
   echo "$prefix"
 }
 
@@ -107,4 +113,6 @@ recipe_key() {
   } | sha256sum | cut -c1-16
 }
 
-main "$@"
+# On one line: bash reads a script as it runs, and an edit made meanwhile must
+# not be read after main returns.
+main "$@"; exit
