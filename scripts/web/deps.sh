@@ -3,10 +3,11 @@
 # Node.js packages, and the C libraries the game links (zlib, libpng, libogg,
 # libvorbis, FreeType, SDL2 with its Emscripten backend), each compiled with
 # Emscripten from Debian's source package into a cache outside the checkout.
-#   scripts/web/deps.sh [--pthread]
+#   scripts/web/deps.sh [--pthread | --tools]
 # The last line printed is the libraries' folder (include/, lib/, env.sh).
 # --pthread builds them for a build with threads (shared memory); each variant
-# has its own folder. A folder is reused while its key (source versions,
+# has its own folder. --tools installs the tools and the test driver only
+# (enough for the browser harness's own tests). A folder is reused while its key (source versions,
 # compiler version, the recipe in build_libs.sh, the variant) still matches.
 set -euo pipefail
 
@@ -18,13 +19,15 @@ main() {
   root=$(cd "$(dirname "$0")/../.." && pwd)
   case "${1:-}" in
     --pthread) variant=mt ;;
+    --tools) variant="" ;;
     "") ;;
-    *) echo "usage: $0 [--pthread]" >&2; exit 2 ;;
+    *) echo "usage: $0 [--pthread | --tools]" >&2; exit 2 ;;
   esac
   cache_root=${TIDE_WEB_DEPS:-${XDG_CACHE_HOME:-$HOME/.cache}/tide_marker/web-deps}
 
   install_debian_packages
   install_test_driver "$root/tests/web"
+  [ -n "$variant" ] || return 0
 
   # Emscripten's compiler scripts need Debian's JavaScript modules (acorn) even
   # when another Node.js comes first on PATH. Debian's Python runs them: a
