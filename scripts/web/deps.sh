@@ -7,8 +7,9 @@
 # The last line printed is the libraries' folder (include/, lib/, env.sh).
 # --pthread builds them for a build with threads (shared memory); each variant
 # has its own folder. --tools installs the tools and the test driver only
-# (enough for the browser harness's own tests). A folder is reused while its key (source versions,
-# compiler version, the recipe in build_libs.sh, the variant) still matches.
+# (enough for the browser harness's own tests). A folder is reused while its
+# key (source versions, compiler version, the recipe in build_libs.sh, the
+# variant) still matches.
 set -euo pipefail
 
 source_packages=(zlib libpng1.6 libogg libvorbis freetype libsdl2)
