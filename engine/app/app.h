@@ -63,10 +63,13 @@ bool IsAudioOpen();
 // ---- Input --------------------------------------------------------------------
 
 // Virtual-key codes understood by IsKeyDown and the key handler.
+constexpr int32_t kKeyReturn = 0x0D;
+constexpr int32_t kKeyEscape = 0x1B;
 constexpr int32_t kKeyLeft = 0x25;
 constexpr int32_t kKeyUp = 0x26;
 constexpr int32_t kKeyRight = 0x27;
 constexpr int32_t kKeyDown = 0x28;
+constexpr int32_t kKeyF11 = 0x7A;
 constexpr int32_t kKeyF12 = 0x7B;
 
 struct TouchSlot {
@@ -91,16 +94,54 @@ int32_t IsTouchDown(int32_t index);
 void SetTouchArea(float virtualWidth, float virtualHeight);
 int32_t GetArrowDirection(float* x, float* y);
 int32_t IsKeyDown(int32_t virtualKey);
+// 1 in the tick whose sampling first saw the key down (read in the tick, after
+// SampleTouchSlots); every press is seen by some tick, however short.
+int32_t IsKeyPressed(int32_t virtualKey);
 int32_t GetClientWidth();
 int32_t GetClientHeight();
 
-// The window procedure's input messages, called by the platform layer on the
-// main thread (and by tests that stand in for it).
+// Where the virtual screen lies in an area of the given size: scaled to fit
+// with its aspect kept and centred, in whole units; what is left over shows
+// as black bars. Touch positions map through the same rectangle.
+struct PictureRect {
+  float x, y, width, height;
+};
+PictureRect FitPicture(float areaWidth, float areaHeight, float pictureWidth, float pictureHeight);
+// The virtual screen's size, as SetTouchArea set it.
+float GetVirtualWidth();
+float GetVirtualHeight();
+
+// How many times the window has lost the focus or been minimised; the game
+// compares it with the count it saw last to notice that the player left.
+uint32_t GetFocusLossCount();
+// True while the window covers the screen (borderless, at the desktop's size).
+bool IsWindowFullscreen();
+
+// The window procedure's input messages, applied at once to the raw state.
+// Called through InputPostEvent by the event pump, and directly by tests.
 void InputMouseMove(float x, float y);
 void InputMouseButton(int32_t down);
 void InputKey(int32_t virtualKey, bool pressed);
+void InputFocusLost();
 // Resets the raw input state and sets client and virtual size (window open).
 void InputReset(int32_t clientWidth, int32_t clientHeight);
+// The client area changed size (resizing, full screen).
+void InputResize(int32_t clientWidth, int32_t clientHeight);
+
+// One input event as the event pump hands it over, in client pixels.
+enum class InputEventType : uint8_t { kMouseMove, kMouseButton, kKey };
+struct InputEvent {
+  InputEventType type;
+  int32_t key;   // virtual-key code of a key event
+  int32_t down;  // 1 pressed, 0 released (button and key events)
+  float x, y;    // position of a move or button event
+};
+// Main thread. Hands an event to the raw input state, in order. Motion merges
+// into the latest position; a button or key change waits, with everything
+// after it, until a tick has sampled the change before it.
+void InputPostEvent(const InputEvent& event);
+// Main thread, once per frame: applies what waited, as far as ticks allow.
+void InputFlushEvents();
 
 // The three per-tick steps of the touch slots, run by the game's tick.
 void SampleTouchSlots();

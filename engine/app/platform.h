@@ -26,9 +26,16 @@ int32_t PlatformCreateGlContext(bool noVsync);
 void PlatformCloseWindow();
 bool PlatformHasWindow();
 
-// Takes at most one queued event and turns it into the input and quit calls
-// of app.h. Does nothing without a window.
-void PlatformPumpOneEvent();
+// Takes every queued event and hands it to the input and quit calls of app.h
+// (input through InputPostEvent, then InputFlushEvents). Does nothing without
+// a window.
+void PlatformPumpEvents();
+// True while the window is minimised or hidden: nothing needs drawing.
+bool PlatformIsMinimized();
+bool PlatformIsFullscreen();
+// Before each frame: the viewport becomes the letterboxed virtual screen
+// inside the drawable (bars left black by the frame's clear).
+void PlatformPrepareFrame();
 // glFlush, then the buffer swap; paces to the display when vsync is missing.
 void PlatformPresent();
 

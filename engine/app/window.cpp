@@ -145,3 +145,5 @@ int32_t ShutdownEngine() {
 const char* GetAudioDeviceName() { return devices.audioDeviceName; }
 
 bool IsAudioOpen() { return devices.audioDevice != nullptr && devices.audioContext != nullptr; }
+
+bool IsWindowFullscreen() { return PlatformIsFullscreen(); }
