@@ -8,7 +8,7 @@ packages=(
   libsdl2-dev libglew-dev libpng-dev libvorbis-dev libogg-dev libopenal-dev libopenal1 libfreetype-dev
   libgtest-dev libbenchmark-dev
   libsfml-dev
-  xvfb xauth xdotool x11-utils libgl1-mesa-dri mesa-utils imagemagick
+  xvfb xauth xdotool x11-utils libxtst-dev openbox libgl1-mesa-dri mesa-utils imagemagick
   vorbis-tools librsvg2-bin fonts-dejavu-core
 )
 
