@@ -116,6 +116,8 @@ float GetVirtualHeight();
 uint32_t GetFocusLossCount();
 // True while the window covers the screen (borderless, at the desktop's size).
 bool IsWindowFullscreen();
+// Switches between the window and full screen, as F11 and Alt+Enter do.
+void SetWindowFullscreen(bool on);
 
 // The window procedure's input messages, applied at once to the raw state.
 // Called through InputPostEvent by the event pump, and directly by tests.

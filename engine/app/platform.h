@@ -33,6 +33,8 @@ void PlatformPumpEvents();
 // True while the window is minimised or hidden: nothing needs drawing.
 bool PlatformIsMinimized();
 bool PlatformIsFullscreen();
+// Borderless full screen at the desktop's size, or back to the window.
+void PlatformSetFullscreen(bool on);
 // Before each frame: the viewport becomes the letterboxed virtual screen
 // inside the drawable (bars left black by the frame's clear).
 void PlatformPrepareFrame();

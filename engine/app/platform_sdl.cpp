@@ -36,6 +36,8 @@ struct PlatformState {
   // paces itself, because nothing else stops it from spinning a core.
   bool needsPacing;
   bool minimized;
+  // The window's size when not in full screen, to return to from there.
+  int windowedWidth, windowedHeight;
   // The letterbox viewport last set, in drawable pixels; width 0 when none.
   int viewportX, viewportY, viewportWidth, viewportHeight;
   double framePeriodMs;
@@ -118,18 +120,17 @@ void RestartPacing() {
 void UpdateClientSize() {
   int w = 0, h = 0;
   SDL_GetWindowSize(platform.window, &w, &h);
-  if (w <= 0 || h <= 0) return;
+  if (w <= 0 || h <= 0 || (w == platform.clientWidth && h == platform.clientHeight)) return;
   platform.clientWidth = w;
   platform.clientHeight = h;
   InputResize(w, h);
+  if (!(SDL_GetWindowFlags(platform.window) & SDL_WINDOW_FULLSCREEN)) {
+    platform.windowedWidth = w;
+    platform.windowedHeight = h;
+  }
 }
 
-void ToggleFullscreen() {
-  const bool full = (SDL_GetWindowFlags(platform.window) & SDL_WINDOW_FULLSCREEN) != 0;
-  if (SDL_SetWindowFullscreen(platform.window, full ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) return;
-  UpdateClientSize();
-  RestartPacing();
-}
+void ToggleFullscreen() { PlatformSetFullscreen(!PlatformIsFullscreen()); }
 
 void HandleWindowEvent(const SDL_WindowEvent& e) {
   switch (e.event) {
@@ -285,6 +286,7 @@ int32_t PlatformOpenWindow(const char* caption, int32_t width, int32_t height,
   SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
 
   Uint32 style = SDL_WINDOW_OPENGL | SDL_WINDOW_ALLOW_HIGHDPI;
+  int windowedWidth = width, windowedHeight = height;
   int x = static_cast<int>(SDL_WINDOWPOS_CENTERED_DISPLAY(0));
   int y = x;
   bool changeMode = false;
@@ -295,8 +297,16 @@ int32_t PlatformOpenWindow(const char* caption, int32_t width, int32_t height,
     style |= SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS;
     changeMode = true;
   } else if (flags & kFullscreen) {
-    // Borderless at the desktop's size. The requested size stays the
-    // window's size for when the player leaves full screen.
+    // Borderless at the desktop's size, made at that size so that it covers
+    // the screen also where no window manager acts on the full-screen
+    // request. The requested size is kept for leaving full screen.
+    SDL_DisplayMode desktop;
+    if (SDL_GetDesktopDisplayMode(0, &desktop) == 0) {
+      windowedWidth = width;
+      windowedHeight = height;
+      width = desktop.w;
+      height = desktop.h;
+    }
     style |= SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE;
   } else {
     style |= SDL_WINDOW_SHOWN;
@@ -318,6 +328,8 @@ int32_t PlatformOpenWindow(const char* caption, int32_t width, int32_t height,
     SDL_ShowWindow(platform.window);
   }
 
+  platform.windowedWidth = windowedWidth;
+  platform.windowedHeight = windowedHeight;
   int w = width, h = height;
   SDL_GetWindowSize(platform.window, &w, &h);
   platform.clientWidth = w;
@@ -380,8 +392,21 @@ bool PlatformIsFullscreen() {
   return platform.window && (SDL_GetWindowFlags(platform.window) & SDL_WINDOW_FULLSCREEN) != 0;
 }
 
+void PlatformSetFullscreen(bool on) {
+  if (!platform.window || on == PlatformIsFullscreen()) return;
+  if (SDL_SetWindowFullscreen(platform.window, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) return;
+  // Without a window manager to restore it, the window would keep the
+  // desktop's size.
+  if (!on) SDL_SetWindowSize(platform.window, platform.windowedWidth, platform.windowedHeight);
+  UpdateClientSize();
+  RestartPacing();
+}
+
 void PlatformPrepareFrame() {
   if (!platform.window || !platform.context) return;
+  // The size events of a mode switch do not always follow it; the input's
+  // mapping must match the picture drawn now.
+  UpdateClientSize();
   // The drawable's size in pixels: on a high-DPI display it is larger than
   // the window's size in points, which input positions use.
   int drawableWidth = 0, drawableHeight = 0;

@@ -147,3 +147,5 @@ const char* GetAudioDeviceName() { return devices.audioDeviceName; }
 bool IsAudioOpen() { return devices.audioDevice != nullptr && devices.audioContext != nullptr; }
 
 bool IsWindowFullscreen() { return PlatformIsFullscreen(); }
+
+void SetWindowFullscreen(bool on) { PlatformSetFullscreen(on); }
