@@ -7,10 +7,6 @@
 # and a resized window show the picture letterboxed and map clicks onto it;
 # then the round is played to the clear scene and F12 ends the program.
 set -uo pipefail
-if [ -z "${TIDE_DESKTOP_SERVER:-}" ]; then
-  export TIDE_DESKTOP_SERVER=1
-  exec xvfb-run -a -s "-screen 0 1280x800x24" bash "$0" "$@"
-fi
 source "$(dirname "$0")/e2e_lib.sh"
 x_input=${TIDE_BINARY_DIR:-$PWD}/tests/x_input
 [ -x "$x_input" ] || fail "missing $x_input (build the x_input target)"
@@ -18,11 +14,19 @@ x_input=${TIDE_BINARY_DIR:-$PWD}/tests/x_input
 # build's instrumented timer thread costs several times more.
 idle_limit=5
 sanitized=0
-ldd "$game_bin" 2>/dev/null | grep -q 'libasan\|libtsan' && sanitized=1 && idle_limit=20
+case "$(ldd "$game_bin" 2>/dev/null)" in
+  *libasan* | *libtsan*) sanitized=1 idle_limit=20 ;;
+esac
 
+own_display
 openbox >/dev/null 2>&1 &
 wm_pid=$!
-trap 'kill "$wm_pid" 2>/dev/null' EXIT
+trap 'kill "$wm_pid" "$own_xvfb_pid" 2>/dev/null' EXIT
+# The window manager announces itself on the root window once it runs.
+for _ in $(seq 50); do
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+  sleep 0.1
+done
 
 # Seconds between now and a time given by elapsed.
 since() { awk -v a="$(elapsed)" -v b="$1" 'BEGIN { printf "%.2f", a - b }'; }
@@ -74,7 +78,9 @@ echo "- the same click after 3 s of motion at 1000 events a second"
 # shellcheck disable=SC2046
 "$x_input" flood 1000 3 $(to_screen 40 120) 560 400 || fail "x_input flood failed"
 pause_by_click 10 paused_after_flood
-awk -v a="$latency" -v b="$quiet_latency" 'BEGIN { exit !(a <= b + 1.0) }' ||
+# Without the merging of motion the flood held the click back for over 50 s;
+# the margin leaves room for a busy machine.
+awk -v a="$latency" -v b="$quiet_latency" 'BEGIN { exit !(a <= 2 * b + 1.0) }' ||
   fail "after the flood the menu opened $latency s after the click, without it $quiet_latency s"
 resume_by_escape resumed_after_flood
 

@@ -22,6 +22,22 @@ fail() {
   exit 1
 }
 
+# Gives the test an X server of its own (the server picks a free display
+# number itself, so parallel runs never meet); it ends with the script.
+own_display() {
+  local numfile waited=0
+  numfile=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$numfile" >/dev/null 2>&1 &
+  own_xvfb_pid=$!
+  while [ ! -s "$numfile" ]; do
+    sleep 0.05
+    waited=$((waited + 1))
+    [ "$waited" -lt 200 ] || fail "Xvfb did not start"
+  done
+  export DISPLAY=":$(tr -d '\n' <"$numfile")"
+  rm -f "$numfile"
+}
+
 # Starts the game in the background; sets game_pid.
 start_game() {
   [ -n "${DISPLAY:-}" ] || fail "no X display (run under xvfb-run)"
