@@ -5,6 +5,7 @@
 // the main thread.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 // Results of PlatformOpenWindow.
@@ -56,3 +57,7 @@ using PlatformThreadMain = void (*)();
 // Starts a thread running fn; returns an opaque handle, or nullptr on failure.
 void* PlatformStartThread(const char* name, PlatformThreadMain fn);
 void PlatformJoinThread(void* handle);
+
+// Writes the folder holding the running program, ending in a slash, into
+// buffer. 0 on success; 1 when it cannot be told or does not fit.
+int32_t PlatformExecutableFolder(char* buffer, size_t size);

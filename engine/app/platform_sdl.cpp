@@ -504,3 +504,15 @@ void* PlatformStartThread(const char* name, PlatformThreadMain fn) {
 void PlatformJoinThread(void* handle) {
   if (handle) SDL_WaitThread(static_cast<SDL_Thread*>(handle), nullptr);
 }
+
+int32_t PlatformExecutableFolder(char* buffer, size_t size) {
+  // SDL reads the link /proc/self/exe: symbolic links to the program are
+  // followed to where it really is. No SDL subsystem needs to be running.
+  char* folder = SDL_GetBasePath();
+  if (folder == nullptr) return 1;
+  size_t length = SDL_strlen(folder);
+  int32_t result = length < size ? 0 : 1;
+  if (result == 0) SDL_memcpy(buffer, folder, length + 1);
+  SDL_free(folder);
+  return result;
+}

@@ -50,7 +50,7 @@ void StopSound(Sound* sound);
 void SetSoundLoop(Sound* sound, int32_t flag);
 int32_t ReleaseSound(Sound* sound);
 
-// Starts the one music stream; 1 for a path of 128 bytes or more, a file that
+// Starts the one music stream; 1 for a path of 264 bytes or more, a file that
 // cannot be streamed, no audio device, or a stream that is still running.
 int32_t LoadMusic(Sound* sound, const char* path);
 int32_t QueueMusicChunk(Sound* sound, const void* chunk, int32_t bytes, int32_t code, int32_t rate);

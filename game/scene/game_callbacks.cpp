@@ -5,6 +5,7 @@
 #include "engine/render/debug_text.h"
 #include "engine/render/sprite.h"
 #include "game/scene/fade.h"
+#include "game/scene/player_settings.h"
 #include "game/scene/scene.h"
 
 constexpr const char* kWindowCaption = "TIDE_MARKER";
@@ -18,7 +19,8 @@ constexpr int32_t kDebugTextSize = 18;
 
 int32_t GameStart() {
   // Without a window there is no GL context to build a scene with.
-  if (CreateAppWindow(kWindowCaption, kScreenWidth, kScreenHeight, kWindowFlags) != 0) return 1;
+  int32_t flags = kWindowFlags | (PlayerSettingsFullscreen() ? kFullscreen : 0);
+  if (CreateAppWindow(kWindowCaption, kScreenWidth, kScreenHeight, flags) != 0) return 1;
   SetClearColor(0.0f, 0.0f, 0.0f, 1.0f);
   SetScreenSize(static_cast<float>(kScreenWidth), static_cast<float>(kScreenHeight));
   SetTouchArea(static_cast<float>(kScreenWidth), static_cast<float>(kScreenHeight));
