@@ -2,7 +2,8 @@
 # Run at every build (cmake -P), so `git describe` follows new commits and
 # local changes; the file is rewritten only when its text changes, so an
 # unchanged revision rebuilds nothing.
-#   cmake -DSOURCE_DIR=... -DOUTPUT=... -DNAME=... -DVERSION=... -P build_info.cmake
+#   cmake -DSOURCE_DIR=... -DOUTPUT=... -DNAME=... -DVERSION=...
+#         -DCONTENTS_FROM_BIN=../share/NAME/contents -P build_info.cmake
 set(revision "")
 if(EXISTS "${SOURCE_DIR}/.git")
   find_program(GIT_EXECUTABLE git)
@@ -23,6 +24,7 @@ set(text "// Written by the build (cmake/build_info.cmake); do not edit.
 const char kProgramName[] = \"${NAME}\";
 const char kProgramVersion[] = \"${VERSION}\";
 const char kSourceRevision[] = \"${revision}\";
+const char kInstalledContentsFromBin[] = \"${CONTENTS_FROM_BIN}\";
 ")
 set(old "")
 if(EXISTS "${OUTPUT}")

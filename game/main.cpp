@@ -32,7 +32,10 @@ int main(int argc, char** argv) {
     case CommandLineAction::kRun:
       break;
   }
-  if (!ChooseContentsFolder(options.contentsGiven, options.contentsFolder, kProgramName)) return 1;
+  if (!ChooseContentsFolder(options.contentsGiven, options.contentsFolder, kProgramName,
+                            kInstalledContentsFromBin)) {
+    return 1;
+  }
   PlayerSettingsInit(options.windowMode);
 
   SetAppCallbacks(GameStart, GameEnd, GameFrame);

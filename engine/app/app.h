@@ -177,3 +177,9 @@ constexpr size_t kLongestContentsFolder = kContentsPathSize - kContentsNameRoom 
 // before other threads build paths.
 int32_t SetContentsFolder(const char* folder);
 const char* GetContentsFolder();
+
+// ---- Window icon ------------------------------------------------------------------
+
+// Shows the PNG picture at path as the open window's icon. 0 on success; 1,
+// with one line on standard error, when it cannot be read or shown.
+int32_t SetWindowIcon(const char* path);

@@ -79,13 +79,13 @@ const char* GetContentsFolder() { return contentsFolder; }
 std::vector<std::string> ContentsCandidates(const ContentsSearch& search) {
   std::vector<std::string> places = {kDefaultFolder};
   const std::string tail = search.programName + "/contents";
-  if (!search.executableFolder.empty()) {
-    // <prefix>/bin/ -> <prefix>/share/<name>/contents.
-    std::string folder = search.executableFolder;
-    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-    size_t slash = folder.find_last_of('/');
-    std::string prefix = slash == std::string::npos ? "." : slash == 0 ? "/" : folder.substr(0, slash);
-    places.push_back(JoinPath(prefix, "share/" + tail));
+  if (!search.executableFolder.empty() && !search.installedFromExecutable.empty()) {
+    // Lexically: /usr/bin/../share/x/contents becomes /usr/share/x/contents,
+    // which counts fewer bytes against the path buffer.
+    std::filesystem::path place = std::filesystem::path(search.executableFolder) / search.installedFromExecutable;
+    std::string normal = place.lexically_normal().string();
+    while (normal.size() > 1 && normal.back() == '/') normal.pop_back();
+    places.push_back(normal);
   }
   std::string dirs = search.xdgDataDirsSet && !search.xdgDataDirs.empty() ? search.xdgDataDirs
                                                                             : kDefaultDataDirs;
@@ -137,8 +137,10 @@ ContentsChoice FindContentsFolder(const ContentsSearch& search) {
   return choice;
 }
 
-bool ChooseContentsFolder(bool optionGiven, const std::string& option, const char* programName) {
+bool ChooseContentsFolder(bool optionGiven, const std::string& option, const char* programName,
+                          const char* installedFromExecutable) {
   ContentsSearch search;
+  search.installedFromExecutable = installedFromExecutable;
   search.optionGiven = optionGiven;
   search.option = option;
   search.programName = programName;

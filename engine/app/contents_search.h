@@ -1,8 +1,8 @@
 // Where the contents folder (every picture and sound) is found. The places,
 // in order: the folder given on the command line; ./contents, the design's
-// place, so a run from the build folder keeps working; the installed folder
-// <prefix>/share/<name>/contents, found from the executable's own folder
-// <prefix>/bin so that a moved installation still works; then
+// place, so a run from the build folder keeps working; the installed folder,
+// found from the executable's own folder (<prefix>/bin + ../share/<name>/
+// contents) so that a moved installation still works; then
 // <dir>/<name>/contents for each folder of $XDG_DATA_DIRS.
 // Start-up only (main thread, before the loops start).
 #pragma once
@@ -23,6 +23,9 @@ struct ContentsSearch {
   std::string option;
   // The folder holding the running program; empty when unknown.
   std::string executableFolder;
+  // The installed contents seen from the installed program's folder
+  // ("../share/<name>/contents"); empty for none.
+  std::string installedFromExecutable;
   // $XDG_DATA_DIRS; when unset or empty, /usr/local/share:/usr/share.
   bool xdgDataDirsSet = false;
   std::string xdgDataDirs;
@@ -48,4 +51,5 @@ ContentsChoice FindContentsFolder(const ContentsSearch& search);
 // The whole start-up step: reads the executable's folder and $XDG_DATA_DIRS,
 // finds the folder, makes ContentsPath use it and writes the notes to
 // standard error. Returns false when the program must end (exit code 1).
-bool ChooseContentsFolder(bool optionGiven, const std::string& option, const char* programName);
+bool ChooseContentsFolder(bool optionGiven, const std::string& option, const char* programName,
+                          const char* installedFromExecutable);

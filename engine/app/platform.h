@@ -61,3 +61,7 @@ void PlatformJoinThread(void* handle);
 // Writes the folder holding the running program, ending in a slash, into
 // buffer. 0 on success; 1 when it cannot be told or does not fit.
 int32_t PlatformExecutableFolder(char* buffer, size_t size);
+
+// Makes 8-bit RGBA (or RGB) pixels, rows top first, the window's icon.
+// 0 on success; 1, with SDL's reason on standard error, otherwise.
+int32_t PlatformSetWindowIcon(const uint8_t* pixels, int32_t width, int32_t height, bool hasAlpha);

@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <thread>
 
@@ -515,4 +516,20 @@ int32_t PlatformExecutableFolder(char* buffer, size_t size) {
   if (result == 0) SDL_memcpy(buffer, folder, length + 1);
   SDL_free(folder);
   return result;
+}
+
+int32_t PlatformSetWindowIcon(const uint8_t* pixels, int32_t width, int32_t height, bool hasAlpha) {
+  if (!platform.window || pixels == nullptr) return 1;
+  int bytesPerPixel = hasAlpha ? 4 : 3;
+  // SDL only reads the pixels (they are copied into the window's icon).
+  SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(
+      const_cast<uint8_t*>(pixels), width, height, bytesPerPixel * 8, width * bytesPerPixel,
+      hasAlpha ? SDL_PIXELFORMAT_RGBA32 : SDL_PIXELFORMAT_RGB24);
+  if (!surface) {
+    std::fprintf(stderr, "window icon: %s\n", SDL_GetError());
+    return 1;
+  }
+  SDL_SetWindowIcon(platform.window, surface);
+  SDL_FreeSurface(surface);
+  return 0;
 }

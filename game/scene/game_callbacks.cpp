@@ -16,11 +16,14 @@ constexpr int32_t kScreenHeight = 576;
 constexpr int32_t kWindowFlags = 16;
 constexpr int32_t kTickRate = 60;
 constexpr int32_t kDebugTextSize = 18;
+// The program's icon, drawn by the build from the game's art.
+constexpr const char* kWindowIconFile = "icon.png";
 
 int32_t GameStart() {
   // Without a window there is no GL context to build a scene with.
   int32_t flags = kWindowFlags | (PlayerSettingsFullscreen() ? kFullscreen : 0);
   if (CreateAppWindow(kWindowCaption, kScreenWidth, kScreenHeight, flags) != 0) return 1;
+  SetWindowIcon(ContentsPath(kWindowIconFile));
   SetClearColor(0.0f, 0.0f, 0.0f, 1.0f);
   SetScreenSize(static_cast<float>(kScreenWidth), static_cast<float>(kScreenHeight));
   SetTouchArea(static_cast<float>(kScreenWidth), static_cast<float>(kScreenHeight));

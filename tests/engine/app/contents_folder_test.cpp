@@ -23,28 +23,34 @@ TEST(ContentsSearch, PlacesComeInOrder) {
   struct Case {
     const char* what;
     std::string executableFolder;
+    std::string fromExecutable;
     bool xdgSet;
     std::string xdg;
     std::vector<std::string> places;
   };
   const Case cases[] = {
-      {"installed, two data folders", "/opt/game/bin/", true, "/a:/b/",
+      {"installed, two data folders", "/opt/game/bin/", "../share/tide_marker/contents", true, "/a:/b/",
        {"./contents", "/opt/game/share/tide_marker/contents", "/a/tide_marker/contents",
         "/b/tide_marker/contents"}},
-      {"data folders unset: the default pair", "/usr/bin/", false, "",
+      {"data folders unset: the default pair", "/usr/bin/", "../share/tide_marker/contents", false, "",
        {"./contents", "/usr/share/tide_marker/contents", "/usr/local/share/tide_marker/contents",
         "/usr/share/tide_marker/contents"}},
-      {"data folders empty: the default pair", "", true, "",
+      {"data folders empty: the default pair", "", "../share/tide_marker/contents", true, "",
        {"./contents", "/usr/local/share/tide_marker/contents", "/usr/share/tide_marker/contents"}},
-      {"relative and empty entries are ignored", "/x/build/", true, "rel::/c:./d",
+      {"relative and empty entries are ignored", "/x/build/", "../share/tide_marker/contents", true, "rel::/c:./d",
        {"./contents", "/x/share/tide_marker/contents", "/c/tide_marker/contents"}},
-      {"program in the root folder", "/", true, "/e",
+      {"program in the root folder", "/", "../share/tide_marker/contents", true, "/e",
        {"./contents", "/share/tide_marker/contents", "/e/tide_marker/contents"}},
+      {"a games layout", "/usr/games/", "../share/games/tide_marker/contents", true, "/f",
+       {"./contents", "/usr/share/games/tide_marker/contents", "/f/tide_marker/contents"}},
+      {"no installed place", "/usr/bin/", "", true, "/g",
+       {"./contents", "/g/tide_marker/contents"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     ContentsSearch search;
     search.executableFolder = c.executableFolder;
+    search.installedFromExecutable = c.fromExecutable;
     search.xdgDataDirsSet = c.xdgSet;
     search.xdgDataDirs = c.xdg;
     search.programName = kName;
@@ -71,6 +77,7 @@ class ContentsFolderTest : public ::testing::Test {
   ContentsSearch Installed() const {
     ContentsSearch search;
     search.executableFolder = root_ + "/prefix/bin/";
+    search.installedFromExecutable = "../share/tide_marker/contents";
     search.xdgDataDirsSet = true;
     search.xdgDataDirs = root_ + "/xdg1:" + root_ + "/xdg2";
     search.programName = kName;
