@@ -183,3 +183,16 @@ const char* GetContentsFolder();
 // Shows the PNG picture at path as the open window's icon. 0 on success; 1,
 // with one line on standard error, when it cannot be read or shown.
 int32_t SetWindowIcon(const char* path);
+
+// ---- Window state and settings keys -------------------------------------------------
+
+// True while the window shows in full screen (either kind). Main thread.
+bool IsWindowFullscreen();
+
+// Keys of the player's settings: M mutes, '-' and '=' (or the keypad's - and
+// +) turn the volume down and up.
+constexpr int32_t kKeyM = 0x4D;
+constexpr int32_t kKeyMinus = 0xBD;
+constexpr int32_t kKeyPlus = 0xBB;
+constexpr int32_t kKeyNumpadMinus = 0x6D;
+constexpr int32_t kKeyNumpadPlus = 0x6B;

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 
 // Results of PlatformOpenWindow.
 constexpr int32_t kPlatformOk = 0;
@@ -65,3 +66,7 @@ int32_t PlatformExecutableFolder(char* buffer, size_t size);
 // Makes 8-bit RGBA (or RGB) pixels, rows top first, the window's icon.
 // 0 on success; 1, with SDL's reason on standard error, otherwise.
 int32_t PlatformSetWindowIcon(const uint8_t* pixels, int32_t width, int32_t height, bool hasAlpha);
+
+// Asks the system to put what was written to file on the disk itself, so a
+// power cut after a later rename cannot leave an empty file. 0 on success.
+int32_t PlatformFlushToDisk(FILE* file);

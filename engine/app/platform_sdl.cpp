@@ -72,6 +72,10 @@ int32_t VirtualKeyFromSdl(SDL_Keycode key) {
     case SDLK_LALT: case SDLK_RALT: return 0x12;
     case SDLK_ESCAPE: return 0x1B;
     case SDLK_SPACE: return 0x20;
+    case SDLK_MINUS: return kKeyMinus;
+    case SDLK_EQUALS: case SDLK_PLUS: return kKeyPlus;
+    case SDLK_KP_MINUS: return kKeyNumpadMinus;
+    case SDLK_KP_PLUS: return kKeyNumpadPlus;
     default: return 0;
   }
 }
@@ -532,4 +536,11 @@ int32_t PlatformSetWindowIcon(const uint8_t* pixels, int32_t width, int32_t heig
   SDL_SetWindowIcon(platform.window, surface);
   SDL_FreeSurface(surface);
   return 0;
+}
+
+int32_t PlatformFlushToDisk(FILE* file) { return file != nullptr && fsync(fileno(file)) == 0 ? 0 : 1; }
+
+bool IsWindowFullscreen() {
+  return platform.window != nullptr &&
+         (SDL_GetWindowFlags(platform.window) & (SDL_WINDOW_FULLSCREEN | SDL_WINDOW_FULLSCREEN_DESKTOP)) != 0;
 }

@@ -10,6 +10,7 @@
 #include "engine/app/app.h"
 #include "engine/app/loop_internal.h"
 #include "engine/app/platform.h"
+#include "engine/audio/sound.h"
 #include "engine/render/debug_text.h"
 #include "engine/render/sprite.h"
 
@@ -128,6 +129,7 @@ int32_t OpenAudioDevice() {
   alSpeedOfSound(343.3f);
   alDopplerFactor(1.0f);
   alDopplerVelocity(1.0f);
+  SetMasterVolume(GetMasterVolume());
   return 0;
 }
 

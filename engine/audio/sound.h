@@ -59,3 +59,8 @@ void SetSoundGain(Sound* sound, float gain);
 void SetSoundPitch(Sound* sound, float pitch);
 void SeekSound(Sound* sound, int32_t offset);
 int32_t GetSoundOffset(Sound* sound);
+
+// The gain over everything played, 0 (silent) to 1 (as recorded), applied to
+// the OpenAL listener at once and again when the device opens. Any thread.
+void SetMasterVolume(float volume);
+float GetMasterVolume();

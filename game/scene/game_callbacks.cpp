@@ -24,6 +24,7 @@ int32_t GameStart() {
   int32_t flags = kWindowFlags | (PlayerSettingsFullscreen() ? kFullscreen : 0);
   if (CreateAppWindow(kWindowCaption, kScreenWidth, kScreenHeight, flags) != 0) return 1;
   SetWindowIcon(ContentsPath(kWindowIconFile));
+  PlayerSettingsApply();
   SetClearColor(0.0f, 0.0f, 0.0f, 1.0f);
   SetScreenSize(static_cast<float>(kScreenWidth), static_cast<float>(kScreenHeight));
   SetTouchArea(static_cast<float>(kScreenWidth), static_cast<float>(kScreenHeight));
@@ -48,6 +49,7 @@ void GameTick() {
   SampleTouchSlots();
   if (sceneChanger != nullptr) sceneChanger->Update();
   if (FadeIsActive()) FadeUpdate();
+  PlayerSettingsUpdate();
   FinishTouchTick();
 }
 
@@ -56,6 +58,7 @@ int32_t GameFrame() {
   if (sceneChanger != nullptr) sceneChanger->Draw();
   // The fade goes on top, after any switch, so a switching frame ends black.
   if (FadeIsActive()) FadeDraw();
+  PlayerSettingsDraw();
   // Whatever a scene set while drawing must not leak into the next frame.
   SetDrawColor(1.0f, 1.0f, 1.0f, 1.0f);
   SetDrawRotation(0.0f);
@@ -64,6 +67,8 @@ int32_t GameFrame() {
 }
 
 int32_t GameEnd() {
+  // While the window is open: it tells whether the game ends in full screen.
+  PlayerSettingsRelease();
   if (sceneChanger != nullptr) {
     sceneChanger->Release();
     delete sceneChanger;

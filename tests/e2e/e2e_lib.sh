@@ -84,13 +84,15 @@ elapsed() {
 }
 
 # Starts the game with standard output and standard error kept apart (the
-# output is checked line by line); extra environment as arguments (VAR=value).
+# output is checked line by line); extra environment as arguments (VAR=value),
+# the game's own arguments in the array game_args.
+game_args=()
 start_game_split() {
   [ -n "${DISPLAY:-}" ] || fail "no X display (run under xvfb-run)"
   game_err=$(mktemp)
   shot_dir=$(mktemp -d)
   run_start=$(date +%s.%N)
-  env "$@" "$game_bin" >"$game_out" 2>"$game_err" &
+  env "$@" "$game_bin" "${game_args[@]}" >"$game_out" 2>"$game_err" &
   game_pid=$!
 }
 
