@@ -70,3 +70,7 @@ int32_t PlatformSetWindowIcon(const uint8_t* pixels, int32_t width, int32_t heig
 // Asks the system to put what was written to file on the disk itself, so a
 // power cut after a later rename cannot leave an empty file. 0 on success.
 int32_t PlatformFlushToDisk(FILE* file);
+
+// The platform library's own text for its last failure (SDL_GetError), for
+// the one line a failed start-up step writes to standard error.
+const char* PlatformLastError();

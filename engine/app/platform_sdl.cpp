@@ -544,3 +544,8 @@ bool IsWindowFullscreen() {
   return platform.window != nullptr &&
          (SDL_GetWindowFlags(platform.window) & (SDL_WINDOW_FULLSCREEN | SDL_WINDOW_FULLSCREEN_DESKTOP)) != 0;
 }
+
+const char* PlatformLastError() {
+  const char* error = SDL_GetError();
+  return error != nullptr && error[0] != '\0' ? error : "no reason given";
+}
