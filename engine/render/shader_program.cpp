@@ -88,18 +88,11 @@ std::string OneLine(std::string log) {
   return line.empty() ? "the driver gives no log" : line;
 }
 
-std::string ShaderLog(GLuint shader) {
+// The log of a shader (glGetShaderInfoLog) or a program (glGetProgramInfoLog).
+std::string DriverLog(GLuint object, PFNGLGETSHADERINFOLOGPROC getLog) {
   std::string log(kLogLimit, '\0');
   GLsizei length = 0;
-  glGetShaderInfoLog(shader, kLogLimit, &length, &log[0]);
-  log.resize(static_cast<size_t>(length));
-  return OneLine(log);
-}
-
-std::string ProgramLog(GLuint program) {
-  std::string log(kLogLimit, '\0');
-  GLsizei length = 0;
-  glGetProgramInfoLog(program, kLogLimit, &length, &log[0]);
+  getLog(object, kLogLimit, &length, &log[0]);
   log.resize(static_cast<size_t>(length));
   return OneLine(log);
 }
@@ -114,7 +107,7 @@ GLuint CompileShader(GLenum stage, const char* source) {
   glGetShaderiv(shader, GL_COMPILE_STATUS, &compiled);
   if (compiled == 0) {
     std::fprintf(stderr, "shader program: the %s shader does not compile: %s\n",
-                 stage == GL_VERTEX_SHADER ? "vertex" : "fragment", ShaderLog(shader).c_str());
+                 stage == GL_VERTEX_SHADER ? "vertex" : "fragment", DriverLog(shader, glGetShaderInfoLog).c_str());
     glDeleteShader(shader);
     return 0;
   }
@@ -147,7 +140,7 @@ int32_t CreateShaderProgram(uint32_t* program, const char* vertexSource,
   GLint linked = 0;
   glGetProgramiv(name, GL_LINK_STATUS, &linked);
   if (linked == 0) {
-    std::fprintf(stderr, "shader program: does not link: %s\n", ProgramLog(name).c_str());
+    std::fprintf(stderr, "shader program: does not link: %s\n", DriverLog(name, glGetProgramInfoLog).c_str());
     return 3;
   }
   return 0;
