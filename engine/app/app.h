@@ -184,10 +184,7 @@ const char* GetContentsFolder();
 // with one line on standard error, when it cannot be read or shown.
 int32_t SetWindowIcon(const char* path);
 
-// ---- Window state and settings keys -------------------------------------------------
-
-// True while the window shows in full screen (either kind). Main thread.
-bool IsWindowFullscreen();
+// ---- Settings keys --------------------------------------------------------------------
 
 // Keys of the player's settings: M mutes, '-' and '=' (or the keypad's - and
 // +) turn the volume down and up.

@@ -1,6 +1,6 @@
 // Where the contents folder (every picture and sound) is found. The places,
-// in order: the folder given on the command line; ./contents, the design's
-// place, so a run from the build folder keeps working; the installed folder,
+// in order: the folder given on the command line; ./contents, where it has
+// always been, so a run from the build folder keeps working; the installed folder,
 // found from the executable's own folder (<prefix>/bin + ../share/<name>/
 // contents) so that a moved installation still works; then
 // <dir>/<name>/contents for each folder of $XDG_DATA_DIRS.

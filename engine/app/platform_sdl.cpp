@@ -540,11 +540,6 @@ int32_t PlatformSetWindowIcon(const uint8_t* pixels, int32_t width, int32_t heig
 
 int32_t PlatformFlushToDisk(FILE* file) { return file != nullptr && fsync(fileno(file)) == 0 ? 0 : 1; }
 
-bool IsWindowFullscreen() {
-  return platform.window != nullptr &&
-         (SDL_GetWindowFlags(platform.window) & (SDL_WINDOW_FULLSCREEN | SDL_WINDOW_FULLSCREEN_DESKTOP)) != 0;
-}
-
 const char* PlatformLastError() {
   const char* error = SDL_GetError();
   return error != nullptr && error[0] != '\0' ? error : "no reason given";

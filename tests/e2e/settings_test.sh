@@ -9,7 +9,10 @@
 #   4. a settings folder that cannot be made: the game plays on, key presses
 #      cost one line in all, F12 still ends it with exit code 0;
 #   5. fullscreen = on in the file opens the window at the screen's size,
-#      --windowed opens the 1024 x 576 window all the same.
+#      --windowed opens the 1024 x 576 window all the same (and the file
+#      keeps its choice);
+#   6. full screen switched on with F11 during a run (under a window
+#      manager) is kept for the next.
 # Standard output stays empty throughout.
 set -uo pipefail
 source "$(dirname "$0")/e2e_lib.sh"
@@ -146,4 +149,23 @@ eval "$(xdotool getwindowgeometry --shell "$wid")"
 end_run
 game_args=()
 grep -qx 'fullscreen = on' "$config/tide_marker/settings.ini" || fail "--windowed changed the saved choice"
+
+echo "6. full screen chosen during the run"
+# F11 needs a window manager to take the window to full screen.
+command -v openbox >/dev/null || fail "openbox is missing (scripts/install_deps.sh installs it)"
+openbox >/dev/null 2>&1 &
+wm_pid=$!
+trap 'kill "$wm_pid" 2>/dev/null; rm -rf "$work"' EXIT
+sleep 1
+config=$work/config6
+start_game_split XDG_CONFIG_HOME="$config" ALSOFT_DRIVERS=null
+wid=$(find_window) || exit 1
+sleep 1
+press F11
+sleep 1
+eval "$(xdotool getwindowgeometry --shell "$wid")"
+[ "${WIDTH}x$HEIGHT" = "$screen" ] || fail "F11 left a ${WIDTH}x$HEIGHT window on a $screen screen"
+end_run
+grep -qx 'fullscreen = on' "$config/tide_marker/settings.ini" ||
+  fail "full screen was not kept: $(cat "$config/tide_marker/settings.ini" 2>&1)"
 echo "1 passed, 0 failed"

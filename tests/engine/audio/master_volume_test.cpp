@@ -1,10 +1,10 @@
 // The master volume heard through OpenAL Soft's wave writer: an effect at
 // each level, set before the device opens (start-up applies it) or while it
-// is open, and a change in the middle of a sound taking effect at once.
+// is open. (A change in the middle of the music, by the M key, is heard in
+// tests/e2e/settings_test.sh.)
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cmath>
 #include <limits>
 #include <string>
 #include <thread>
@@ -18,7 +18,6 @@
 namespace {
 
 constexpr float kToneAmplitude = 0.5f;
-constexpr float kHeardThreshold = 0.01f;
 
 void Wait(double seconds) { std::this_thread::sleep_for(std::chrono::duration<double>(seconds)); }
 
@@ -34,17 +33,15 @@ class MasterVolumeTest : public ::testing::Test {
 };
 
 // Opens the device as start-up does (then calls `opened`), plays the tone
-// for `play` seconds (calling `during` halfway), and returns the captured mix.
-template <typename Opened, typename During>
-WaveClip PlayTone(double play, Opened opened, During during) {
+// and returns the captured mix.
+template <typename Opened>
+WaveClip PlayTone(Opened opened) {
   EXPECT_EQ(OpenAudioDevice(), 0);
   opened();
   Sound sound{};
   EXPECT_EQ(LoadSoundEffect(&sound, TonePath().c_str()), 0);
   PlaySound(&sound);
-  Wait(play / 2);
-  during();
-  Wait(play / 2 + 0.2);
+  Wait(0.8);
   ReleaseSound(&sound);
   ShutdownEngine();
   return ReadWave(CapturedWavePath());
@@ -60,8 +57,9 @@ TEST_F(MasterVolumeTest, EveryLevelScalesWhatIsHeard) {
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.volume << (c.beforeOpen ? " set before the device opens" : " set after"));
     SetMasterVolume(c.beforeOpen ? c.volume : 1.0f);
-    WaveClip clip = PlayTone(
-        0.6, [&] { if (!c.beforeOpen) SetMasterVolume(c.volume); }, [] {});
+    WaveClip clip = PlayTone([&] {
+      if (!c.beforeOpen) SetMasterVolume(c.volume);
+    });
     ASSERT_GT(clip.Frames(), 0u);
     float peak = PeakLevel(clip, 0, 0, clip.Frames());
     if (c.volume == 1.0f) fullPeak = peak;
@@ -69,17 +67,6 @@ TEST_F(MasterVolumeTest, EveryLevelScalesWhatIsHeard) {
     EXPECT_NEAR(peak, c.volume * fullPeak, 0.05f * fullPeak);
     EXPECT_EQ(GetMasterVolume(), c.volume);
   }
-}
-
-TEST_F(MasterVolumeTest, AChangeTakesEffectInTheMiddleOfASound) {
-  WaveClip clip = PlayTone(0.5, [] {}, [] { SetMasterVolume(0.0f); });
-  size_t onset = FindOnset(clip, kHeardThreshold);
-  ASSERT_NE(onset, SIZE_MAX);
-  size_t last = FindLastAbove(clip, kHeardThreshold);
-  // Heard for about the first half of the 0.6 s tone, then nothing.
-  double heard = static_cast<double>(last - onset) / clip.rate;
-  EXPECT_GT(heard, 0.15);
-  EXPECT_LT(heard, 0.4);
 }
 
 TEST(MasterVolume, LevelsOutsideTheRangeAreHeldToIt) {

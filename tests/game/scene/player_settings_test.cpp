@@ -1,15 +1,14 @@
-// The player's settings: what each volume key does, what the values in the
-// settings file become (good, between the steps, out of range, not
-// understood), what a run saves, and where it cannot.
+// The player's settings: what each volume key does, and what the values in
+// the settings file become (good, between the steps, out of range, not
+// understood). Saving, reloading and the command line's say over the file
+// are played through the real program in tests/e2e/settings_test.sh.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
-#include "engine/app/settings_file.h"
 #include "game/scene/player_settings.h"
 
 namespace {
@@ -102,67 +101,6 @@ TEST_F(PlayerSettingsFileTest, ValuesReadFromTheFile) {
   ReadPlayerSettings(dir_ + "/none.ini", &settings, &problem);
   EXPECT_EQ(settings.volume, 100);
   EXPECT_NE(problem.find(dir_ + "/none.ini"), std::string::npos);
-}
-
-TEST_F(PlayerSettingsFileTest, WhatIsSavedReadsBackTheSame) {
-  struct Case {
-    bool fullscreen;
-    int32_t volume;
-    bool muted;
-  };
-  const Case cases[] = {{true, 70, false}, {false, 0, true}, {false, 100, false}};
-  for (const Case& c : cases) {
-    PlayerSettings saved{};
-    saved.path = dir_ + "/sub/settings.ini";
-    saved.fullscreenSaved = c.fullscreen;
-    saved.volume = c.volume;
-    saved.muted = c.muted;
-    std::string error, problem;
-    ASSERT_TRUE(WritePlayerSettings(saved, &error)) << error;
-    PlayerSettings read{};
-    ReadPlayerSettings(saved.path, &read, &problem);
-    EXPECT_EQ(problem, "");
-    EXPECT_EQ(read.fullscreenSaved, c.fullscreen);
-    EXPECT_EQ(read.volume, c.volume);
-    EXPECT_EQ(read.muted, c.muted);
-  }
-  // Nowhere to save: an error, no crash.
-  PlayerSettings nowhere{};
-  std::string error;
-  EXPECT_FALSE(WritePlayerSettings(nowhere, &error));
-  EXPECT_FALSE(error.empty());
-  nowhere.path = Write("a file") + "/settings.ini";
-  EXPECT_FALSE(WritePlayerSettings(nowhere, &error));
-}
-
-TEST_F(PlayerSettingsFileTest, TheCommandLineDecidesOverTheFile) {
-  struct Case {
-    std::string text;
-    WindowModeChoice choice;
-    bool fullscreen;
-  };
-  const Case cases[] = {
-      {"fullscreen = on\n", WindowModeChoice::kFromSettings, true},
-      {"fullscreen = off\n", WindowModeChoice::kFromSettings, false},
-      {"fullscreen = on\n", WindowModeChoice::kWindowed, false},
-      {"fullscreen = off\n", WindowModeChoice::kFullscreen, true},
-  };
-  const char* previous = std::getenv("XDG_CONFIG_HOME");
-  std::string keep = previous != nullptr ? previous : "";
-  setenv("XDG_CONFIG_HOME", dir_.c_str(), 1);
-  fs::create_directories(dir_ + "/tide_marker");
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.text);
-    std::ofstream(dir_ + "/tide_marker/settings.ini") << c.text;
-    PlayerSettingsInit(c.choice);
-    EXPECT_EQ(PlayerSettingsFullscreen(), c.fullscreen);
-    EXPECT_EQ(playerSettings.path, dir_ + "/tide_marker/settings.ini");
-  }
-  if (previous != nullptr) {
-    setenv("XDG_CONFIG_HOME", keep.c_str(), 1);
-  } else {
-    unsetenv("XDG_CONFIG_HOME");
-  }
 }
 
 }  // namespace
