@@ -38,6 +38,7 @@ for path in usr/bin/tide_marker usr/share/tide_marker/contents/font.png usr/shar
             usr/share/tide_marker/contents/BGM_title.ogg; do
   [ -f "$root/$path" ] || fail "the package lacks /$path"
 done
+[ ! -L "$root/usr/share/tide_marker/contents" ] || fail "the contents are packaged as a link, not as files"
 desktop=$(ls "$root"/usr/share/applications/*.desktop 2>/dev/null)
 metainfo=$(ls "$root"/usr/share/metainfo/*.metainfo.xml 2>/dev/null)
 [ -f "$desktop" ] || fail "no desktop entry in the package"
