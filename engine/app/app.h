@@ -8,6 +8,7 @@
 // quitState, the wait flags and the tick callback/rate are atomic.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "engine/render/vector_math.h"
@@ -152,7 +153,8 @@ void FinishTouchTick();
 
 // ---- Asset paths and utilities ------------------------------------------------
 
-// "./contents/NAME" in a buffer of 264 bytes, rebuilt on each call (per thread).
+// "FOLDER/NAME" in a buffer of 264 bytes, rebuilt on each call (per thread);
+// FOLDER is ./contents unless start-up chose another (SetContentsFolder).
 const char* ContentsPath(const char* fileName);
 int32_t RandomInt(int32_t lo, int32_t hi);
 // Seeds the generator now (tests use a fixed seed; the game seeds by time).
@@ -160,3 +162,34 @@ void SeedRandom(uint32_t seed);
 int32_t PointInBounds(Vec2 point, Bounds box);
 int32_t PointInCircle(Vec2 point, Vec2 centre, float radius);
 int32_t CirclesOverlap(Vec2 centreA, float radiusA, Vec2 centreB, float radiusB);
+
+// ---- Contents folder ------------------------------------------------------------
+
+// ContentsPath's buffer, and the room a folder must leave in it for a bare
+// file name (the game's longest names have 15 characters).
+constexpr size_t kContentsPathSize = 264;
+constexpr size_t kContentsNameRoom = 32;
+// The longest folder path SetContentsFolder takes (without a trailing slash).
+constexpr size_t kLongestContentsFolder = kContentsPathSize - kContentsNameRoom - 2;
+
+// Makes ContentsPath build its paths in folder. 1, and nothing changes, for an
+// empty folder or one longer than kLongestContentsFolder. Start-up only,
+// before other threads build paths.
+int32_t SetContentsFolder(const char* folder);
+const char* GetContentsFolder();
+
+// ---- Window icon ------------------------------------------------------------------
+
+// Shows the PNG picture at path as the open window's icon. 0 on success; 1,
+// with one line on standard error, when it cannot be read or shown.
+int32_t SetWindowIcon(const char* path);
+
+// ---- Settings keys --------------------------------------------------------------------
+
+// Keys of the player's settings: M mutes, '-' and '=' (or the keypad's - and
+// +) turn the volume down and up.
+constexpr int32_t kKeyM = 0x4D;
+constexpr int32_t kKeyMinus = 0xBD;
+constexpr int32_t kKeyPlus = 0xBB;
+constexpr int32_t kKeyNumpadMinus = 0x6D;
+constexpr int32_t kKeyNumpadPlus = 0x6B;

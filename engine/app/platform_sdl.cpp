@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <thread>
 
@@ -71,6 +72,10 @@ int32_t VirtualKeyFromSdl(SDL_Keycode key) {
     case SDLK_LALT: case SDLK_RALT: return 0x12;
     case SDLK_ESCAPE: return 0x1B;
     case SDLK_SPACE: return 0x20;
+    case SDLK_MINUS: return kKeyMinus;
+    case SDLK_EQUALS: case SDLK_PLUS: return kKeyPlus;
+    case SDLK_KP_MINUS: return kKeyNumpadMinus;
+    case SDLK_KP_PLUS: return kKeyNumpadPlus;
     default: return 0;
   }
 }
@@ -503,4 +508,39 @@ void* PlatformStartThread(const char* name, PlatformThreadMain fn) {
 
 void PlatformJoinThread(void* handle) {
   if (handle) SDL_WaitThread(static_cast<SDL_Thread*>(handle), nullptr);
+}
+
+int32_t PlatformExecutableFolder(char* buffer, size_t size) {
+  // SDL reads the link /proc/self/exe: symbolic links to the program are
+  // followed to where it really is. No SDL subsystem needs to be running.
+  char* folder = SDL_GetBasePath();
+  if (folder == nullptr) return 1;
+  size_t length = SDL_strlen(folder);
+  int32_t result = length < size ? 0 : 1;
+  if (result == 0) SDL_memcpy(buffer, folder, length + 1);
+  SDL_free(folder);
+  return result;
+}
+
+int32_t PlatformSetWindowIcon(const uint8_t* pixels, int32_t width, int32_t height, bool hasAlpha) {
+  if (!platform.window || pixels == nullptr) return 1;
+  int bytesPerPixel = hasAlpha ? 4 : 3;
+  // SDL only reads the pixels (they are copied into the window's icon).
+  SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(
+      const_cast<uint8_t*>(pixels), width, height, bytesPerPixel * 8, width * bytesPerPixel,
+      hasAlpha ? SDL_PIXELFORMAT_RGBA32 : SDL_PIXELFORMAT_RGB24);
+  if (!surface) {
+    std::fprintf(stderr, "window icon: %s\n", SDL_GetError());
+    return 1;
+  }
+  SDL_SetWindowIcon(platform.window, surface);
+  SDL_FreeSurface(surface);
+  return 0;
+}
+
+int32_t PlatformFlushToDisk(FILE* file) { return file != nullptr && fsync(fileno(file)) == 0 ? 0 : 1; }
+
+const char* PlatformLastError() {
+  const char* error = SDL_GetError();
+  return error != nullptr && error[0] != '\0' ? error : "no reason given";
 }

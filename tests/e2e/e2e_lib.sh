@@ -38,10 +38,16 @@ own_display() {
   rm -f "$numfile"
 }
 
+# Each run keeps its settings in a folder of its own, not yet made (the game
+# makes it only to save a change), so one run's saved choices (full screen,
+# volume) never change the next; a test that wants a given folder passes
+# XDG_CONFIG_HOME=... to start_game_split, which wins.
+fresh_config() { mktemp -u "${TMPDIR:-/tmp}/tide_config.XXXXXX"; }
+
 # Starts the game in the background; sets game_pid.
 start_game() {
   [ -n "${DISPLAY:-}" ] || fail "no X display (run under xvfb-run)"
-  "$game_bin" >"$game_out" 2>&1 &
+  XDG_CONFIG_HOME=$(fresh_config) "$game_bin" >"$game_out" 2>&1 &
   game_pid=$!
 }
 
@@ -84,13 +90,15 @@ elapsed() {
 }
 
 # Starts the game with standard output and standard error kept apart (the
-# output is checked line by line); extra environment as arguments (VAR=value).
+# output is checked line by line); extra environment as arguments (VAR=value),
+# the game's own arguments in the array game_args.
+game_args=()
 start_game_split() {
   [ -n "${DISPLAY:-}" ] || fail "no X display (run under xvfb-run)"
   game_err=$(mktemp)
   shot_dir=$(mktemp -d)
   run_start=$(date +%s.%N)
-  env "$@" "$game_bin" >"$game_out" 2>"$game_err" &
+  env XDG_CONFIG_HOME="$(fresh_config)" "$@" "$game_bin" "${game_args[@]}" >"$game_out" 2>"$game_err" &
   game_pid=$!
 }
 
