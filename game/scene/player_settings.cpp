@@ -157,10 +157,7 @@ void PlayerSettingsUpdate() {
   if (playerSettings.showTicks > 0) playerSettings.showTicks -= 1;
   for (size_t i = 0; i < sizeof kBindings / sizeof kBindings[0]; ++i) {
     const KeyBinding& binding = kBindings[i];
-    bool down = IsKeyDown(binding.keys[0]) != 0 || IsKeyDown(binding.keys[1]) != 0;
-    bool pressed = down && !playerSettings.keyWasDown[i];
-    playerSettings.keyWasDown[i] = down;
-    if (!pressed) continue;
+    if (!IsKeyPressed(binding.keys[0]) && !IsKeyPressed(binding.keys[1])) continue;
     ApplyVolumeKey(binding.action, &playerSettings.volume, &playerSettings.muted);
     SetMasterVolume(Gain(playerSettings));
     playerSettings.showTicks = kVolumeShowTicks;

@@ -28,7 +28,6 @@ struct PlayerSettings {
   std::string path;  // the settings file; empty when there is no place for it
   bool saveFailed;   // a failure was reported once already
   int32_t showTicks;  // ticks the level stays on screen
-  bool keyWasDown[3];
 };
 
 extern PlayerSettings playerSettings;
