@@ -23,7 +23,7 @@ constexpr double kStreamSeconds = 5.0;
 
 std::string Corpus(const std::string& name) {
   const char* root = std::getenv("TIDE_TESTDATA");
-  std::string base = root != nullptr ? root : std::string(__FILE__) + "/../../../shared/testdata";
+  std::string base = root != nullptr ? root : TIDE_TESTDATA_DIR;
   return base + "/vorbis/" + name;
 }
 

@@ -16,7 +16,7 @@ fuzz_setup() {
   fi
   cmake -S "$fuzz_root" -B "$fuzz_build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
       -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
-      -DTIDE_BUILD_FUZZ=ON -DTIDE_BUILD_TESTS=OFF -DTIDE_BUILD_BENCH=OFF \
+      -DTIDE_BUILD_FUZZ=ON -DBUILD_TESTING=OFF -DTIDE_BUILD_BENCH=OFF \
       -DTIDE_FUZZ_SOURCES="$sources" >/dev/null
   cmake --build "$fuzz_build" --target fuzz_targets -j2 >/dev/null
   local contents=()

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Fills the seed folders of the fuzz targets: the PNG conformance suite and the
-# Vorbis test streams from the shared test data, plus the pictures and sounds
+# Vorbis test streams from the test data (tests/data), plus the pictures and sounds
 # a build generated into its contents folder when one is there.
 #   fuzz/make_seeds.sh <seed-dir> [contents-dir...]
 # Inputs larger than 64 KiB are left out: they slow every run without adding
@@ -9,7 +9,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=${1:?seed folder}
 shift
-testdata=${TIDE_TESTDATA:-$root/../shared/testdata}
+testdata=${TIDE_TESTDATA:-$root/tests/data}
 max_bytes=65536
 
 mkdir -p "$out/png" "$out/ogg"

@@ -1,8 +1,43 @@
-// Program entry: hand the game's callbacks to the engine and run its loop.
+// Program entry: read the command line, find the contents folder, load the
+// player's settings, then hand the game's callbacks to the engine and run its
+// loop. Standard output carries only the game's own messages; everything the
+// entry point says goes to standard error, except what --help and --version
+// were asked for.
+#include <cstdio>
+#include <string>
+
 #include "engine/app/app.h"
+#include "engine/app/command_line.h"
+#include "engine/app/contents_search.h"
+#include "game/build_info.h"
+#include "game/scene/player_settings.h"
 #include "game/scene/scene.h"
 
-int main() {
+int main(int argc, char** argv) {
+  CommandLine options = ParseCommandLine(argc, argv);
+  switch (options.action) {
+    case CommandLineAction::kShowHelp:
+      std::fputs(UsageText(kProgramName).c_str(), stdout);
+      return 0;
+    case CommandLineAction::kShowVersion:
+      if (kSourceRevision[0] != '\0') {
+        std::printf("%s %s (%s)\n", kProgramName, kProgramVersion, kSourceRevision);
+      } else {
+        std::printf("%s %s\n", kProgramName, kProgramVersion);
+      }
+      return 0;
+    case CommandLineAction::kUsageError:
+      std::fprintf(stderr, "%s: %s\n%s", kProgramName, options.error.c_str(), UsageText(kProgramName).c_str());
+      return kExitUsageError;
+    case CommandLineAction::kRun:
+      break;
+  }
+  if (!ChooseContentsFolder(options.contentsGiven, options.contentsFolder, kProgramName,
+                            kInstalledContentsFromBin)) {
+    return 1;
+  }
+  PlayerSettingsInit(options.windowMode);
+
   SetAppCallbacks(GameStart, GameEnd, GameFrame);
   return RunMainLoop();
 }

@@ -4,7 +4,7 @@
 # AddressSanitizer with UBSan. GL and whole-program tests run under Xvfb.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-"$root/scripts/install_deps.sh"
+"$root/scripts/install_deps.sh" test
 
 run_suite() {
   local dir=$1
@@ -20,18 +20,18 @@ export LSAN_OPTIONS="suppressions=$root/scripts/lsan.supp"
 export UBSAN_OPTIONS="print_stacktrace=1 halt_on_error=1"
 
 echo "== normal build"
-"$root/scripts/build.sh" "$root/build"
+"$root/scripts/build.sh" "$root/build" -DBUILD_TESTING=ON -DTIDE_BUILD_BENCH=ON
 run_suite "$root/build"
 
 if [ "${TIDE_SKIP_SANITIZERS:-0}" != 1 ]; then
   echo "== ThreadSanitizer build"
   "$root/scripts/build.sh" "$root/build-tsan" -DTIDE_SANITIZE=thread \
-      -DTIDE_BUILD_BENCH=OFF -DTIDE_CONTENTS_FROM="$root/build/contents"
+      -DBUILD_TESTING=ON -DTIDE_BUILD_BENCH=OFF -DTIDE_CONTENTS_FROM="$root/build/contents"
   run_suite "$root/build-tsan"
 
   echo "== AddressSanitizer + UBSan build"
   "$root/scripts/build.sh" "$root/build-asan" -DTIDE_SANITIZE=address \
-      -DTIDE_BUILD_BENCH=OFF -DTIDE_CONTENTS_FROM="$root/build/contents"
+      -DBUILD_TESTING=ON -DTIDE_BUILD_BENCH=OFF -DTIDE_CONTENTS_FROM="$root/build/contents"
   run_suite "$root/build-asan"
 fi
 echo "== fuzz targets, a short bounded run each"

@@ -8,6 +8,7 @@
 // quitState, the wait flags and the tick callback/rate are atomic.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "engine/render/vector_math.h"
@@ -63,10 +64,13 @@ bool IsAudioOpen();
 // ---- Input --------------------------------------------------------------------
 
 // Virtual-key codes understood by IsKeyDown and the key handler.
+constexpr int32_t kKeyReturn = 0x0D;
+constexpr int32_t kKeyEscape = 0x1B;
 constexpr int32_t kKeyLeft = 0x25;
 constexpr int32_t kKeyUp = 0x26;
 constexpr int32_t kKeyRight = 0x27;
 constexpr int32_t kKeyDown = 0x28;
+constexpr int32_t kKeyF11 = 0x7A;
 constexpr int32_t kKeyF12 = 0x7B;
 
 struct TouchSlot {
@@ -91,16 +95,56 @@ int32_t IsTouchDown(int32_t index);
 void SetTouchArea(float virtualWidth, float virtualHeight);
 int32_t GetArrowDirection(float* x, float* y);
 int32_t IsKeyDown(int32_t virtualKey);
+// 1 in the tick whose sampling first saw the key down (read in the tick, after
+// SampleTouchSlots); every press is seen by some tick, however short.
+int32_t IsKeyPressed(int32_t virtualKey);
 int32_t GetClientWidth();
 int32_t GetClientHeight();
 
-// The window procedure's input messages, called by the platform layer on the
-// main thread (and by tests that stand in for it).
+// Where the virtual screen lies in an area of the given size: scaled to fit
+// with its aspect kept and centred, in whole units; what is left over shows
+// as black bars. Touch positions map through the same rectangle.
+struct PictureRect {
+  float x, y, width, height;
+};
+PictureRect FitPicture(float areaWidth, float areaHeight, float pictureWidth, float pictureHeight);
+// The virtual screen's size, as SetTouchArea set it.
+float GetVirtualWidth();
+float GetVirtualHeight();
+
+// How many times the window has lost the focus or been minimised; the game
+// compares it with the count it saw last to notice that the player left.
+uint32_t GetFocusLossCount();
+// True while the window covers the screen (borderless, at the desktop's size).
+bool IsWindowFullscreen();
+// Switches between the window and full screen, as F11 and Alt+Enter do.
+void SetWindowFullscreen(bool on);
+
+// The window procedure's input messages, applied at once to the raw state.
+// Called through InputPostEvent by the event pump, and directly by tests.
 void InputMouseMove(float x, float y);
 void InputMouseButton(int32_t down);
 void InputKey(int32_t virtualKey, bool pressed);
+void InputFocusLost();
 // Resets the raw input state and sets client and virtual size (window open).
 void InputReset(int32_t clientWidth, int32_t clientHeight);
+// The client area changed size (resizing, full screen).
+void InputResize(int32_t clientWidth, int32_t clientHeight);
+
+// One input event as the event pump hands it over, in client pixels.
+enum class InputEventType : uint8_t { kMouseMove, kMouseButton, kKey };
+struct InputEvent {
+  InputEventType type;
+  int32_t key;   // virtual-key code of a key event
+  int32_t down;  // 1 pressed, 0 released (button and key events)
+  float x, y;    // position of a move or button event
+};
+// Main thread. Hands an event to the raw input state, in order. Motion merges
+// into the latest position; a button or key change waits, with everything
+// after it, until a tick has sampled the change before it.
+void InputPostEvent(const InputEvent& event);
+// Main thread, once per frame: applies what waited, as far as ticks allow.
+void InputFlushEvents();
 
 // The three per-tick steps of the touch slots, run by the game's tick.
 void SampleTouchSlots();
@@ -109,7 +153,8 @@ void FinishTouchTick();
 
 // ---- Asset paths and utilities ------------------------------------------------
 
-// "./contents/NAME" in a buffer of 264 bytes, rebuilt on each call (per thread).
+// "FOLDER/NAME" in a buffer of 264 bytes, rebuilt on each call (per thread);
+// FOLDER is ./contents unless start-up chose another (SetContentsFolder).
 const char* ContentsPath(const char* fileName);
 int32_t RandomInt(int32_t lo, int32_t hi);
 // Seeds the generator now (tests use a fixed seed; the game seeds by time).
@@ -117,3 +162,34 @@ void SeedRandom(uint32_t seed);
 int32_t PointInBounds(Vec2 point, Bounds box);
 int32_t PointInCircle(Vec2 point, Vec2 centre, float radius);
 int32_t CirclesOverlap(Vec2 centreA, float radiusA, Vec2 centreB, float radiusB);
+
+// ---- Contents folder ------------------------------------------------------------
+
+// ContentsPath's buffer, and the room a folder must leave in it for a bare
+// file name (the game's longest names have 15 characters).
+constexpr size_t kContentsPathSize = 264;
+constexpr size_t kContentsNameRoom = 32;
+// The longest folder path SetContentsFolder takes (without a trailing slash).
+constexpr size_t kLongestContentsFolder = kContentsPathSize - kContentsNameRoom - 2;
+
+// Makes ContentsPath build its paths in folder. 1, and nothing changes, for an
+// empty folder or one longer than kLongestContentsFolder. Start-up only,
+// before other threads build paths.
+int32_t SetContentsFolder(const char* folder);
+const char* GetContentsFolder();
+
+// ---- Window icon ------------------------------------------------------------------
+
+// Shows the PNG picture at path as the open window's icon. 0 on success; 1,
+// with one line on standard error, when it cannot be read or shown.
+int32_t SetWindowIcon(const char* path);
+
+// ---- Settings keys --------------------------------------------------------------------
+
+// Keys of the player's settings: M mutes, '-' and '=' (or the keypad's - and
+// +) turn the volume down and up.
+constexpr int32_t kKeyM = 0x4D;
+constexpr int32_t kKeyMinus = 0xBD;
+constexpr int32_t kKeyPlus = 0xBB;
+constexpr int32_t kKeyNumpadMinus = 0x6D;
+constexpr int32_t kKeyNumpadPlus = 0x6B;

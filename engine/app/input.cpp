@@ -5,10 +5,12 @@
 #include <cmath>
 
 #include "engine/app/app.h"
+#include "engine/app/loop_internal.h"
 
 namespace {
 
 constexpr int kRawPointCount = 5;
+constexpr int kKeyCount = 256;
 constexpr int32_t kDoubleTapTicks = 20;
 constexpr float kPinchThreshold = 5.0f;
 
@@ -22,13 +24,21 @@ struct RawInput {
   std::atomic<float> y[kRawPointCount];
   std::atomic<int32_t> down[kRawPointCount];
   std::atomic<uint16_t> arrowKeyBits;
-  std::atomic<uint8_t> keys[256];
+  std::atomic<uint8_t> keys[kKeyCount];
   std::atomic<int32_t> clientWidth, clientHeight;
   std::atomic<float> virtualWidth, virtualHeight;
 };
 
 RawInput raw;
 float previousPinchDistance;
+std::atomic<uint32_t> focusLossCount{0};
+
+// Timer thread: the keys as the last two samplings saw them.
+struct KeySamples {
+  uint8_t down[kKeyCount];
+  uint8_t pressed[kKeyCount];
+};
+KeySamples keySamples;
 
 bool ValidIndex(int32_t index) { return index >= 0 && index < kRawPointCount; }
 
@@ -52,16 +62,22 @@ int32_t GetTouch(int32_t index, float* x, float* y) {
   if (!ValidIndex(index)) return 0;
   float rawX = raw.x[index].load(std::memory_order_relaxed);
   float rawY = raw.y[index].load(std::memory_order_relaxed);
-  int32_t clientWidth = raw.clientWidth.load(std::memory_order_relaxed);
-  int32_t clientHeight = raw.clientHeight.load(std::memory_order_relaxed);
+  float clientWidth = static_cast<float>(raw.clientWidth.load(std::memory_order_relaxed));
+  float clientHeight = static_cast<float>(raw.clientHeight.load(std::memory_order_relaxed));
+  float virtualWidth = raw.virtualWidth.load(std::memory_order_relaxed);
+  float virtualHeight = raw.virtualHeight.load(std::memory_order_relaxed);
   // Before a window gives a client size the position is passed unscaled
   // rather than divided by zero.
-  *x = clientWidth > 0
-           ? rawX / static_cast<float>(clientWidth) * raw.virtualWidth.load(std::memory_order_relaxed)
-           : rawX;
-  *y = clientHeight > 0
-           ? rawY / static_cast<float>(clientHeight) * raw.virtualHeight.load(std::memory_order_relaxed)
-           : rawY;
+  if (clientWidth <= 0.0f || clientHeight <= 0.0f || virtualWidth <= 0.0f || virtualHeight <= 0.0f) {
+    *x = rawX;
+    *y = rawY;
+  } else {
+    // The picture is letterboxed: a press on a bar lands outside the virtual
+    // screen and hits nothing.
+    PictureRect picture = FitPicture(clientWidth, clientHeight, virtualWidth, virtualHeight);
+    *x = (rawX - picture.x) / picture.width * virtualWidth;
+    *y = (rawY - picture.y) / picture.height * virtualHeight;
+  }
   return raw.down[index].load(std::memory_order_relaxed);
 }
 
@@ -95,6 +111,26 @@ int32_t GetArrowDirection(float* x, float* y) {
 int32_t IsKeyDown(int32_t virtualKey) {
   return raw.keys[virtualKey & 0xFF].load(std::memory_order_relaxed) ? 1 : 0;
 }
+
+int32_t IsKeyPressed(int32_t virtualKey) { return keySamples.pressed[virtualKey & 0xFF]; }
+
+PictureRect FitPicture(float areaWidth, float areaHeight, float pictureWidth, float pictureHeight) {
+  if (areaWidth <= 0.0f || areaHeight <= 0.0f || pictureWidth <= 0.0f || pictureHeight <= 0.0f) {
+    return PictureRect{0.0f, 0.0f, areaWidth, areaHeight};
+  }
+  float scale = std::fmin(areaWidth / pictureWidth, areaHeight / pictureHeight);
+  float width = std::round(pictureWidth * scale);
+  float height = std::round(pictureHeight * scale);
+  return PictureRect{std::floor((areaWidth - width) / 2.0f), std::floor((areaHeight - height) / 2.0f),
+                     width, height};
+}
+
+float GetVirtualWidth() { return raw.virtualWidth.load(std::memory_order_relaxed); }
+float GetVirtualHeight() { return raw.virtualHeight.load(std::memory_order_relaxed); }
+
+uint32_t GetFocusLossCount() { return focusLossCount.load(); }
+
+void InputFocusLost() { focusLossCount.fetch_add(1); }
 
 int32_t GetClientWidth() { return raw.clientWidth.load(std::memory_order_relaxed); }
 int32_t GetClientHeight() { return raw.clientHeight.load(std::memory_order_relaxed); }
@@ -130,9 +166,24 @@ void InputReset(int32_t clientWidth, int32_t clientHeight) {
   raw.clientHeight.store(clientHeight);
   raw.virtualWidth.store(static_cast<float>(clientWidth));
   raw.virtualHeight.store(static_cast<float>(clientHeight));
+  keySamples = KeySamples{};
+  InputClearPending();
+}
+
+void InputResize(int32_t clientWidth, int32_t clientHeight) {
+  raw.clientWidth.store(clientWidth);
+  raw.clientHeight.store(clientHeight);
 }
 
 void SampleTouchSlots() {
+  // Every read of input in this tick comes after this mark, and the event
+  // pump holds the next change back until the tick's end has been marked.
+  InputTickBegins();
+  for (int key = 0; key < kKeyCount; ++key) {
+    uint8_t down = raw.keys[key].load(std::memory_order_relaxed);
+    keySamples.pressed[key] = down && !keySamples.down[key] ? 1 : 0;
+    keySamples.down[key] = down;
+  }
   for (int i = 0; i < kTouchSlotCount; ++i) {
     TouchSlot& slot = touchSlots[i];
     slot.down = GetTouch(i, &slot.x, &slot.y);
@@ -176,4 +227,5 @@ void FinishTouchTick() {
     pinchDirection = -1;
   }
   previousPinchDistance = distance;
+  InputTickEnds();
 }

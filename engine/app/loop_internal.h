@@ -17,3 +17,13 @@ bool HasTimerThread();
 // Steps of CreateAppWindow.
 int32_t SetupGlContext(int32_t width, int32_t height, bool noVsync);
 int32_t OpenAudioDevice();
+
+// True while a tick callback is set (ticks are not paused by a scene switch).
+bool HasTickCallback();
+
+// The input hand-over's bookkeeping: events still waiting, a reset for a new
+// window, and the marks a tick's sampling sets at its start and end.
+int32_t InputPendingCount();
+void InputClearPending();
+void InputTickBegins();
+void InputTickEnds();

@@ -14,6 +14,8 @@
 namespace {
 
 constexpr int32_t kIdleTickRate = 5;
+// How often a minimised window looks for the events that bring it back.
+constexpr uint32_t kMinimizedPollMs = 16;
 constexpr int kRingSize = 32;
 // Interval histogram buckets of 1 ms; the last one takes everything longer.
 constexpr int kHistogramSize = 256;
@@ -194,7 +196,14 @@ int32_t RunMainLoop() {
   // The quit request is taken after the frame in which it was seen, as the
   // quit message would be.
   do {
-    PlatformPumpOneEvent();
+    PlatformPumpEvents();
+    if (PlatformIsMinimized()) {
+      // Nothing is drawn while nobody can see it; the ticks go on.
+      frameWaitFlag.store(0);
+      SleepMs(kMinimizedPollMs);
+      continue;
+    }
+    PlatformPrepareFrame();
     CallLocked(frameCallback);
     frameWaitFlag.store(0);
     MeasureInterval(&frameRing, &measuredFrameRate);
@@ -293,3 +302,5 @@ void StopTimerThread() {
 }
 
 bool HasTimerThread() { return timerThread.load() != nullptr; }
+
+bool HasTickCallback() { return tickCallback.load() != nullptr; }

@@ -5,7 +5,9 @@
 // the main thread.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <cstdio>
 
 // Results of PlatformOpenWindow.
 constexpr int32_t kPlatformOk = 0;
@@ -26,9 +28,18 @@ int32_t PlatformCreateGlContext(bool noVsync);
 void PlatformCloseWindow();
 bool PlatformHasWindow();
 
-// Takes at most one queued event and turns it into the input and quit calls
-// of app.h. Does nothing without a window.
-void PlatformPumpOneEvent();
+// Takes every queued event and hands it to the input and quit calls of app.h
+// (input through InputPostEvent, then InputFlushEvents). Does nothing without
+// a window.
+void PlatformPumpEvents();
+// True while the window is minimised or hidden: nothing needs drawing.
+bool PlatformIsMinimized();
+bool PlatformIsFullscreen();
+// Borderless full screen at the desktop's size, or back to the window.
+void PlatformSetFullscreen(bool on);
+// Before each frame: the viewport becomes the letterboxed virtual screen
+// inside the drawable (bars left black by the frame's clear).
+void PlatformPrepareFrame();
 // glFlush, then the buffer swap; paces to the display when vsync is missing.
 void PlatformPresent();
 
@@ -47,3 +58,19 @@ using PlatformThreadMain = void (*)();
 // Starts a thread running fn; returns an opaque handle, or nullptr on failure.
 void* PlatformStartThread(const char* name, PlatformThreadMain fn);
 void PlatformJoinThread(void* handle);
+
+// Writes the folder holding the running program, ending in a slash, into
+// buffer. 0 on success; 1 when it cannot be told or does not fit.
+int32_t PlatformExecutableFolder(char* buffer, size_t size);
+
+// Makes 8-bit RGBA (or RGB) pixels, rows top first, the window's icon.
+// 0 on success; 1, with SDL's reason on standard error, otherwise.
+int32_t PlatformSetWindowIcon(const uint8_t* pixels, int32_t width, int32_t height, bool hasAlpha);
+
+// Asks the system to put what was written to file on the disk itself, so a
+// power cut after a later rename cannot leave an empty file. 0 on success.
+int32_t PlatformFlushToDisk(FILE* file);
+
+// The platform library's own text for its last failure (SDL_GetError), for
+// the one line a failed start-up step writes to standard error.
+const char* PlatformLastError();

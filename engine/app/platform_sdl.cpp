@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <thread>
 
@@ -21,6 +22,11 @@
 namespace {
 
 constexpr int32_t kFallbackRefreshHz = 60;
+// The window can be made smaller down to half the virtual screen.
+constexpr int kMinimumWidth = 512;
+constexpr int kMinimumHeight = 288;
+// Events taken from SDL's queue in one call.
+constexpr int kEventBatch = 64;
 
 struct PlatformState {
   SDL_Window* window;
@@ -31,6 +37,10 @@ struct PlatformState {
   // paces itself, because nothing else stops it from spinning a core.
   bool needsPacing;
   bool minimized;
+  // The window's size when not in full screen, to return to from there.
+  int windowedWidth, windowedHeight;
+  // The letterbox viewport last set, in drawable pixels; width 0 when none.
+  int viewportX, viewportY, viewportWidth, viewportHeight;
   double framePeriodMs;
   double nextPresentMs;
   // Touch id and finger id of the finger acting as slot 0, when SDL is not
@@ -62,6 +72,10 @@ int32_t VirtualKeyFromSdl(SDL_Keycode key) {
     case SDLK_LALT: case SDLK_RALT: return 0x12;
     case SDLK_ESCAPE: return 0x1B;
     case SDLK_SPACE: return 0x20;
+    case SDLK_MINUS: return kKeyMinus;
+    case SDLK_EQUALS: case SDLK_PLUS: return kKeyPlus;
+    case SDLK_KP_MINUS: return kKeyNumpadMinus;
+    case SDLK_KP_PLUS: return kKeyNumpadPlus;
     default: return 0;
   }
 }
@@ -102,17 +116,54 @@ bool DisplayHasMode(int32_t width, int32_t height) {
   return false;
 }
 
+// The pacing restarts after the window changed size, mode or display.
+void RestartPacing() {
+  platform.framePeriodMs = 1000.0 / DisplayRefreshHz();
+  platform.nextPresentMs = 0.0;
+}
+
+void UpdateClientSize() {
+  int w = 0, h = 0;
+  SDL_GetWindowSize(platform.window, &w, &h);
+  if (w <= 0 || h <= 0 || (w == platform.clientWidth && h == platform.clientHeight)) return;
+  platform.clientWidth = w;
+  platform.clientHeight = h;
+  InputResize(w, h);
+  if (!(SDL_GetWindowFlags(platform.window) & SDL_WINDOW_FULLSCREEN)) {
+    platform.windowedWidth = w;
+    platform.windowedHeight = h;
+  }
+}
+
+void ToggleFullscreen() { PlatformSetFullscreen(!PlatformIsFullscreen()); }
+
 void HandleWindowEvent(const SDL_WindowEvent& e) {
   switch (e.event) {
     case SDL_WINDOWEVENT_CLOSE:
       RequestQuit();
       break;
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+      UpdateClientSize();
+      RestartPacing();
+      break;
+    case SDL_WINDOWEVENT_DISPLAY_CHANGED:
+      RestartPacing();
+      break;
+    case SDL_WINDOWEVENT_FOCUS_LOST:
+      InputFocusLost();
+      break;
     case SDL_WINDOWEVENT_MINIMIZED:
+      platform.minimized = true;
+      InputFocusLost();
+      break;
+    case SDL_WINDOWEVENT_HIDDEN:
       platform.minimized = true;
       break;
     case SDL_WINDOWEVENT_RESTORED:
+    case SDL_WINDOWEVENT_MAXIMIZED:
     case SDL_WINDOWEVENT_SHOWN:
     case SDL_WINDOWEVENT_EXPOSED:
+      if (platform.minimized) RestartPacing();
       platform.minimized = false;
       break;
     default:
@@ -120,12 +171,44 @@ void HandleWindowEvent(const SDL_WindowEvent& e) {
   }
 }
 
+void PostButton(float x, float y, bool down) {
+  InputEvent event{InputEventType::kMouseButton, 0, down ? 1 : 0, x, y};
+  InputPostEvent(event);
+}
+
+void PostMove(float x, float y) {
+  InputEvent event{InputEventType::kMouseMove, 0, 0, x, y};
+  InputPostEvent(event);
+}
+
 void HandleMouseButton(const SDL_MouseButtonEvent& e, bool pressed) {
   if (e.button != SDL_BUTTON_LEFT) return;
   // Holding the capture while the button is down makes its release arrive
   // even outside the window, so slot 0 is never left stuck down.
   SDL_CaptureMouse(pressed ? SDL_TRUE : SDL_FALSE);
-  InputMouseButton(pressed ? 1 : 0);
+  PostButton(static_cast<float>(e.x), static_cast<float>(e.y), pressed);
+}
+
+// Keys the platform answers itself: F11 and Alt+Enter switch between the
+// window and full screen, F12 quits at once, whatever waits before it.
+// Returns true when the key is the platform's and not passed on.
+bool HandleWindowKey(const SDL_KeyboardEvent& e) {
+  const SDL_Keycode key = e.keysym.sym;
+  const bool enter = key == SDLK_RETURN || key == SDLK_KP_ENTER;
+  if (key == SDLK_F11 || (enter && (e.keysym.mod & KMOD_ALT))) {
+    if (e.type == SDL_KEYDOWN && !e.repeat) ToggleFullscreen();
+    return true;
+  }
+  if (key == SDLK_F12 && e.type == SDL_KEYDOWN) RequestQuit();
+  return false;
+}
+
+void HandleKey(const SDL_KeyboardEvent& e) {
+  if (HandleWindowKey(e) || e.repeat) return;
+  int32_t key = VirtualKeyFromSdl(e.keysym.sym);
+  if (key == 0) return;
+  InputEvent event{InputEventType::kKey, key, e.type == SDL_KEYDOWN ? 1 : 0, 0.0f, 0.0f};
+  InputPostEvent(event);
 }
 
 // Used only when touches are not turned into mouse events: the first finger
@@ -138,17 +221,17 @@ void HandleFinger(const SDL_TouchFingerEvent& e) {
     platform.fingerActive = true;
     platform.fingerTouch = e.touchId;
     platform.finger = e.fingerId;
-    InputMouseMove(x, y);
-    InputMouseButton(1);
+    PostButton(x, y, true);
     return;
   }
   if (!platform.fingerActive || e.touchId != platform.fingerTouch || e.fingerId != platform.finger) {
     return;
   }
-  InputMouseMove(x, y);
   if (e.type == SDL_FINGERUP) {
     platform.fingerActive = false;
-    InputMouseButton(0);
+    PostButton(x, y, false);
+  } else {
+    PostMove(x, y);
   }
 }
 
@@ -161,7 +244,7 @@ void HandleEvent(const SDL_Event& e) {
       HandleWindowEvent(e.window);
       break;
     case SDL_MOUSEMOTION:
-      InputMouseMove(static_cast<float>(e.motion.x), static_cast<float>(e.motion.y));
+      PostMove(static_cast<float>(e.motion.x), static_cast<float>(e.motion.y));
       break;
     case SDL_MOUSEBUTTONDOWN:
       HandleMouseButton(e.button, true);
@@ -170,11 +253,9 @@ void HandleEvent(const SDL_Event& e) {
       HandleMouseButton(e.button, false);
       break;
     case SDL_KEYDOWN:
-    case SDL_KEYUP: {
-      int32_t key = VirtualKeyFromSdl(e.key.keysym.sym);
-      if (key != 0) InputKey(key, e.type == SDL_KEYDOWN);
+    case SDL_KEYUP:
+      HandleKey(e.key);
       break;
-    }
     case SDL_FINGERDOWN:
     case SDL_FINGERUP:
     case SDL_FINGERMOTION:
@@ -209,33 +290,37 @@ int32_t PlatformOpenWindow(const char* caption, int32_t width, int32_t height,
   SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
   SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
 
-  Uint32 style = SDL_WINDOW_OPENGL;
+  Uint32 style = SDL_WINDOW_OPENGL | SDL_WINDOW_ALLOW_HIGHDPI;
+  int windowedWidth = width, windowedHeight = height;
   int x = static_cast<int>(SDL_WINDOWPOS_CENTERED_DISPLAY(0));
   int y = x;
   bool changeMode = false;
-  if (flags & kFullscreen) {
+  if ((flags & kFullscreen) && (flags & kChangeDisplayMode)) {
     x = 0;
     y = 0;
-    if (flags & kChangeDisplayMode) {
-      // Opened hidden: the mode is checked before anything is shown.
-      style |= SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS;
-      changeMode = true;
-    } else {
-      // Borderless at the desktop's size; the requested size is dropped.
-      SDL_DisplayMode desktop;
-      if (SDL_GetDesktopDisplayMode(0, &desktop) == 0) {
-        width = desktop.w;
-        height = desktop.h;
-      }
-      style |= SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_SHOWN;
+    // Opened hidden: the mode is checked before anything is shown.
+    style |= SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS;
+    changeMode = true;
+  } else if (flags & kFullscreen) {
+    // Borderless at the desktop's size, made at that size so that it covers
+    // the screen also where no window manager acts on the full-screen
+    // request. The requested size is kept for leaving full screen.
+    SDL_DisplayMode desktop;
+    if (SDL_GetDesktopDisplayMode(0, &desktop) == 0) {
+      windowedWidth = width;
+      windowedHeight = height;
+      width = desktop.w;
+      height = desktop.h;
     }
+    style |= SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_SHOWN | SDL_WINDOW_RESIZABLE;
   } else {
     style |= SDL_WINDOW_SHOWN;
-    if (flags & kPopupWindow) style |= SDL_WINDOW_BORDERLESS;
+    style |= (flags & kPopupWindow) ? SDL_WINDOW_BORDERLESS : SDL_WINDOW_RESIZABLE;
   }
 
   platform.window = SDL_CreateWindow(caption ? caption : "", x, y, width, height, style);
   if (!platform.window) return kPlatformWindowFailed;
+  SDL_SetWindowMinimumSize(platform.window, kMinimumWidth, kMinimumHeight);
 
   if (changeMode) {
     SDL_DisplayMode mode{};
@@ -248,6 +333,8 @@ int32_t PlatformOpenWindow(const char* caption, int32_t width, int32_t height,
     SDL_ShowWindow(platform.window);
   }
 
+  platform.windowedWidth = windowedWidth;
+  platform.windowedHeight = windowedHeight;
   int w = width, h = height;
   SDL_GetWindowSize(platform.window, &w, &h);
   platform.clientWidth = w;
@@ -270,8 +357,8 @@ int32_t PlatformCreateGlContext(bool noVsync) {
   // Pacing stands in for a swap interval of 1 that the driver refused (a
   // virtual X server, some drivers); with no-vsync nothing is paced.
   platform.needsPacing = SDL_GL_SetSwapInterval(noVsync ? 0 : 1) != 0 && !noVsync;
-  platform.framePeriodMs = 1000.0 / DisplayRefreshHz();
-  platform.nextPresentMs = 0.0;
+  platform.viewportWidth = 0;
+  RestartPacing();
   return 0;
 }
 
@@ -290,10 +377,62 @@ void PlatformCloseWindow() {
 
 bool PlatformHasWindow() { return platform.window != nullptr; }
 
-void PlatformPumpOneEvent() {
+void PlatformPumpEvents() {
   if (!platform.window) return;
-  SDL_Event e;
-  if (SDL_PollEvent(&e)) HandleEvent(e);
+  // One look at the system's queue, then everything it held: a flood of
+  // motion that goes on arriving cannot keep the frame here.
+  SDL_PumpEvents();
+  SDL_Event events[kEventBatch];
+  int taken = 0;
+  do {
+    taken = SDL_PeepEvents(events, kEventBatch, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT);
+    for (int i = 0; i < taken; ++i) HandleEvent(events[i]);
+  } while (taken == kEventBatch);
+  InputFlushEvents();
+}
+
+bool PlatformIsMinimized() { return platform.window && platform.minimized; }
+
+bool PlatformIsFullscreen() {
+  return platform.window && (SDL_GetWindowFlags(platform.window) & SDL_WINDOW_FULLSCREEN) != 0;
+}
+
+void PlatformSetFullscreen(bool on) {
+  if (!platform.window || on == PlatformIsFullscreen()) return;
+  if (SDL_SetWindowFullscreen(platform.window, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) return;
+  // Without a window manager to restore it, the window would keep the
+  // desktop's size.
+  if (!on) SDL_SetWindowSize(platform.window, platform.windowedWidth, platform.windowedHeight);
+  UpdateClientSize();
+  RestartPacing();
+}
+
+void PlatformPrepareFrame() {
+  if (!platform.window || !platform.context) return;
+  // The size events of a mode switch do not always follow it; the input's
+  // mapping must match the picture drawn now.
+  UpdateClientSize();
+  // The drawable's size in pixels: on a high-DPI display it is larger than
+  // the window's size in points, which input positions use.
+  int drawableWidth = 0, drawableHeight = 0;
+  SDL_GL_GetDrawableSize(platform.window, &drawableWidth, &drawableHeight);
+  PictureRect picture = FitPicture(static_cast<float>(drawableWidth), static_cast<float>(drawableHeight),
+                                   GetVirtualWidth(), GetVirtualHeight());
+  const int x = static_cast<int>(picture.x);
+  const int width = static_cast<int>(picture.width);
+  const int height = static_cast<int>(picture.height);
+  // GL counts rows from the bottom.
+  const int y = drawableHeight - static_cast<int>(picture.y) - height;
+  if (x == platform.viewportX && y == platform.viewportY && width == platform.viewportWidth &&
+      height == platform.viewportHeight) {
+    return;
+  }
+  glViewport(x, y, width, height);
+  glScissor(x, y, width, height);
+  platform.viewportX = x;
+  platform.viewportY = y;
+  platform.viewportWidth = width;
+  platform.viewportHeight = height;
 }
 
 void PlatformPresent() {
@@ -369,4 +508,39 @@ void* PlatformStartThread(const char* name, PlatformThreadMain fn) {
 
 void PlatformJoinThread(void* handle) {
   if (handle) SDL_WaitThread(static_cast<SDL_Thread*>(handle), nullptr);
+}
+
+int32_t PlatformExecutableFolder(char* buffer, size_t size) {
+  // SDL reads the link /proc/self/exe: symbolic links to the program are
+  // followed to where it really is. No SDL subsystem needs to be running.
+  char* folder = SDL_GetBasePath();
+  if (folder == nullptr) return 1;
+  size_t length = SDL_strlen(folder);
+  int32_t result = length < size ? 0 : 1;
+  if (result == 0) SDL_memcpy(buffer, folder, length + 1);
+  SDL_free(folder);
+  return result;
+}
+
+int32_t PlatformSetWindowIcon(const uint8_t* pixels, int32_t width, int32_t height, bool hasAlpha) {
+  if (!platform.window || pixels == nullptr) return 1;
+  int bytesPerPixel = hasAlpha ? 4 : 3;
+  // SDL only reads the pixels (they are copied into the window's icon).
+  SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(
+      const_cast<uint8_t*>(pixels), width, height, bytesPerPixel * 8, width * bytesPerPixel,
+      hasAlpha ? SDL_PIXELFORMAT_RGBA32 : SDL_PIXELFORMAT_RGB24);
+  if (!surface) {
+    std::fprintf(stderr, "window icon: %s\n", SDL_GetError());
+    return 1;
+  }
+  SDL_SetWindowIcon(platform.window, surface);
+  SDL_FreeSurface(surface);
+  return 0;
+}
+
+int32_t PlatformFlushToDisk(FILE* file) { return file != nullptr && fsync(fileno(file)) == 0 ? 0 : 1; }
+
+const char* PlatformLastError() {
+  const char* error = SDL_GetError();
+  return error != nullptr && error[0] != '\0' ? error : "no reason given";
 }

@@ -1,40 +1,20 @@
-// Small services for the whole program: asset paths under ./contents, the
-// game's random integers and the three hit tests.
+// Small services for the whole program: the game's random integers and the
+// three hit tests. (Asset paths are built in contents_folder.cpp.)
 #include <atomic>
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
 #include <ctime>
 
 #include "engine/app/app.h"
 
 namespace {
 
-constexpr size_t kContentsPathSize = 264;
-constexpr char kContentsPrefix[] = "./contents/";
 // rand() is cut to 15 bits so every platform draws from 0 to 32767.
 constexpr double kRandomSpan = 32768.0;
 
-// One buffer per thread: the music thread and the main thread may build paths
-// at the same time without overwriting each other's.
-thread_local char contentsPath[kContentsPathSize];
 std::atomic<int32_t> randomSeeded{0};
 
 }  // namespace
-
-const char* ContentsPath(const char* fileName) {
-  size_t prefixLength = sizeof kContentsPrefix - 1;
-  size_t nameLength = fileName ? std::strlen(fileName) : 0;
-  // A name that does not fit gives an empty path, which opens nothing; a cut
-  // name could name a different file.
-  if (!fileName || prefixLength + nameLength >= kContentsPathSize) {
-    contentsPath[0] = '\0';
-    return contentsPath;
-  }
-  std::memcpy(contentsPath, kContentsPrefix, prefixLength);
-  std::memcpy(contentsPath + prefixLength, fileName, nameLength + 1);
-  return contentsPath;
-}
 
 int32_t RandomInt(int32_t lo, int32_t hi) {
   int32_t unseeded = 0;

@@ -10,6 +10,7 @@
 #include "engine/app/app.h"
 #include "engine/app/loop_internal.h"
 #include "engine/app/platform.h"
+#include "engine/audio/sound.h"
 #include "engine/render/debug_text.h"
 #include "engine/render/sprite.h"
 
@@ -70,9 +71,17 @@ int32_t CreateAppWindow(const char* caption, int32_t width, int32_t height, int3
     std::fflush(stdout);
     return 1;
   }
-  if (opened != kPlatformOk) return 1;
+  if (opened != kPlatformOk) {
+    std::fprintf(stderr, "window: %s\n", PlatformLastError());
+    return 1;
+  }
 
-  SetupGlContext(clientWidth, clientHeight, (devices.flags & kNoVsync) != 0);
+  // Without a GL context (or its entry points) no picture can be drawn, and
+  // the first call into GL would crash: the start-up ends here instead.
+  if (SetupGlContext(clientWidth, clientHeight, (devices.flags & kNoVsync) != 0) != 0) {
+    PlatformCloseWindow();
+    return 1;
+  }
   // Without an audio device the game runs silent.
   OpenAudioDevice();
 
@@ -90,7 +99,10 @@ int32_t CreateAppWindow(const char* caption, int32_t width, int32_t height, int3
 }
 
 int32_t SetupGlContext(int32_t width, int32_t height, bool noVsync) {
-  if (PlatformCreateGlContext(noVsync) != 0) return 1;
+  if (PlatformCreateGlContext(noVsync) != 0) {
+    std::fprintf(stderr, "GL context: %s\n", PlatformLastError());
+    return 1;
+  }
 
   glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
   glEnable(GL_DEPTH_TEST);
@@ -110,14 +122,38 @@ int32_t SetupGlContext(int32_t width, int32_t height, bool noVsync) {
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
 
-  return glewInit() == GLEW_OK ? 0 : 1;
+  GLenum loaded = glewInit();
+  if (loaded != GLEW_OK) {
+    // GLEW 2.2 has no text of its own for this one.
+    const char* reason = loaded == GLEW_ERROR_NO_GLX_DISPLAY
+                             ? "GLEW needs a GLX display, and the context was not made through GLX"
+                             : reinterpret_cast<const char*>(glewGetErrorString(loaded));
+    std::fprintf(stderr, "GL entry points: %s (GLEW error %u)\n", reason, static_cast<unsigned>(loaded));
+    return 1;
+  }
+  // The shader programs need OpenGL 2.0.
+  if (!GLEW_VERSION_2_0) {
+    const GLubyte* version = glGetString(GL_VERSION);
+    std::fprintf(stderr, "GL context: OpenGL 2.0 is needed, the driver offers %s\n",
+                 version != nullptr ? reinterpret_cast<const char*>(version) : "no version");
+    return 1;
+  }
+  return 0;
 }
 
 int32_t OpenAudioDevice() {
   devices.audioDevice = alcOpenDevice(nullptr);
-  if (!devices.audioDevice) return 1;
+  if (!devices.audioDevice) {
+    std::fprintf(stderr, "audio device: none opens (%s); the game runs silent\n",
+                 alcGetString(nullptr, alcGetError(nullptr)));
+    return 1;
+  }
   devices.audioContext = alcCreateContext(devices.audioDevice, nullptr);
-  if (!devices.audioContext) return 1;
+  if (!devices.audioContext) {
+    std::fprintf(stderr, "audio device: no context (%s); the game runs silent\n",
+                 alcGetString(devices.audioDevice, alcGetError(devices.audioDevice)));
+    return 1;
+  }
   alcMakeContextCurrent(devices.audioContext);
 
   // Cut to the buffer, always terminated, whatever the driver reports.
@@ -128,6 +164,7 @@ int32_t OpenAudioDevice() {
   alSpeedOfSound(343.3f);
   alDopplerFactor(1.0f);
   alDopplerVelocity(1.0f);
+  SetMasterVolume(GetMasterVolume());
   return 0;
 }
 
@@ -145,3 +182,7 @@ int32_t ShutdownEngine() {
 const char* GetAudioDeviceName() { return devices.audioDeviceName; }
 
 bool IsAudioOpen() { return devices.audioDevice != nullptr && devices.audioContext != nullptr; }
+
+bool IsWindowFullscreen() { return PlatformIsFullscreen(); }
+
+void SetWindowFullscreen(bool on) { PlatformSetFullscreen(on); }

@@ -23,7 +23,9 @@ namespace {
 constexpr int32_t kMusicChunkBytes = 4096;
 constexpr ALint kMusicMaxQueued = 48;
 constexpr int kMusicPollMs = 10;
-constexpr size_t kMusicPathCapacity = 128;
+// As large as the contents path buffer, so any track in the contents folder
+// start-up accepted can be streamed.
+constexpr size_t kMusicPathCapacity = 264;
 
 constexpr int32_t kStartPending = 0;
 constexpr int32_t kStartReady = 1;

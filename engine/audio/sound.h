@@ -50,7 +50,7 @@ void StopSound(Sound* sound);
 void SetSoundLoop(Sound* sound, int32_t flag);
 int32_t ReleaseSound(Sound* sound);
 
-// Starts the one music stream; 1 for a path of 128 bytes or more, a file that
+// Starts the one music stream; 1 for a path of 264 bytes or more, a file that
 // cannot be streamed, no audio device, or a stream that is still running.
 int32_t LoadMusic(Sound* sound, const char* path);
 int32_t QueueMusicChunk(Sound* sound, const void* chunk, int32_t bytes, int32_t code, int32_t rate);
@@ -59,3 +59,8 @@ void SetSoundGain(Sound* sound, float gain);
 void SetSoundPitch(Sound* sound, float pitch);
 void SeekSound(Sound* sound, int32_t offset);
 int32_t GetSoundOffset(Sound* sound);
+
+// The gain over everything played, 0 (silent) to 1 (as recorded), applied to
+// the OpenAL listener at once and again when the device opens. Any thread.
+void SetMasterVolume(float volume);
+float GetMasterVolume();

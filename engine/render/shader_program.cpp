@@ -3,6 +3,9 @@
 // game draws only through the sprite program). Main thread only.
 #include <GL/glew.h>
 
+#include <cstdio>
+#include <string>
+
 #include "engine/render/sprite.h"
 
 namespace {
@@ -64,10 +67,38 @@ const AttributeEntry kModelAttributes[] = {
     {0, kAttribEnd, ""},
 };
 
+// Longest part of a driver's compile or link log kept for the error line.
+constexpr GLint kLogLimit = 1024;
+
 uint32_t lineProgram = 0;
 uint32_t modelProgram = 0;
 
-// Compiles one shader; 0 when it does not compile (the object is then freed).
+// A driver log as one line: its lines joined with "; ", cut to kLogLimit.
+std::string OneLine(std::string log) {
+  std::string line;
+  size_t start = 0;
+  while (start < log.size()) {
+    size_t end = log.find('\n', start);
+    if (end == std::string::npos) end = log.size();
+    std::string part = log.substr(start, end - start);
+    while (!part.empty() && (part.back() == '\r' || part.back() == ' ' || part.back() == '\0')) part.pop_back();
+    if (!part.empty()) line += (line.empty() ? "" : "; ") + part;
+    start = end + 1;
+  }
+  return line.empty() ? "the driver gives no log" : line;
+}
+
+// The log of a shader (glGetShaderInfoLog) or a program (glGetProgramInfoLog).
+std::string DriverLog(GLuint object, PFNGLGETSHADERINFOLOGPROC getLog) {
+  std::string log(kLogLimit, '\0');
+  GLsizei length = 0;
+  getLog(object, kLogLimit, &length, &log[0]);
+  log.resize(static_cast<size_t>(length));
+  return OneLine(log);
+}
+
+// Compiles one shader; 0 when it does not compile (the object is then freed,
+// and the driver's log written to standard error as one line).
 GLuint CompileShader(GLenum stage, const char* source) {
   GLuint shader = glCreateShader(stage);
   glShaderSource(shader, 1, &source, nullptr);
@@ -75,6 +106,8 @@ GLuint CompileShader(GLenum stage, const char* source) {
   GLint compiled = 0;
   glGetShaderiv(shader, GL_COMPILE_STATUS, &compiled);
   if (compiled == 0) {
+    std::fprintf(stderr, "shader program: the %s shader does not compile: %s\n",
+                 stage == GL_VERTEX_SHADER ? "vertex" : "fragment", DriverLog(shader, glGetShaderInfoLog).c_str());
     glDeleteShader(shader);
     return 0;
   }
@@ -106,7 +139,11 @@ int32_t CreateShaderProgram(uint32_t* program, const char* vertexSource,
   glLinkProgram(name);
   GLint linked = 0;
   glGetProgramiv(name, GL_LINK_STATUS, &linked);
-  return linked == 0 ? 3 : 0;
+  if (linked == 0) {
+    std::fprintf(stderr, "shader program: does not link: %s\n", DriverLog(name, glGetProgramInfoLog).c_str());
+    return 3;
+  }
+  return 0;
 }
 
 void DeleteShaderProgram(uint32_t* program) {

@@ -47,6 +47,24 @@ bool Contains(Sprite* s, Vec2 point) {
   return PointInBounds(point, box) != 0;
 }
 
+// The pause button's action: taken only while the game runs and the panel
+// stands still. True when the menu began to open.
+bool Pause(PauseMenu* m) {
+  if (m->animating || m->paused) return false;
+  m->paused = true;
+  m->animating = true;
+  SoundCue::Play(&m->pageSound);
+  return true;
+}
+
+// The resume button's action: taken only while the menu stands open.
+void Resume(PauseMenu* m) {
+  if (m->animating || !m->paused) return;
+  m->paused = false;
+  m->animating = true;
+  SoundCue::Play(&m->pageSound);
+}
+
 }  // namespace
 
 PauseMenu pauseMenu;
@@ -60,6 +78,9 @@ int32_t PauseMenuInit(PauseMenu* m) {
   m->panelFull = false;
   m->quitting = false;
   m->introTicks = 0;
+  // Only leaving the window during the round counts.
+  m->focusLossesSeen = GetFocusLossCount();
+  m->awayPending = false;
 
   if (!LoadOrReport(&m->panelTexture, "poseback.png")) return 1;
   SetupSprite(&m->panel, 0, 0, kPanelWidth, kPanelHeight, 0, 0, 1, 1, kIntroDepth);
@@ -115,6 +136,10 @@ void PauseMenuUpdate(PauseMenu* m) {
     return;
   }
 
+  const uint32_t focusLosses = GetFocusLossCount();
+  if (focusLosses != m->focusLossesSeen) m->awayPending = true;
+  m->focusLossesSeen = focusLosses;
+
   TouchSlot& finger = touchSlots[0];
   if (m->intro) {
     m->introTicks += 1;
@@ -130,26 +155,31 @@ void PauseMenuUpdate(PauseMenu* m) {
       m->paused = false;
       m->animating = true;
     }
-  } else if (finger.down == 1 && finger.wasDown == 0) {
-    const Vec2 at = MakeVec2(finger.x, finger.y);
-    if (Contains(&m->pauseButton, at)) {
-      finger.wasDown = 1;
-      if (!m->animating && !m->paused) {
-        m->paused = true;
-        m->animating = true;
-        SoundCue::Play(&m->pageSound);
+  } else {
+    // Escape stands for the button that the open or closed menu shows.
+    if (IsKeyPressed(kKeyEscape)) {
+      if (m->paused) {
+        Resume(m);
+      } else {
+        Pause(m);
       }
-    } else if (Contains(&m->resumeButton, at)) {
-      finger.wasDown = 1;
-      if (!m->animating && m->paused) {
-        m->paused = false;
-        m->animating = true;
-        SoundCue::Play(&m->pageSound);
-      }
-    } else if (Contains(&m->quitButton, at)) {
-      finger.wasDown = 1;
-      if (m->paused) m->quitting = true;
     }
+    if (finger.down == 1 && finger.wasDown == 0) {
+      const Vec2 at = MakeVec2(finger.x, finger.y);
+      if (Contains(&m->pauseButton, at)) {
+        finger.wasDown = 1;
+        Pause(m);
+      } else if (Contains(&m->resumeButton, at)) {
+        finger.wasDown = 1;
+        Resume(m);
+      } else if (Contains(&m->quitButton, at)) {
+        finger.wasDown = 1;
+        if (m->paused) m->quitting = true;
+      }
+    }
+    // A player who left the window finds the round paused on coming back;
+    // while the panel moves, the menu opens once it may.
+    if (m->awayPending && (m->paused || Pause(m))) m->awayPending = false;
   }
 
   if (m->animating && PauseMenuStepPanel(&m->panel.size, m->growNext)) {

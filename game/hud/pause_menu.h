@@ -26,6 +26,10 @@ struct PauseMenu {
   int32_t introTicks;
   bool paused;
   bool animating;
+  // The window's focus-loss count when the menu last looked, and whether the
+  // player left (focus lost, minimised) without the menu having opened yet.
+  uint32_t focusLossesSeen;
+  bool awayPending;
 };
 
 extern PauseMenu pauseMenu;

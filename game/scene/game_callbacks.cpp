@@ -5,6 +5,7 @@
 #include "engine/render/debug_text.h"
 #include "engine/render/sprite.h"
 #include "game/scene/fade.h"
+#include "game/scene/player_settings.h"
 #include "game/scene/scene.h"
 
 constexpr const char* kWindowCaption = "TIDE_MARKER";
@@ -15,10 +16,15 @@ constexpr int32_t kScreenHeight = 576;
 constexpr int32_t kWindowFlags = 16;
 constexpr int32_t kTickRate = 60;
 constexpr int32_t kDebugTextSize = 18;
+// The program's icon, drawn by the build from the game's art.
+constexpr const char* kWindowIconFile = "icon.png";
 
 int32_t GameStart() {
   // Without a window there is no GL context to build a scene with.
-  if (CreateAppWindow(kWindowCaption, kScreenWidth, kScreenHeight, kWindowFlags) != 0) return 1;
+  int32_t flags = kWindowFlags | (PlayerSettingsFullscreen() ? kFullscreen : 0);
+  if (CreateAppWindow(kWindowCaption, kScreenWidth, kScreenHeight, flags) != 0) return 1;
+  SetWindowIcon(ContentsPath(kWindowIconFile));
+  PlayerSettingsApply();
   SetClearColor(0.0f, 0.0f, 0.0f, 1.0f);
   SetScreenSize(static_cast<float>(kScreenWidth), static_cast<float>(kScreenHeight));
   SetTouchArea(static_cast<float>(kScreenWidth), static_cast<float>(kScreenHeight));
@@ -43,6 +49,7 @@ void GameTick() {
   SampleTouchSlots();
   if (sceneChanger != nullptr) sceneChanger->Update();
   if (FadeIsActive()) FadeUpdate();
+  PlayerSettingsUpdate();
   FinishTouchTick();
 }
 
@@ -51,6 +58,7 @@ int32_t GameFrame() {
   if (sceneChanger != nullptr) sceneChanger->Draw();
   // The fade goes on top, after any switch, so a switching frame ends black.
   if (FadeIsActive()) FadeDraw();
+  PlayerSettingsDraw();
   // Whatever a scene set while drawing must not leak into the next frame.
   SetDrawColor(1.0f, 1.0f, 1.0f, 1.0f);
   SetDrawRotation(0.0f);
@@ -59,6 +67,8 @@ int32_t GameFrame() {
 }
 
 int32_t GameEnd() {
+  // While the window is open: it tells whether the game ends in full screen.
+  PlayerSettingsRelease();
   if (sceneChanger != nullptr) {
     sceneChanger->Release();
     delete sceneChanger;

@@ -43,6 +43,9 @@ int32_t GameSceneInit() {
   ordersCleared = 0;
   comboCount = 0;
   plateCount = 0;
+  // A round quit between a perfect plate and the customer's rise would
+  // otherwise start the next one with the customer jumping.
+  perfectPlate = false;
 
   HudInit(&gameHud);
   BoardInit(&board);

@@ -22,10 +22,32 @@ fail() {
   exit 1
 }
 
+# Gives the test an X server of its own (the server picks a free display
+# number itself, so parallel runs never meet); it ends with the script.
+own_display() {
+  local numfile waited=0
+  numfile=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$numfile" >/dev/null 2>&1 &
+  own_xvfb_pid=$!
+  while [ ! -s "$numfile" ]; do
+    sleep 0.05
+    waited=$((waited + 1))
+    [ "$waited" -lt 200 ] || fail "Xvfb did not start"
+  done
+  export DISPLAY=":$(tr -d '\n' <"$numfile")"
+  rm -f "$numfile"
+}
+
+# Each run keeps its settings in a folder of its own, not yet made (the game
+# makes it only to save a change), so one run's saved choices (full screen,
+# volume) never change the next; a test that wants a given folder passes
+# XDG_CONFIG_HOME=... to start_game_split, which wins.
+fresh_config() { mktemp -u "${TMPDIR:-/tmp}/tide_config.XXXXXX"; }
+
 # Starts the game in the background; sets game_pid.
 start_game() {
   [ -n "${DISPLAY:-}" ] || fail "no X display (run under xvfb-run)"
-  "$game_bin" >"$game_out" 2>&1 &
+  XDG_CONFIG_HOME=$(fresh_config) "$game_bin" >"$game_out" 2>&1 &
   game_pid=$!
 }
 
@@ -68,29 +90,75 @@ elapsed() {
 }
 
 # Starts the game with standard output and standard error kept apart (the
-# output is checked line by line); extra environment as arguments (VAR=value).
+# output is checked line by line); extra environment as arguments (VAR=value),
+# the game's own arguments in the array game_args.
+game_args=()
 start_game_split() {
   [ -n "${DISPLAY:-}" ] || fail "no X display (run under xvfb-run)"
   game_err=$(mktemp)
   shot_dir=$(mktemp -d)
   run_start=$(date +%s.%N)
-  env "$@" "$game_bin" >"$game_out" 2>"$game_err" &
+  env XDG_CONFIG_HOME="$(fresh_config)" "$@" "$game_bin" "${game_args[@]}" >"$game_out" 2>"$game_err" &
   game_pid=$!
+}
+
+# Where the window's client area sits on the screen (win_x, win_y, win_w,
+# win_h) and where the letterboxed 1024 x 576 picture lies inside it (pic_x,
+# pic_y, pic_w, pic_h, window coordinates), fitted as the game fits it.
+win_w=1024
+win_h=576
+pic_x=0
+pic_y=0
+pic_w=1024
+pic_h=576
+set_client_area() {
+  win_x=$1
+  win_y=$2
+  win_w=$3
+  win_h=$4
+  read -r pic_x pic_y pic_w pic_h < <(awk -v w="$win_w" -v h="$win_h" 'BEGIN {
+    s = w / 1024 < h / 576 ? w / 1024 : h / 576
+    pw = int(1024 * s + 0.5); ph = int(576 * s + 0.5)
+    print int((w - pw) / 2), int((h - ph) / 2), pw, ph }')
 }
 
 # Finds the window and remembers where it sits on the screen.
 locate_window() {
   local wid=$1
   eval "$(xdotool getwindowgeometry --shell "$wid")"
-  win_x=$X
-  win_y=$Y
   [ "$WIDTH" -eq 1024 ] && [ "$HEIGHT" -eq 576 ] || fail "window is ${WIDTH}x$HEIGHT, expected 1024x576"
+  set_client_area "$X" "$Y" "$WIDTH" "$HEIGHT"
 }
 
-# Screenshot of the window as raw RGB into $shot_dir/$1.rgb; prints the path.
+# The same under a window manager, which puts a frame around the window:
+# xdotool's position is off there, xwininfo's absolute one is right.
+locate_client() {
+  local info x y w h
+  info=$(xwininfo -id "$1" 2>/dev/null) || fail "xwininfo cannot see window $1"
+  x=$(awk '/Absolute upper-left X/ { print $4 }' <<<"$info")
+  y=$(awk '/Absolute upper-left Y/ { print $4 }' <<<"$info")
+  w=$(awk '/^ *Width:/ { print $2 }' <<<"$info")
+  h=$(awk '/^ *Height:/ { print $2 }' <<<"$info")
+  set_client_area "$x" "$y" "$w" "$h"
+}
+
+# Screen position of a point of the virtual screen: "X Y".
+to_screen() {
+  awk -v vx="$1" -v vy="$2" -v x="$((win_x + pic_x))" -v y="$((win_y + pic_y))" -v w="$pic_w" -v h="$pic_h" \
+    'BEGIN { printf "%d %d\n", x + vx * w / 1024, y + vy * h / 576 }'
+}
+
+# Screenshot of the game's picture as raw 1024 x 576 RGB into $shot_dir/$1.rgb
+# (scaled back when the window shows it at another size); prints the path.
 take_shot() {
   local path=$shot_dir/$1.rgb
-  import -window root -crop "1024x576+$win_x+$win_y" -depth 8 "rgb:$path" 2>/dev/null || fail "screenshot failed"
+  local crop="${pic_w}x${pic_h}+$((win_x + pic_x))+$((win_y + pic_y))"
+  if [ "$pic_w" -eq 1024 ] && [ "$pic_h" -eq 576 ]; then
+    import -window root -crop "$crop" -depth 8 "rgb:$path" 2>/dev/null || fail "screenshot failed"
+  else
+    import -window root miff:- 2>/dev/null | convert - -crop "$crop" +repage -resize '1024x576!' \
+      -depth 8 "rgb:$path" 2>/dev/null || fail "screenshot failed"
+  fi
   echo "$path"
 }
 
@@ -130,7 +198,8 @@ wait_for_scene() {
 
 # A tap at window coordinates: press, a few ticks held, release.
 tap_at() {
-  xdotool mousemove $((win_x + $1)) $((win_y + $2)) mousedown 1
+  # shellcheck disable=SC2046
+  xdotool mousemove $(to_screen "$1" "$2") mousedown 1
   sleep 0.08
   xdotool mouseup 1
 }
@@ -140,8 +209,7 @@ tap_at() {
 drag_cells() {
   local first=1 cell x y
   for cell in "$@"; do
-    x=$((win_x + 75 + (cell % 6) * 95))
-    y=$((win_y + 125 + (cell / 6) * 95))
+    read -r x y < <(to_screen $((75 + (cell % 6) * 95)) $((125 + (cell / 6) * 95)))
     if [ $first = 1 ]; then
       xdotool mousemove "$x" "$y" mousedown 1
       first=0

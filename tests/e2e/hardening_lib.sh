@@ -156,7 +156,9 @@ hx_make_ogg() {
 hx_start_game() {
   local dir=$1
   shift
-  (cd "$dir" && exec env DISPLAY="$hx_display" "$@" "$hx_game_bin" >"$dir/stdout.txt" 2>"$dir/stderr.txt") &
+  # Settings of its own (the run's folder), so no run changes the next.
+  (cd "$dir" && exec env DISPLAY="$hx_display" XDG_CONFIG_HOME="$dir/config" "$@" "$hx_game_bin" \
+     >"$dir/stdout.txt" 2>"$dir/stderr.txt") &
   hx_pid=$!
   hx_wid=$(DISPLAY=$hx_display timeout 30 xdotool search --sync --onlyvisible --name '^TIDE_MARKER$' 2>/dev/null | head -n1)
   [ -n "$hx_wid" ]

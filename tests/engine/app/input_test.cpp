@@ -35,6 +35,14 @@ TEST(TouchRead, ScalesClientPixelsToTheVirtualScreen) {
       {1920, 1080, 960.0f, 540.0f, 512.0f, 288.0f},
       {1920, 1080, 1920.0f, 0.0f, 1024.0f, 0.0f},
       {512, 288, 256.0f, 144.0f, 512.0f, 288.0f},
+      // Other shapes are letterboxed: bars above and below, or at the sides,
+      // and a press on a bar lands outside the virtual screen.
+      {1280, 800, 640.0f, 400.0f, 512.0f, 288.0f},
+      {1280, 800, 0.0f, 40.0f, 0.0f, 0.0f},
+      {1280, 800, 640.0f, 20.0f, 512.0f, -16.0f},
+      {800, 800, 400.0f, 175.0f, 512.0f, 0.0f},
+      {1000, 400, 144.0f, 400.0f, 0.0f, 576.0f},
+      {1000, 400, 100.0f, 200.0f, -44.0f / 711.0f * 1024.0f, 288.0f},
   };
   for (const Case& c : cases) {
     InputReset(c.clientW, c.clientH);

@@ -6,8 +6,12 @@
 
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "engine/app/app.h"
+#include "engine/app/platform.h"
+#include "engine/render/sprite.h"
+#include "engine/render/texture.h"
 
 namespace {
 
@@ -93,6 +97,66 @@ TEST_F(WindowTest, BorderlessFullScreenTakesTheDesktopSize) {
   GetTouch(0, &x, &y);
   EXPECT_FLOAT_EQ(x, 512.0f);
   EXPECT_FLOAT_EQ(y, 288.0f);
+}
+
+TEST_F(WindowTest, FullScreenLetterboxesThePictureAndLeavesForTheRequestedSize) {
+  ASSERT_EQ(CreateAppWindow("TIDE_MARKER", 1024, 576, kFullscreen | kNoTimerThread), 0);
+  ASSERT_TRUE(IsWindowFullscreen());
+  const int32_t width = GetClientWidth(), height = GetClientHeight();
+  SetScreenSize(1024.0f, 576.0f);
+  SetTouchArea(1024.0f, 576.0f);
+  PlatformPrepareFrame();
+
+  // A white picture over the whole virtual screen; what is left is black.
+  const PictureRect picture = FitPicture(width, height, 1024.0f, 576.0f);
+  const uint8_t white[4] = {255, 255, 255, 255};
+  Texture texture = 0;
+  CreateTextureFromPixels(&texture, 1, 1, kPixelRgba, white);
+  Sprite screen;
+  SpriteInit(&screen);
+  screen.pos = MakeVec2(512.0f, 288.0f);
+  screen.size = MakeVec2(1024.0f, 576.0f);
+  ClearScreen();
+  DrawSprite(&screen, &texture);
+  std::vector<uint8_t> pixels(static_cast<size_t>(width) * height * 4);
+  glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+  auto red = [&](int x, int yFromTop) {
+    return pixels[(static_cast<size_t>(height - 1 - yFromTop) * width + x) * 4];
+  };
+  const int left = static_cast<int>(picture.x), top = static_cast<int>(picture.y);
+  const int right = left + static_cast<int>(picture.width) - 1;
+  const int bottom = top + static_cast<int>(picture.height) - 1;
+  EXPECT_EQ(red(left, top), 255);
+  EXPECT_EQ(red(right, bottom), 255);
+  EXPECT_EQ(red(width / 2, height / 2), 255);
+  // Bars above and below, or at the sides, whichever the desktop leaves.
+  if (top > 0) {
+    EXPECT_EQ(red(width / 2, top - 1), 0);
+    EXPECT_EQ(red(width / 2, bottom + 1), 0);
+  }
+  if (left > 0) {
+    EXPECT_EQ(red(left - 1, height / 2), 0);
+    EXPECT_EQ(red(right + 1, height / 2), 0);
+  }
+  DeleteTexture(&texture);
+
+  // Back to a window of the size asked for, drawn without bars.
+  SetWindowFullscreen(false);
+  for (int i = 0; i < 50; ++i) {
+    PlatformPumpEvents();
+    PlatformPrepareFrame();
+    SleepMs(5);
+  }
+  EXPECT_FALSE(IsWindowFullscreen());
+  EXPECT_EQ(GetClientWidth(), 1024);
+  EXPECT_EQ(GetClientHeight(), 576);
+  PlatformPrepareFrame();
+  GLint viewport[4] = {};
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  EXPECT_EQ(viewport[0], 0);
+  EXPECT_EQ(viewport[1], 0);
+  EXPECT_EQ(viewport[2], 1024);
+  EXPECT_EQ(viewport[3], 576);
 }
 
 TEST_F(WindowTest, RefusedDisplayModePrintsTheMessageAndFails) {

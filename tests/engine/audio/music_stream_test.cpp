@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <cmath>
 #include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "engine/audio/sound.h"
 #include "support/engine/ogg_synth.h"
@@ -153,8 +155,8 @@ TEST_F(MusicStreamTest, LoadAndReleaseArePromptAndFailuresLeaveNothing) {
     const Case refused[] = {
         {"missing file", TrackPath("missing.ogg")},
         {"three channels", TrackPath("three.ogg")},
-        {"path of 128 bytes", std::string(127, 'a') + "b"},
-        {"path of 200 bytes", std::string(200, 'a')},
+        {"path of 264 bytes", std::string(263, 'a') + "b"},
+        {"path of 300 bytes", std::string(300, 'a')},
     };
     for (const Case& c : refused) {
       SCOPED_TRACE(c.name);
@@ -190,6 +192,34 @@ TEST_F(MusicStreamTest, LoadAndReleaseArePromptAndFailuresLeaveNothing) {
     Clock::time_point start = Clock::now();
     ReleaseSound(&music);
     EXPECT_LT(SecondsSince(start), 0.05);
+  });
+}
+
+TEST_F(MusicStreamTest, TracksInDeepFoldersStreamUntilThePathBufferIsFull) {
+  // A real track at paths of each length: an installed contents folder may
+  // sit deep in the file system; a path that would not fit is refused, never
+  // cut to name another file.
+  struct Case {
+    size_t pathLength;
+    int32_t result;
+  };
+  const Case cases[] = {{127, 0}, {200, 0}, {263, 0}, {264, 1}};
+  std::vector<uint8_t> track = EncodeOggVorbis(SineTone(2, 44100, 0.2, 440.0, 0.5f));
+  Listen([&] {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(c.pathLength);
+      std::string folder = TestTempDir() + "/deep";
+      const std::string name = "/t.ogg";
+      ASSERT_LT(folder.size() + name.size(), c.pathLength);
+      folder += "/" + std::string(c.pathLength - folder.size() - name.size() - 1, 'd');
+      std::string path = folder + name;
+      ASSERT_EQ(path.size(), c.pathLength);
+      std::filesystem::create_directories(folder);
+      ASSERT_TRUE(WriteBytes(path, track));
+      Sound music{};
+      EXPECT_EQ(LoadMusic(&music, path.c_str()), c.result);
+      ReleaseSound(&music);
+    }
   });
 }
 

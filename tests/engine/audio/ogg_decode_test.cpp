@@ -1,4 +1,4 @@
-// The whole-file decoder against the shared Vorbis corpus and against tones
+// The whole-file decoder against the published Vorbis corpus and against tones
 // made here: channels, rate and exact length of every valid file, refusals of
 // what cannot be played, and no leaked file or crash on damaged input.
 #include <dirent.h>
@@ -11,12 +11,12 @@
 
 #include "engine/audio/sound.h"
 #include "support/engine/ogg_synth.h"
+#include "support/engine/test_data.h"
 
 namespace {
 
 std::string Corpus(const std::string& name) {
-  const char* root = std::getenv("TIDE_TESTDATA");
-  return std::string(root != nullptr ? root : "../../shared/testdata") + "/vorbis/" + name;
+  return TestDataDir() + "/vorbis/" + name;
 }
 
 int OpenFileCount() {

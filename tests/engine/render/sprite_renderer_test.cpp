@@ -3,6 +3,8 @@
 // renderer's start and release, and the shader builder's stage results.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "engine/render/sprite.h"
 #include "render_test_scene.h"
 
@@ -117,21 +119,35 @@ TEST(SpriteRenderer, ShaderBuilderReportsTheFailingStage) {
   const char* unlinkableFragment =
       "varying vec3 missing;\nvoid main(void)\n{\n\tgl_FragColor = vec4(missing,1.0);\n}\n";
   const AttributeEntry table[] = {{0, kAttribFloat2, "vTex"}, {8, kAttribFloat2, "vPos"}, {0, kAttribEnd, ""}};
+  // A failure also writes one line to standard error: the stage, then the
+  // driver's own log (Mesa's says "error: ...").
   struct Case {
     const char* name;
     const char* vertex;
     const char* fragment;
     int32_t result;
+    const char* line;
   } cases[] = {
-      {"both good", goodVertex, goodFragment, 0},
-      {"vertex broken", "void main(void) { gl_Position = ; }\n", goodFragment, 1},
-      {"fragment broken", goodVertex, "void main(void) { gl_FragColor = vec4(; }\n", 2},
-      {"varying missing at link", goodVertex, unlinkableFragment, 3},
+      {"both good", goodVertex, goodFragment, 0, ""},
+      {"vertex broken", "void main(void) { gl_Position = ; }\n", goodFragment, 1,
+       "shader program: the vertex shader does not compile: "},
+      {"fragment broken", goodVertex, "void main(void) { gl_FragColor = vec4(; }\n", 2,
+       "shader program: the fragment shader does not compile: "},
+      {"varying missing at link", goodVertex, unlinkableFragment, 3, "shader program: does not link: "},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     uint32_t program = 0;
+    testing::internal::CaptureStderr();
     EXPECT_EQ(CreateShaderProgram(&program, c.vertex, c.fragment, table), c.result);
+    std::string said = testing::internal::GetCapturedStderr();
+    if (c.result == 0) {
+      EXPECT_EQ(said, "");
+    } else {
+      EXPECT_EQ(said.rfind(c.line, 0), 0u) << said;
+      EXPECT_NE(said.find("error"), std::string::npos) << said;
+      EXPECT_EQ(said.find('\n'), said.size() - 1) << "one line: " << said;
+    }
     if (c.result == 0) {
       // Entry i of the table is bound to attribute index i.
       EXPECT_EQ(glGetAttribLocation(program, "vTex"), 0);

@@ -167,3 +167,87 @@ TEST_F(PauseMenuGlTest, QuitFadesToBlackThenAsksForTheTitle) {
   EXPECT_EQ(ticks, 51);  // the tick that starts the fade, then 50 of it
   EXPECT_GE(FadeGetAlpha(), 0.98f);
 }
+
+namespace {
+
+// One tick with the engine's own sampling, which the keys need.
+void SampledTick() {
+  SampleTouchSlots();
+  PauseMenuUpdate(&pauseMenu);
+  if (FadeIsActive()) FadeUpdate();
+  FinishTouchTick();
+}
+
+// A key pressed for one tick, then let go for one.
+void TapKey(int32_t key) {
+  InputKey(key, true);
+  SampledTick();
+  InputKey(key, false);
+  SampledTick();
+}
+
+}  // namespace
+
+TEST_F(PauseMenuGlTest, EscapeActsAsTheButtonTheMenuShowsWhenThatWouldBeTaken) {
+  TapKey(kKeyEscape);
+  EXPECT_TRUE(pauseMenu.intro);  // the overlay takes no presses
+  TicksUntilPlaying();
+  TapKey(kKeyEscape);
+  EXPECT_TRUE(pauseMenu.paused);
+  EXPECT_TRUE(pauseMenu.animating);
+  // While the panel unfolds Escape is ignored, as the resume button is.
+  TapKey(kKeyEscape);
+  EXPECT_TRUE(pauseMenu.paused);
+  while (pauseMenu.animating) SampledTick();
+  // Open: Escape resumes; while folding it is ignored, as the pause button is.
+  TapKey(kKeyEscape);
+  EXPECT_FALSE(pauseMenu.paused);
+  EXPECT_TRUE(pauseMenu.animating);
+  TapKey(kKeyEscape);
+  EXPECT_FALSE(pauseMenu.paused);
+  // A key held over many ticks is one press.
+  while (pauseMenu.animating) SampledTick();
+  InputKey(kKeyEscape, true);
+  for (int i = 0; i < 40; ++i) SampledTick();
+  InputKey(kKeyEscape, false);
+  EXPECT_TRUE(pauseMenu.paused);
+  EXPECT_TRUE(pauseMenu.panelFull);
+}
+
+TEST_F(PauseMenuGlTest, LeavingTheWindowOpensTheMenuAsSoonAsThePauseButtonWouldBeTaken) {
+  // Left before this round began: nothing happens.
+  InputFocusLost();
+  PauseMenuRelease(&pauseMenu);
+  ASSERT_EQ(PauseMenuInit(&pauseMenu), 0);
+  EXPECT_EQ(TicksUntilPlaying(), 21 + 21);
+
+  // During play: the menu opens at once, and stays open when the player is back.
+  InputFocusLost();
+  SampledTick();
+  EXPECT_TRUE(pauseMenu.paused);
+  EXPECT_TRUE(pauseMenu.animating);
+  for (int i = 0; i < 60; ++i) SampledTick();
+  EXPECT_TRUE(pauseMenu.panelFull);
+
+  // While the panel folds after a resume: it opens again once folded.
+  TapKey(kKeyEscape);
+  ASSERT_FALSE(pauseMenu.paused);
+  InputFocusLost();
+  SampledTick();
+  EXPECT_FALSE(pauseMenu.paused);
+  while (pauseMenu.animating) SampledTick();
+  EXPECT_FALSE(pauseMenu.paused);
+  SampledTick();
+  EXPECT_TRUE(pauseMenu.paused);
+
+  // During the start-of-round overlay: once it has folded away.
+  PauseMenuRelease(&pauseMenu);
+  ASSERT_EQ(PauseMenuInit(&pauseMenu), 0);
+  SampledTick();
+  InputFocusLost();
+  while (pauseMenu.intro || pauseMenu.animating) SampledTick();
+  EXPECT_FALSE(pauseMenu.paused);
+  SampledTick();
+  EXPECT_TRUE(pauseMenu.paused);
+  EXPECT_TRUE(pauseMenu.animating);
+}

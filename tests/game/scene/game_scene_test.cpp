@@ -20,6 +20,7 @@
 #include "engine/app/app.h"
 #include "engine/render/sprite.h"
 #include "game/field/board.h"
+#include "game/field/customer.h"
 #include "game/field/sweet.h"
 #include "game/hud/hud.h"
 #include "game/hud/pause_menu.h"
@@ -246,6 +247,31 @@ TEST_F(GameSceneGlTest, PausedRoundStandsStillAndTheNextRoundStartsAfresh) {
   EXPECT_EQ(ordersCleared, 0);
   EXPECT_EQ(plateCount, 0);
   EXPECT_EQ(playTicks, ticksAtPause);
+}
+
+TEST_F(GameSceneGlTest, ARoundQuitWhileTheCustomerJumpsLeavesTheNextRoundAtRest) {
+  ASSERT_EQ(sceneChanger->Change(kSceneGame), 0);
+  while (!Playing()) GameTickStep();
+  const float restY = customer.character.sprite.pos.y;
+  // A perfect plate: the customer jumps; the round is quit before it floats.
+  perfectPlate = true;
+  for (int i = 0; i < 10; ++i) GameTickStep();
+  ASSERT_LT(customer.character.sprite.pos.y, restY);
+  play::Finger finger(GameTickStep);
+  finger.Press(55, 40);
+  finger.Lift();
+  finger.Hold(30);
+  finger.Press(210, 496);
+  finger.Lift();
+  while (sceneChanger->RequestedId() != kSceneTitle) GameTickStep();
+  sceneChanger->Release();
+
+  ASSERT_EQ(sceneChanger->Change(kSceneGame), 0);
+  while (!Playing()) GameTickStep();
+  for (int i = 0; i < 120; ++i) GameTickStep();
+  EXPECT_FLOAT_EQ(customer.character.sprite.pos.y, restY);
+  EXPECT_FALSE(perfectPlate);
+  EXPECT_FALSE(feverActive);
 }
 
 TEST_F(GameSceneGlTest, AWholeRoundEndsWithTheClearSceneRequested) {

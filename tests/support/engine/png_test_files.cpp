@@ -9,18 +9,9 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace {
+#include "support/engine/test_data.h"
 
-std::string SourceRoot() {
-  // This file is tests/support/engine/png_test_files.cpp under the source root.
-  std::string path = __FILE__;
-  for (int i = 0; i < 4; ++i) {
-    size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    path.resize(slash);
-  }
-  return path;
-}
+namespace {
 
 void PutBigEndian(std::vector<uint8_t>* out, uint32_t value) {
   for (int shift = 24; shift >= 0; shift -= 8) out->push_back(static_cast<uint8_t>(value >> shift));
@@ -37,11 +28,7 @@ void PutChunk(std::vector<uint8_t>* out, const char* type, const std::vector<uin
 
 }  // namespace
 
-std::string PngSuiteDir() {
-  const char* env = std::getenv("TIDE_TESTDATA");
-  std::string base = (env != nullptr && env[0] != '\0') ? env : SourceRoot() + "/../shared/testdata";
-  return base + "/pngsuite";
-}
+std::string PngSuiteDir() { return TestDataDir() + "/pngsuite"; }
 
 std::vector<uint8_t> ReadWholeFile(const std::string& path) {
   std::vector<uint8_t> bytes;

@@ -6,8 +6,7 @@
 #include <string>
 #include <vector>
 
-// The pngsuite folder: $TIDE_TESTDATA/pngsuite, else ../shared/testdata/pngsuite
-// beside the source tree.
+// The PNG conformance suite's folder under the test data (tests/data/pngsuite).
 std::string PngSuiteDir();
 std::vector<uint8_t> ReadWholeFile(const std::string& path);
 // Encodes 8-bit pixels (channels 1 grey, 3 RGB or 4 RGBA, rows top first).

@@ -1,0 +1,38 @@
+// The program's command line: options read from an argv array into a plain
+// record, with no side effects, and the usage text. The entry point acts on
+// the result (prints, exits, or starts the game with the options).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// What the entry point does after parsing.
+enum class CommandLineAction : int32_t {
+  kRun,          // start the game with the options
+  kShowHelp,     // print the usage on standard output, exit 0
+  kShowVersion,  // print the version on standard output, exit 0
+  kUsageError,   // print the error line and the usage on standard error, exit 2
+};
+
+// How the window opens: as the settings say, or as the command line asks.
+enum class WindowModeChoice : int32_t { kFromSettings, kFullscreen, kWindowed };
+
+constexpr int kExitUsageError = 2;
+
+struct CommandLine {
+  CommandLineAction action = CommandLineAction::kRun;
+  WindowModeChoice windowMode = WindowModeChoice::kFromSettings;
+  // --contents DIR; empty when not given.
+  std::string contentsFolder;
+  bool contentsGiven = false;
+  // For kUsageError: one line naming the offending argument (no newline).
+  std::string error;
+};
+
+// Reads argv[1..argc-1]. The first of --help or --version wins over the
+// other options; of --fullscreen and --windowed the last one given counts.
+// --contents takes the next argument, or the value after "--contents=".
+CommandLine ParseCommandLine(int argc, const char* const* argv);
+
+// The usage text, ending in a newline; programName as the program is named.
+std::string UsageText(const char* programName);

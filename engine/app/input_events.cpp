@@ -1,0 +1,116 @@
+// The hand-over of input events from the event pump (main thread) to the raw
+// input state the ticks sample (timer thread). The pump takes every pending
+// event each frame; motion is merged into the latest position, and a button or
+// key change is held back, with everything after it, until a tick has sampled
+// the change before it. So a press and its release that both arrive between
+// two ticks reach the game as a down seen by one tick and an up seen by a
+// later one, and a press is seen at the position where it happened.
+#include <atomic>
+
+#include "engine/app/app.h"
+#include "engine/app/loop_internal.h"
+
+namespace {
+
+// Far more than a player makes between two ticks; only a stalled tick
+// thread fills it, and then the oldest events are applied at once.
+constexpr int kPendingCapacity = 1024;
+
+// Events waiting for the ticks, oldest first; main thread only.
+struct PendingEvents {
+  InputEvent events[kPendingCapacity];
+  int first;
+  int count;
+};
+
+PendingEvents pending;
+
+// Serial of the last button or key change applied to the raw state (main
+// thread writes), and the serial a tick read before sampling and stored once
+// it had finished (timer thread writes). A change may be applied once the
+// previous one has been seen: every read of that tick came after the
+// previous change and before this one.
+std::atomic<uint32_t> appliedSerial{0};
+std::atomic<uint32_t> seenSerial{0};
+// Timer thread only: the serial loaded when the current tick began sampling.
+uint32_t sampledSerial;
+
+bool IsChange(const InputEvent& e) { return e.type != InputEventType::kMouseMove; }
+
+// Applies one event to the raw state. A button or key event that changes
+// nothing there (a second release, say) takes no serial, so it costs no tick.
+void Apply(const InputEvent& e) {
+  switch (e.type) {
+    case InputEventType::kMouseMove:
+      InputMouseMove(e.x, e.y);
+      return;
+    case InputEventType::kMouseButton: {
+      InputMouseMove(e.x, e.y);
+      const bool changes = IsTouchDown(0) != (e.down ? 1 : 0);
+      InputMouseButton(e.down);
+      if (changes) appliedSerial.fetch_add(1);
+      return;
+    }
+    case InputEventType::kKey: {
+      const bool changes = IsKeyDown(e.key) != (e.down ? 1 : 0);
+      InputKey(e.key, e.down != 0);
+      if (changes) appliedSerial.fetch_add(1);
+      return;
+    }
+  }
+}
+
+// While ticks are not sampling input (no timer thread, or a scene switch has
+// paused them) nothing waits: the raw state simply follows the events.
+bool MayApplyNow() {
+  return !(HasTimerThread() && HasTickCallback()) || seenSerial.load() == appliedSerial.load();
+}
+
+InputEvent& PendingAt(int i) { return pending.events[(pending.first + i) % kPendingCapacity]; }
+
+void DropOldest() {
+  pending.first = (pending.first + 1) % kPendingCapacity;
+  pending.count -= 1;
+}
+
+}  // namespace
+
+void InputPostEvent(const InputEvent& event) {
+  // Motion right after an unseen press waits as well, so that the press is
+  // sampled where it happened.
+  if (pending.count == 0 && MayApplyNow()) {
+    Apply(event);
+    return;
+  }
+  if (!IsChange(event) && pending.count > 0 && !IsChange(PendingAt(pending.count - 1))) {
+    PendingAt(pending.count - 1) = event;
+    return;
+  }
+  if (pending.count == kPendingCapacity) {
+    Apply(PendingAt(0));
+    DropOldest();
+  }
+  PendingAt(pending.count) = event;
+  pending.count += 1;
+}
+
+void InputFlushEvents() {
+  while (pending.count > 0 && MayApplyNow()) {
+    Apply(PendingAt(0));
+    DropOldest();
+  }
+}
+
+int32_t InputPendingCount() { return pending.count; }
+
+void InputClearPending() {
+  pending.first = 0;
+  pending.count = 0;
+  appliedSerial.store(0);
+  seenSerial.store(0);
+  sampledSerial = 0;
+}
+
+void InputTickBegins() { sampledSerial = appliedSerial.load(); }
+
+void InputTickEnds() { seenSerial.store(sampledSerial); }

@@ -1,0 +1,50 @@
+// Small "key = value" settings files: where they live, reading them whole
+// and writing them so that a crash or a full disk mid-write never leaves a
+// half-written file (a temporary file beside it, flushed to disk, then
+// renamed over it). Main thread or tick; one writer at a time.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+enum class SettingsReadResult : int32_t {
+  kRead,        // every line understood
+  kMissing,     // no file yet
+  kUnreadable,  // there, but it cannot be opened or read
+  kDamaged,     // read; some lines were not "key = value" (the rest is kept)
+};
+
+struct SettingsEntry {
+  std::string key;
+  std::string value;
+};
+
+struct SettingsFile {
+  SettingsReadResult result = SettingsReadResult::kMissing;
+  // In file order; a key given twice keeps its last value.
+  std::vector<SettingsEntry> entries;
+  // What went wrong, for one line of standard error (no newline); empty for kRead.
+  std::string problem;
+};
+
+// Files larger than this are not settings written by the program: damaged.
+constexpr size_t kSettingsFileMaxBytes = 64 * 1024;
+
+// $XDG_CONFIG_HOME/<name>/settings.ini, or $HOME/.config/<name>/settings.ini
+// when XDG_CONFIG_HOME is unset, empty or relative; empty when neither
+// gives an absolute folder.
+std::string SettingsFilePath(const char* xdgConfigHome, const char* home, const char* programName);
+
+SettingsFile ReadSettingsFile(const std::string& path);
+// The value of key, or nullptr.
+const std::string* FindSetting(const SettingsFile& file, const std::string& key);
+// Sets key (added at the end when new).
+void PutSetting(SettingsFile* file, const std::string& key, const std::string& value);
+
+// Writes the entries after a comment line (header, may be empty), creating
+// the folder when needed. On failure the file at path is left as it was, the
+// temporary file is removed, and *error says why.
+bool WriteSettingsFile(const std::string& path, const std::string& header, const SettingsFile& file,
+                       std::string* error);

@@ -1,0 +1,205 @@
+// The player's settings: read at start, the volume keys each tick, the level
+// shown after a change, and every change written back to the settings file.
+#include "game/scene/player_settings.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "engine/app/app.h"
+#include "engine/app/settings_file.h"
+#include "engine/audio/sound.h"
+#include "engine/render/debug_text.h"
+#include "engine/render/sprite.h"
+#include "game/build_info.h"
+
+namespace {
+
+constexpr char kFullscreenKey[] = "fullscreen";
+constexpr char kVolumeKey[] = "volume";
+constexpr char kMuteKey[] = "mute";
+constexpr char kHeader[] = "TIDE_MARKER settings: fullscreen and mute on or off, volume 0 to 100";
+// The level's text: centred near the top, in the debug text at 32 units a
+// line (16 units a character), dark on a white outline so it reads on the
+// light scenes and on black, upright, at the fade's depth (drawn after it,
+// so in front of everything).
+constexpr int32_t kShowTextSize = 32;
+constexpr int32_t kShowCentreX = 512;
+constexpr int32_t kShowY = 120;
+constexpr int32_t kShowCharWidth = 16;
+constexpr int32_t kOutlineOffset = 2;
+constexpr float kTextColour[3] = {0.36f, 0.16f, 0.24f};
+constexpr float kShowDepth = 0.0f;
+constexpr float kDebugTextDepth = 0.1f;
+
+struct KeyBinding {
+  VolumeKey action;
+  int32_t keys[2];
+};
+constexpr KeyBinding kBindings[] = {
+    {VolumeKey::kMute, {kKeyM, kKeyM}},
+    {VolumeKey::kDown, {kKeyMinus, kKeyNumpadMinus}},
+    {VolumeKey::kUp, {kKeyPlus, kKeyNumpadPlus}},
+};
+
+void Warn(const std::string& line) { std::fprintf(stderr, "%s: %s\n", kProgramName, line.c_str()); }
+
+// "on"/"off" and the usual spellings of a yes or a no.
+bool ParseSwitch(const std::string& text, bool* value) {
+  if (text == "on" || text == "true" || text == "yes" || text == "1") {
+    *value = true;
+    return true;
+  }
+  if (text == "off" || text == "false" || text == "no" || text == "0") {
+    *value = false;
+    return true;
+  }
+  return false;
+}
+
+// 0..100; a level between the steps goes to the nearest step.
+bool ParseVolume(const std::string& text, int32_t* volume) {
+  if (text.empty() || text.size() > 3) return false;
+  for (char c : text)
+    if (c < '0' || c > '9') return false;
+  int32_t value = std::atoi(text.c_str());
+  if (value > kVolumeMax) return false;
+  *volume = (value + kVolumeStep / 2) / kVolumeStep * kVolumeStep;
+  return true;
+}
+
+float Gain(const PlayerSettings& settings) {
+  return settings.muted ? 0.0f : static_cast<float>(settings.volume) / static_cast<float>(kVolumeMax);
+}
+
+void Save() {
+  std::string error;
+  if (WritePlayerSettings(playerSettings, &error)) {
+    playerSettings.saveFailed = false;
+    return;
+  }
+  // Said once: a folder that cannot be written stays so for every key press.
+  if (!playerSettings.saveFailed) Warn("the settings are not kept: " + error);
+  playerSettings.saveFailed = true;
+}
+
+}  // namespace
+
+PlayerSettings playerSettings;
+
+void ReadPlayerSettings(const std::string& path, PlayerSettings* settings, std::string* problem) {
+  settings->fullscreenSaved = false;
+  settings->volume = kVolumeMax;
+  settings->muted = false;
+  SettingsFile file = ReadSettingsFile(path);
+  *problem = file.problem;
+  const std::string* value = FindSetting(file, kFullscreenKey);
+  if (value != nullptr && !ParseSwitch(*value, &settings->fullscreenSaved) && problem->empty()) {
+    *problem = "in " + path + ", fullscreen '" + *value + "' is not on or off; it stays off";
+  }
+  value = FindSetting(file, kVolumeKey);
+  if (value != nullptr && !ParseVolume(*value, &settings->volume) && problem->empty()) {
+    *problem = "in " + path + ", volume '" + *value + "' is not 0 to 100; it stays at 100";
+  }
+  value = FindSetting(file, kMuteKey);
+  if (value != nullptr && !ParseSwitch(*value, &settings->muted) && problem->empty()) {
+    *problem = "in " + path + ", mute '" + *value + "' is not on or off; it stays off";
+  }
+}
+
+void ApplyVolumeKey(VolumeKey key, int32_t* volume, bool* muted) {
+  switch (key) {
+    case VolumeKey::kMute:
+      *muted = !*muted;
+      break;
+    case VolumeKey::kDown:
+      *muted = false;
+      *volume = *volume > kVolumeStep ? *volume - kVolumeStep : 0;
+      break;
+    case VolumeKey::kUp:
+      *muted = false;
+      *volume = *volume < kVolumeMax - kVolumeStep ? *volume + kVolumeStep : kVolumeMax;
+      break;
+  }
+}
+
+bool WritePlayerSettings(const PlayerSettings& settings, std::string* error) {
+  if (settings.path.empty()) {
+    *error = "there is no folder for them (neither XDG_CONFIG_HOME nor HOME is set)";
+    return false;
+  }
+  SettingsFile file;
+  PutSetting(&file, kFullscreenKey, settings.fullscreenSaved ? "on" : "off");
+  PutSetting(&file, kVolumeKey, std::to_string(settings.volume));
+  PutSetting(&file, kMuteKey, settings.muted ? "on" : "off");
+  return WriteSettingsFile(settings.path, kHeader, file, error);
+}
+
+void PlayerSettingsInit(WindowModeChoice windowMode) {
+  playerSettings = PlayerSettings{};
+  playerSettings.path = SettingsFilePath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"), kProgramName);
+  std::string problem;
+  if (playerSettings.path.empty()) {
+    ReadPlayerSettings("", &playerSettings, &problem);
+    problem = "there is no folder for the settings (neither XDG_CONFIG_HOME nor HOME is set); defaults are used";
+  } else {
+    ReadPlayerSettings(playerSettings.path, &playerSettings, &problem);
+  }
+  if (!problem.empty()) Warn(problem);
+  playerSettings.fullscreen = windowMode == WindowModeChoice::kFullscreen   ? true
+                              : windowMode == WindowModeChoice::kWindowed ? false
+                                                                          : playerSettings.fullscreenSaved;
+}
+
+void PlayerSettingsApply() { SetMasterVolume(Gain(playerSettings)); }
+
+void PlayerSettingsUpdate() {
+  if (playerSettings.showTicks > 0) playerSettings.showTicks -= 1;
+  for (size_t i = 0; i < sizeof kBindings / sizeof kBindings[0]; ++i) {
+    const KeyBinding& binding = kBindings[i];
+    if (!IsKeyPressed(binding.keys[0]) && !IsKeyPressed(binding.keys[1])) continue;
+    ApplyVolumeKey(binding.action, &playerSettings.volume, &playerSettings.muted);
+    SetMasterVolume(Gain(playerSettings));
+    playerSettings.showTicks = kVolumeShowTicks;
+    Save();
+  }
+}
+
+void PlayerSettingsDraw() {
+  if (playerSettings.showTicks <= 0) return;
+  char text[32];
+  if (playerSettings.muted) {
+    std::snprintf(text, sizeof text, "SOUND OFF (M)");
+  } else {
+    std::snprintf(text, sizeof text, "VOLUME %d%%", static_cast<int>(playerSettings.volume));
+  }
+  int32_t length = static_cast<int32_t>(std::strlen(text));
+  // DrawDebugText places each character by its centre.
+  int32_t x = kShowCentreX - (length - 1) * kShowCharWidth / 2;
+  SetDebugTextSize(kShowTextSize);
+  SetDebugTextDepth(kShowDepth);
+  SetDrawRotation(0.0f);
+  SetDrawColor(1.0f, 1.0f, 1.0f, 1.0f);
+  for (int32_t dx = -kOutlineOffset; dx <= kOutlineOffset; dx += kOutlineOffset) {
+    for (int32_t dy = -kOutlineOffset; dy <= kOutlineOffset; dy += kOutlineOffset) {
+      if (dx != 0 || dy != 0) DrawDebugText(x + dx, kShowY + dy, text);
+    }
+  }
+  SetDrawColor(kTextColour[0], kTextColour[1], kTextColour[2], 1.0f);
+  DrawDebugText(x, kShowY, text);
+  SetDebugTextDepth(kDebugTextDepth);
+}
+
+// The full-screen choice is kept when the game ends: if the player switched
+// between full screen and a window during the run, the next run opens the
+// same way. A run started with --fullscreen or --windowed and left as it
+// opened changes nothing.
+void PlayerSettingsRelease() {
+  bool nowFullscreen = IsWindowFullscreen();
+  if (nowFullscreen == playerSettings.fullscreen) return;
+  playerSettings.fullscreen = nowFullscreen;
+  playerSettings.fullscreenSaved = nowFullscreen;
+  Save();
+}
+
+bool PlayerSettingsFullscreen() { return playerSettings.fullscreen; }

@@ -1,0 +1,50 @@
+// What the player chooses and the game keeps between runs: full screen or a
+// window, and the master volume (0 to 100 % in steps of 10, and a mute that
+// remembers the level). Kept in $XDG_CONFIG_HOME/<name>/settings.ini.
+//
+// Init runs at program start (before the window opens), Apply once the
+// window and audio device are open, Update on the timer thread each tick
+// (the M, '-' and '=' keys), Draw in each frame (the level, shown briefly
+// after a change), Release at the end while the window is still open.
+// A settings file that is missing, damaged, unreadable or unwritable costs
+// one line on standard error and never stops the game.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "engine/app/command_line.h"
+
+constexpr int32_t kVolumeStep = 10;
+constexpr int32_t kVolumeMax = 100;
+// How long a change stays on screen, in ticks.
+constexpr int32_t kVolumeShowTicks = 90;
+
+struct PlayerSettings {
+  bool fullscreen;  // how the window opens this run
+  bool fullscreenSaved;  // what the file says (or the default)
+  int32_t volume;   // 0..100, a multiple of kVolumeStep
+  bool muted;
+  std::string path;  // the settings file; empty when there is no place for it
+  bool saveFailed;   // a failure was reported once already
+  int32_t showTicks;  // ticks the level stays on screen
+};
+
+extern PlayerSettings playerSettings;
+
+void PlayerSettingsInit(WindowModeChoice windowMode);
+void PlayerSettingsApply();
+void PlayerSettingsUpdate();
+void PlayerSettingsDraw();
+void PlayerSettingsRelease();
+// True when the window is to open in full screen.
+bool PlayerSettingsFullscreen();
+
+// The steps as plain rules, for the tests: reading the file's values (a
+// value that is not understood keeps the default and is named in *problem),
+// and what each key does to (volume, muted).
+void ReadPlayerSettings(const std::string& path, PlayerSettings* settings, std::string* problem);
+enum class VolumeKey : int32_t { kMute, kDown, kUp };
+void ApplyVolumeKey(VolumeKey key, int32_t* volume, bool* muted);
+// Writes the settings; false with *error on failure.
+bool WritePlayerSettings(const PlayerSettings& settings, std::string* error);

@@ -1,0 +1,171 @@
+#!/usr/bin/env bash
+# The player's settings in the real program, each run with a settings folder
+# of its own:
+#   1. no settings file: one line on standard error; M silences the captured
+#      mix and M again brings the music back; '-' five times and M are saved
+#      (volume 50, mute on) while the game plays on;
+#   2. the next run starts muted as saved (the title's music is not heard);
+#   3. a damaged file: one line naming it, the defaults (music heard);
+#   4. a settings folder that cannot be made: the game plays on, key presses
+#      cost one line in all, F12 still ends it with exit code 0;
+#   5. fullscreen = on in the file opens the window at the screen's size,
+#      --windowed opens the 1024 x 576 window all the same (and the file
+#      keeps its choice);
+#   6. full screen switched on with F11 during a run (under a window
+#      manager) is kept for the next.
+# Standard output stays empty throughout.
+set -uo pipefail
+source "$(dirname "$0")/e2e_lib.sh"
+
+[ -x "$probe" ] || fail "missing $probe (build the e2e_probe target)"
+[ -d contents ] || fail "no contents folder in $PWD (build the contents target)"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# A key held for a few ticks, as a player presses it.
+press() {
+  xdotool keydown --window "$wid" "$1"
+  sleep 0.1
+  xdotool keyup --window "$wid" "$1"
+  sleep 0.2
+}
+
+# Starts a run with its config folder ($1) and more arguments for env; the
+# mix goes to $wav_file. Waits for the title.
+start_run() {
+  local config=$1
+  shift
+  wav_file=$(mktemp "$work/mix.XXXXXX.wav")
+  printf '[general]\ndrivers = wave\n[wave]\nfile = %s\n' "$wav_file" >"$work/alsoft.conf"
+  start_game_split XDG_CONFIG_HOME="$config" ALSOFT_CONF="$work/alsoft.conf" "$@"
+  wid=$(find_window) || exit 1
+  locate_window "$wid"
+  wait_for_scene title 30
+  # The title's music starts with the scene.
+  sleep 1
+}
+
+# Ends the run with F12 and checks the exit code and the empty output.
+end_run() {
+  xdotool key --window "$wid" F12
+  expect_clean_exit 15
+  t_end=$(elapsed)
+  [ ! -s "$game_out" ] || fail "standard output is not empty: $(head -n3 "$game_out")"
+}
+
+# Lines of the run's standard error about the settings.
+settings_lines() { grep -c 'settings' "$game_err"; }
+
+after() { awk -v t="$1" -v d="$2" 'BEGIN { print t + d }'; }
+
+# Where the finished capture starts in run time: the device closes at the
+# end of the run, so about the run's end minus the capture's length.
+place_capture() {
+  local length
+  length=$("$probe" wavlen "$wav_file") || fail "the captured audio is not a finished WAV file"
+  wav_offset=$(awk -v e="$t_end" -v l="$length" 'BEGIN { printf "%.2f", e - l }')
+}
+
+echo "1. no settings file"
+config=$work/config1
+start_run "$config"
+t_title=$(elapsed)
+press m
+t_mute=$(elapsed)
+sleep 1.5
+press m
+t_unmute=$(elapsed)
+sleep 1.5
+t_heard=$(elapsed)
+for i in 1 2 3 4 5; do press minus; done
+press m
+grep -qx 'volume = 50' "$config/tide_marker/settings.ini" || fail "volume 50 not saved: $(cat "$config/tide_marker/settings.ini")"
+grep -qx 'mute = on' "$config/tide_marker/settings.ini" || fail "mute not saved"
+grep -qx 'fullscreen = off' "$config/tide_marker/settings.ini" || fail "fullscreen not saved as off"
+[ "$(scene_of "$(take_shot after_keys)")" = title ] || fail "the keys left the title"
+end_run
+place_capture
+check_audio level "$(after "$t_title" -0.8)" "$t_title" above 0.01 "title music"
+check_audio level "$(after "$t_mute" 0.4)" "$(after "$t_mute" 1.2)" below 0.001 "muted"
+check_audio level "$(after "$t_unmute" 0.4)" "$t_heard" above 0.01 "unmuted"
+[ "$(settings_lines)" -eq 1 ] || fail "expected one line about the settings, got: $(cat "$game_err")"
+ls "$config/tide_marker" | grep -v -x settings.ini && fail "temporary files left in the settings folder"
+
+echo "2. the saved settings"
+start_run "$config"
+t_title=$(elapsed)
+sleep 1
+press m
+t_unmute=$(elapsed)
+sleep 1.5
+t_heard=$(elapsed)
+end_run
+place_capture
+check_audio level "$(after "$t_title" -0.8)" "$t_title" below 0.001 "title, muted as saved"
+check_audio level "$(after "$t_unmute" 0.4)" "$t_heard" above 0.005 "unmuted at the saved volume"
+[ "$(settings_lines)" -eq 0 ] || fail "a good settings file was complained about: $(cat "$game_err")"
+
+echo "3. a damaged settings file"
+config=$work/config3
+mkdir -p "$config/tide_marker"
+head -c 3000 /dev/urandom >"$config/tide_marker/settings.ini"
+start_run "$config"
+t_title=$(elapsed)
+end_run
+place_capture
+check_audio level "$(after "$t_title" -0.8)" "$t_title" above 0.01 "title music at the default volume"
+[ "$(settings_lines)" -eq 1 ] || fail "expected one line about the damaged file, got: $(cat "$game_err")"
+grep -q "$config/tide_marker/settings.ini" "$game_err" || fail "the line does not name the file"
+
+echo "4. a settings folder that cannot be made"
+config=$work/not_a_folder
+echo "a file" >"$config"
+start_run "$config"
+press minus
+press equal
+press m
+[ "$(scene_of "$(take_shot unwritable)")" = title ] || fail "the game did not play on"
+end_run
+grep -q 'not kept' "$game_err" || fail "no line says the settings are not kept: $(cat "$game_err")"
+[ "$(grep -c 'not kept' "$game_err")" -eq 1 ] || fail "more than one line for the failed saves"
+
+echo "5. full screen from the settings, and --windowed over them"
+config=$work/config5
+mkdir -p "$config/tide_marker"
+printf 'fullscreen = on\n' >"$config/tide_marker/settings.ini"
+start_game_split XDG_CONFIG_HOME="$config" ALSOFT_DRIVERS=null
+wid=$(find_window) || exit 1
+sleep 1
+eval "$(xdotool getwindowgeometry --shell "$wid")"
+screen=$(xdpyinfo | awk '/dimensions:/ { print $2 }')
+[ "${WIDTH}x$HEIGHT" = "$screen" ] || fail "fullscreen = on opened a ${WIDTH}x$HEIGHT window on a $screen screen"
+end_run
+game_args=(--windowed)
+start_game_split XDG_CONFIG_HOME="$config" ALSOFT_DRIVERS=null
+wid=$(find_window) || exit 1
+sleep 1
+eval "$(xdotool getwindowgeometry --shell "$wid")"
+[ "${WIDTH}x$HEIGHT" = 1024x576 ] || fail "--windowed opened a ${WIDTH}x$HEIGHT window"
+end_run
+game_args=()
+grep -qx 'fullscreen = on' "$config/tide_marker/settings.ini" || fail "--windowed changed the saved choice"
+
+echo "6. full screen chosen during the run"
+# F11 needs a window manager to take the window to full screen.
+command -v openbox >/dev/null || fail "openbox is missing (scripts/install_deps.sh installs it)"
+openbox >/dev/null 2>&1 &
+wm_pid=$!
+trap 'kill "$wm_pid" 2>/dev/null; rm -rf "$work"' EXIT
+sleep 1
+config=$work/config6
+start_game_split XDG_CONFIG_HOME="$config" ALSOFT_DRIVERS=null
+wid=$(find_window) || exit 1
+sleep 1
+press F11
+sleep 1
+eval "$(xdotool getwindowgeometry --shell "$wid")"
+[ "${WIDTH}x$HEIGHT" = "$screen" ] || fail "F11 left a ${WIDTH}x$HEIGHT window on a $screen screen"
+end_run
+grep -qx 'fullscreen = on' "$config/tide_marker/settings.ini" ||
+  fail "full screen was not kept: $(cat "$config/tide_marker/settings.ini" 2>&1)"
+echo "1 passed, 0 failed"

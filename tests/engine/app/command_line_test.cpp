@@ -1,0 +1,100 @@
+// The command line: each option, the combinations that decide between two,
+// and each error, read from argv arrays as the program receives them.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "engine/app/command_line.h"
+
+namespace {
+
+CommandLine Parse(std::vector<const char*> args) {
+  args.insert(args.begin(), "tide_marker");
+  return ParseCommandLine(static_cast<int>(args.size()), args.data());
+}
+
+TEST(CommandLine, OptionsAreRead) {
+  using Action = CommandLineAction;
+  using Mode = WindowModeChoice;
+  struct Case {
+    std::vector<const char*> args;
+    Action action;
+    Mode mode;
+    bool contentsGiven;
+    std::string contents;
+  };
+  const Case cases[] = {
+      {{}, Action::kRun, Mode::kFromSettings, false, ""},
+      {{"--fullscreen"}, Action::kRun, Mode::kFullscreen, false, ""},
+      {{"--windowed"}, Action::kRun, Mode::kWindowed, false, ""},
+      // The last of the two counts.
+      {{"--fullscreen", "--windowed"}, Action::kRun, Mode::kWindowed, false, ""},
+      {{"--windowed", "--fullscreen"}, Action::kRun, Mode::kFullscreen, false, ""},
+      {{"--contents", "/opt/game/contents"}, Action::kRun, Mode::kFromSettings, true, "/opt/game/contents"},
+      {{"--contents=rel/dir"}, Action::kRun, Mode::kFromSettings, true, "rel/dir"},
+      // The value is taken whatever it looks like.
+      {{"--contents", "--odd name"}, Action::kRun, Mode::kFromSettings, true, "--odd name"},
+      {{"--contents", "a", "--contents", "b", "--fullscreen"}, Action::kRun, Mode::kFullscreen, true, "b"},
+      {{"--help"}, Action::kShowHelp, Mode::kFromSettings, false, ""},
+      {{"-h"}, Action::kShowHelp, Mode::kFromSettings, false, ""},
+      {{"--version"}, Action::kShowVersion, Mode::kFromSettings, false, ""},
+      {{"--version", "--help"}, Action::kShowVersion, Mode::kFromSettings, false, ""},
+      {{"--windowed", "--help"}, Action::kShowHelp, Mode::kWindowed, false, ""},
+  };
+  for (const Case& c : cases) {
+    std::string joined;
+    for (const char* arg : c.args) joined += std::string(arg) + " ";
+    SCOPED_TRACE(joined);
+    CommandLine line = Parse(c.args);
+    EXPECT_EQ(line.action, c.action);
+    EXPECT_EQ(line.windowMode, c.mode);
+    EXPECT_EQ(line.contentsGiven, c.contentsGiven);
+    EXPECT_EQ(line.contentsFolder, c.contents);
+    EXPECT_EQ(line.error, "");
+  }
+}
+
+TEST(CommandLine, ErrorsNameTheArgument) {
+  struct Case {
+    std::vector<const char*> args;
+    std::string error;
+  };
+  const Case cases[] = {
+      {{"--bogus"}, "unknown option '--bogus'"},
+      {{"--fullscreen", "-x"}, "unknown option '-x'"},
+      {{"--Fullscreen"}, "unknown option '--Fullscreen'"},
+      {{"-"}, "unknown option '-'"},
+      {{"--help", "--bogus"}, "unknown option '--bogus'"},
+      {{"--contents"}, "option '--contents' needs a folder"},
+      {{"--contents="}, "option '--contents' needs a folder"},
+      {{"--contents", ""}, "option '--contents' needs a folder"},
+      {{"--windowed", "--contents"}, "option '--contents' needs a folder"},
+      {{"contents"}, "unexpected argument 'contents'"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.error);
+    CommandLine line = Parse(c.args);
+    EXPECT_EQ(line.action, CommandLineAction::kUsageError);
+    EXPECT_EQ(line.error, c.error);
+    EXPECT_EQ(line.error.find('\n'), std::string::npos) << "one line";
+  }
+}
+
+TEST(CommandLine, UsageNamesEveryOptionAndThePlaces) {
+  std::string usage = UsageText("tide_marker");
+  ASSERT_FALSE(usage.empty());
+  EXPECT_EQ(usage.back(), '\n');
+  EXPECT_EQ(usage.rfind("Usage: tide_marker ", 0), 0u);
+  for (const char* word : {"--fullscreen", "--windowed", "--contents DIR", "--help", "--version", "./contents",
+                           "share/tide_marker/contents", "XDG_DATA_DIRS", "tide_marker/settings.ini"}) {
+    EXPECT_NE(usage.find(word), std::string::npos) << word;
+  }
+  // Every option the usage lists is one the parser takes.
+  for (std::vector<const char*> args : std::vector<std::vector<const char*>>{
+           {"--fullscreen"}, {"--windowed"}, {"--contents", "x"}, {"--help"}, {"-h"}, {"--version"}}) {
+    EXPECT_NE(Parse(args).action, CommandLineAction::kUsageError) << args[0];
+  }
+}
+
+}  // namespace

@@ -1,0 +1,195 @@
+// Settings files: where they live, what reading makes of good, damaged and
+// unreadable files, writing into folders that exist, do not exist or cannot
+// be, and the crash-safe write: a writer killed at any moment leaves the old
+// file or the new one, whole.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "engine/app/settings_file.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string MakeTempDir() {
+  char pattern[] = "/tmp/tide_settings_XXXXXX";
+  return mkdtemp(pattern) != nullptr ? pattern : "";
+}
+
+void WriteText(const std::string& path, const std::string& text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+std::string ReadText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+std::vector<std::string> FilesIn(const std::string& dir) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(dir)) names.push_back(entry.path().filename().string());
+  return names;
+}
+
+TEST(SettingsFile, PathFollowsTheBaseDirectoryRules) {
+  struct Case {
+    const char* xdg;
+    const char* home;
+    std::string path;
+  };
+  const Case cases[] = {
+      {"/cfg", "/home/u", "/cfg/tide_marker/settings.ini"},
+      {"/cfg/", "/home/u", "/cfg/tide_marker/settings.ini"},
+      {nullptr, "/home/u", "/home/u/.config/tide_marker/settings.ini"},
+      {"", "/home/u/", "/home/u/.config/tide_marker/settings.ini"},
+      {"relative/cfg", "/home/u", "/home/u/.config/tide_marker/settings.ini"},
+      {nullptr, nullptr, ""},
+      {"rel", "also/rel", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.xdg ? c.xdg : "(unset)") + " " + (c.home ? c.home : "(unset)"));
+    EXPECT_EQ(SettingsFilePath(c.xdg, c.home, "tide_marker"), c.path);
+  }
+}
+
+TEST(SettingsFile, ReadingGoodAndDamagedFiles) {
+  std::string dir = MakeTempDir();
+  using R = SettingsReadResult;
+  struct Case {
+    const char* what;
+    std::string text;
+    R result;
+    std::vector<std::pair<std::string, std::string>> entries;
+  };
+  const Case cases[] = {
+      {"good", "# header\nfullscreen = on\nvolume=70\n", R::kRead, {{"fullscreen", "on"}, {"volume", "70"}}},
+      {"blank lines, sections, comments, CRLF, no final newline", "\r\n[main]\r\n; note\r\n  mute =  off \r\nvolume = 30",
+       R::kRead, {{"mute", "off"}, {"volume", "30"}}},
+      {"empty", "", R::kRead, {}},
+      {"a key given twice keeps its last value", "volume = 10\nvolume = 20\n", R::kRead, {{"volume", "20"}}},
+      {"a line without '='", "volume = 10\ngarbage here\nmute = on\n", R::kDamaged, {{"volume", "10"}, {"mute", "on"}}},
+      {"no key", "= 5\nvolume = 60\n", R::kDamaged, {{"volume", "60"}}},
+      {"binary bytes", std::string("vol\0ume = 1\x01\n", 13) + "mute = on\n", R::kDamaged, {{"mute", "on"}}},
+      {"far too large", std::string(kSettingsFileMaxBytes + 1, '#'), R::kDamaged, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::string path = dir + "/settings.ini";
+    WriteText(path, c.text);
+    SettingsFile file = ReadSettingsFile(path);
+    EXPECT_EQ(file.result, c.result);
+    std::vector<std::pair<std::string, std::string>> entries;
+    for (const SettingsEntry& e : file.entries) entries.emplace_back(e.key, e.value);
+    EXPECT_EQ(entries, c.entries);
+    EXPECT_EQ(file.problem.empty(), c.result == R::kRead) << file.problem;
+    EXPECT_EQ(file.problem.find('\n'), std::string::npos);
+  }
+  SettingsFile missing = ReadSettingsFile(dir + "/none/settings.ini");
+  EXPECT_EQ(missing.result, R::kMissing);
+  EXPECT_NE(missing.problem.find(dir + "/none/settings.ini"), std::string::npos);
+  // A folder where the file should be cannot be read (whoever runs the test).
+  fs::create_directories(dir + "/folder.ini");
+  SettingsFile folder = ReadSettingsFile(dir + "/folder.ini");
+  EXPECT_EQ(folder.result, R::kUnreadable);
+  EXPECT_NE(folder.problem.find(dir + "/folder.ini"), std::string::npos);
+  fs::remove_all(dir);
+}
+
+TEST(SettingsFile, WritingReplacesTheFileWholeOrLeavesItAlone) {
+  std::string dir = MakeTempDir();
+  SettingsFile file;
+  PutSetting(&file, "volume", "40");
+  PutSetting(&file, "mute", "on");
+  PutSetting(&file, "volume", "50");
+  std::string error;
+
+  // The folder is made when missing; the file reads back; no temporary is left.
+  std::string path = dir + "/a/b/settings.ini";
+  ASSERT_TRUE(WriteSettingsFile(path, "a header", file, &error)) << error;
+  EXPECT_EQ(ReadText(path), "# a header\nvolume = 50\nmute = on\n");
+  SettingsFile back = ReadSettingsFile(path);
+  EXPECT_EQ(back.result, SettingsReadResult::kRead);
+  ASSERT_NE(FindSetting(back, "volume"), nullptr);
+  EXPECT_EQ(*FindSetting(back, "volume"), "50");
+  EXPECT_EQ(FindSetting(back, "none"), nullptr);
+  EXPECT_EQ(FilesIn(dir + "/a/b"), std::vector<std::string>{"settings.ini"});
+
+  // Places that cannot be written: each fails with a reason and leaves
+  // what was there as it was.
+  WriteText(dir + "/plainfile", "not a folder");
+  fs::create_directories(dir + "/taken/settings.ini/inside");
+  struct Case {
+    const char* what;
+    std::string path;
+  };
+  const Case cases[] = {
+      {"the folder is a file", dir + "/plainfile/settings.ini"},
+      {"the folder is under a file", dir + "/plainfile/deeper/settings.ini"},
+      {"a folder stands where the file goes", dir + "/taken/settings.ini"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    error.clear();
+    EXPECT_FALSE(WriteSettingsFile(c.path, "", file, &error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(error.find('\n'), std::string::npos);
+  }
+  EXPECT_EQ(ReadText(dir + "/plainfile"), "not a folder");
+  EXPECT_TRUE(fs::is_directory(dir + "/taken/settings.ini/inside"));
+  EXPECT_EQ(FilesIn(dir + "/taken"), std::vector<std::string>{"settings.ini"}) << "temporary file left behind";
+  fs::remove_all(dir);
+}
+
+TEST(SettingsFile, AWriterKilledMidWriteLeavesTheOldOrTheNewFileWhole) {
+  std::string dir = MakeTempDir();
+  std::string path = dir + "/settings.ini";
+  // Two versions large enough that writing one takes a while.
+  SettingsFile oldFile, newFile;
+  for (int i = 0; i < 4000; ++i) {
+    PutSetting(&oldFile, "key" + std::to_string(i), std::string(60, 'o'));
+    PutSetting(&newFile, "key" + std::to_string(i), std::string(60, 'n'));
+  }
+  std::string error;
+  ASSERT_TRUE(WriteSettingsFile(path, "", oldFile, &error)) << error;
+  const std::string oldText = ReadText(path);
+  ASSERT_TRUE(WriteSettingsFile(dir + "/expected.ini", "", newFile, &error)) << error;
+  const std::string newText = ReadText(dir + "/expected.ini");
+
+  int oldSeen = 0, newSeen = 0;
+  for (int trial = 0; trial < 40; ++trial) {
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      std::string childError;
+      WriteSettingsFile(path, "", newFile, &childError);
+      _exit(0);
+    }
+    // Killed at moments spread from before the write starts to after it ends.
+    usleep(static_cast<useconds_t>(trial * 150));
+    kill(child, SIGKILL);
+    int status = 0;
+    waitpid(child, &status, 0);
+    std::string now = ReadText(path);
+    ASSERT_TRUE(now == oldText || now == newText) << "trial " << trial << ": a file of " << now.size() << " bytes";
+    (now == oldText ? oldSeen : newSeen) += 1;
+    if (now == newText) {
+      ASSERT_TRUE(WriteSettingsFile(path, "", oldFile, &error)) << error;
+    }
+  }
+  std::printf("killed writers left the old file %d times, the new one %d times\n", oldSeen, newSeen);
+  fs::remove_all(dir);
+}
+
+}  // namespace
