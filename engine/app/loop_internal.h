@@ -13,6 +13,17 @@ int32_t StartTimerThread();
 // Asks for quit and joins the timer thread (tests and failed start-ups).
 void StopTimerThread();
 bool HasTimerThread();
+// Where there are no threads: from now on each main-loop pass begins with
+// the ticks that are due. 1 if ticks already run.
+int32_t StartFrameTicks();
+// The ticks due now, as a pass runs them (tests of frame-fed ticks).
+void RunDueTicksNow();
+
+// The deadline after a tick that ran at now for the given deadline: now plus
+// the period, or, while a tick is less than catchUpTicks periods late, the
+// old deadline plus the period, so missed deadlines are made up (the timer
+// thread wakes on time and passes 0; frames come later than ticks are due).
+uint32_t NextTickDeadline(uint32_t deadline, uint32_t now, uint32_t period, uint32_t catchUpTicks);
 
 // Steps of CreateAppWindow.
 int32_t SetupGlContext(int32_t width, int32_t height, bool noVsync);
