@@ -13,11 +13,13 @@ int32_t StartTimerThread();
 // Asks for quit and joins the timer thread (tests and failed start-ups).
 void StopTimerThread();
 bool HasTimerThread();
-// Where there are no threads: from now on each main-loop pass begins with
-// the ticks that are due. 1 if ticks already run.
-int32_t StartFrameTicks();
-// The ticks due now, as a pass runs them (tests of frame-fed ticks).
-void RunDueTicksNow();
+// Where there are no threads: from now (GetTimeMs) on, each main-loop pass
+// begins with the ticks that are due; the first is due one period later.
+// 1 if ticks already run.
+int32_t StartFrameTicks(uint32_t now);
+// What a pass runs first when it feeds the ticks: every tick due by now, on
+// the timer thread's deadlines, each run at now. Nothing once quit is asked.
+void RunDueTicks(uint32_t now);
 
 // The deadline after a tick that ran at now for the given deadline: now plus
 // the period, or, while a tick is less than catchUpTicks periods late, the

@@ -159,12 +159,6 @@ void TimerThreadMain() {
   quitState.store(2);
 }
 
-// The ticks whose deadlines have come, for a pass of a loop that feeds them.
-void RunDueTicks() {
-  if (!ticksFromFrames.load() || quitState.load() != 0) return;
-  uint32_t now = GetTimeMs();
-  while (static_cast<int32_t>(now - tickDeadline) >= 0) TickStep(now, kFrameCatchUpTicks);
-}
 
 // The interval (ms) below which the given share of all intervals lies.
 int32_t Percentile(const RateRing& ring, double share) {
@@ -210,7 +204,7 @@ int32_t CallLocked(AppCallback callback) {
 // music, the events, then the frame and the present unless nobody can see
 // the window.
 uint32_t MainLoopPass() {
-  RunDueTicks();
+  RunDueTicks(GetTimeMs());
   RefillMusicFromFrame();
   PlatformPumpEvents();
   if (PlatformIsMinimized()) {
@@ -246,9 +240,10 @@ int32_t FinishMainLoop() {
 }  // namespace
 
 uint32_t NextTickDeadline(uint32_t deadline, uint32_t now, uint32_t period, uint32_t catchUpTicks) {
-  const uint32_t late = now - deadline;
-  // Signed: a deadline still ahead (never passed here) counts as on time.
-  if (static_cast<int32_t>(late) < 0 || late < catchUpTicks * period) return deadline + period;
+  // Signed: correct across the clock's wrap. A tick taken before its
+  // deadline (a wait asked for it) starts the cadence from now.
+  const int32_t late = static_cast<int32_t>(now - deadline);
+  if (late >= 0 && static_cast<uint32_t>(late) < catchUpTicks * period) return deadline + period;
   return now + period;
 }
 
@@ -355,14 +350,17 @@ void StopTimerThread() {
   PlatformJoinThread(timerThread.exchange(nullptr));
 }
 
-int32_t StartFrameTicks() {
+int32_t StartFrameTicks(uint32_t now) {
   if (timerThread.load() || ticksFromFrames.load()) return 1;
-  tickDeadline = GetTimeMs() + TickPeriodMs();
+  tickDeadline = now + TickPeriodMs();
   ticksFromFrames.store(true);
   return 0;
 }
 
-void RunDueTicksNow() { RunDueTicks(); }
+void RunDueTicks(uint32_t now) {
+  if (!ticksFromFrames.load() || quitState.load() != 0) return;
+  while (static_cast<int32_t>(now - tickDeadline) >= 0) TickStep(now, kFrameCatchUpTicks);
+}
 
 bool HasTimerThread() { return timerThread.load() != nullptr; }
 

@@ -91,7 +91,7 @@ int32_t CreateAppWindow(const char* caption, int32_t width, int32_t height, int3
 
   // Without threads (a browser page) the main loop's passes run the ticks.
   if (!(devices.flags & kNoTimerThread)) {
-    if ((PlatformHasThreads() ? StartTimerThread() : StartFrameTicks()) != 0) return 1;
+    if ((PlatformHasThreads() ? StartTimerThread() : StartFrameTicks(GetTimeMs())) != 0) return 1;
   }
 
   // A Windows build starts Windows Sockets 2.2 at this point; Linux has no

@@ -127,9 +127,12 @@ build_libvorbis() {
 }
 
 build_freetype() {
-  # Only the core rasteriser: no optional codecs or shaping.
-  cmake_build freetype -DFT_DISABLE_ZLIB=ON -DFT_DISABLE_BZIP2=ON -DFT_DISABLE_PNG=ON \
-    -DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_BROTLI=ON
+  # Only the core rasteriser: no optional codecs or shaping. Its gzip reader
+  # uses the zlib built above: without one, FreeType compiles a copy of zlib
+  # into itself whose symbols clash with the real one when the game links.
+  cmake_build freetype -DFT_REQUIRE_ZLIB=ON -DFT_DISABLE_BZIP2=ON -DFT_DISABLE_PNG=ON \
+    -DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_BROTLI=ON \
+    -DZLIB_INCLUDE_DIR="$staging/include" -DZLIB_LIBRARY="$staging/lib/libz.a"
 }
 
 build_libsdl2() {

@@ -13,7 +13,7 @@
 set -euo pipefail
 
 source_packages=(zlib libpng1.6 libogg libvorbis freetype libsdl2)
-debian_packages=(emscripten chromium dpkg-dev cmake make xz-utils)
+debian_packages=(emscripten chromium dpkg-dev cmake make xz-utils googletest)
 
 main() {
   local root variant=st cache_root key prefix
