@@ -2,6 +2,8 @@
 // its own is ever downloaded), keeps every console line and page error, takes
 // screenshots and sends touches as a phone's touch screen would (CDP touch
 // events, so a finger can be held down and dragged).
+import fs from 'node:fs';
+
 import { chromium } from 'playwright-core';
 
 const kChromium = process.env.TIDE_CHROMIUM || '/usr/bin/chromium';
@@ -113,8 +115,27 @@ class PageSession {
     return this.lines.map((l) => `[${l.ms} ms ${l.type}] ${l.text}`).join('\n');
   }
 
-  screenshot(file) {
-    return this.page.screenshot({ path: file });
+  // Evaluates a JavaScript expression in the page and returns its value,
+  // without counting as the player's gesture (page.evaluate counts as one,
+  // which would let sound start before any touch).
+  async inspect(expression) {
+    const { result, exceptionDetails } = await this.cdp.send('Runtime.evaluate', {
+      expression, returnByValue: true, awaitPromise: true, userGesture: false,
+    });
+    if (exceptionDetails) {
+      throw new Error(`in the page: ${exceptionDetails.exception?.description || exceptionDetails.text}`);
+    }
+    return result.value;
+  }
+
+  // A PNG of the page, or of the clip rectangle (CSS pixels), written to file.
+  // Taken through the browser's protocol directly: Playwright's own
+  // screenshot counts as the player's gesture.
+  async screenshot(file, clip) {
+    const request = { format: 'png' };
+    if (clip) request.clip = { ...clip, scale: 1 };
+    const { data } = await this.cdp.send('Page.captureScreenshot', request);
+    await fs.promises.writeFile(file, Buffer.from(data, 'base64'));
   }
 
   // One finger: down, moves, up, in page (CSS) pixels.
