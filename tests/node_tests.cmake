@@ -8,6 +8,7 @@ set(TIDE_NODE_TESTS
   engine/app/command_line_test.cpp
   engine/app/contents_folder_test.cpp
   engine/app/frame_ticks_test.cpp
+  engine/app/input_events_test.cpp
   engine/app/input_test.cpp
   engine/app/settings_file_test.cpp
   engine/audio/ogg_decode_test.cpp

@@ -13,6 +13,8 @@ int32_t StartTimerThread();
 // Asks for quit and joins the timer thread (tests and failed start-ups).
 void StopTimerThread();
 bool HasTimerThread();
+// True while ticks run: on the timer thread, or fed by the main loop's passes.
+bool TicksRunning();
 // Where there are no threads: from now (GetTimeMs) on, each main-loop pass
 // begins with the ticks that are due; the first is due one period later.
 // 1 if ticks already run.

@@ -364,4 +364,6 @@ void RunDueTicks(uint32_t now) {
 
 bool HasTimerThread() { return timerThread.load() != nullptr; }
 
+bool TicksRunning() { return HasTimerThread() || ticksFromFrames.load(); }
+
 bool HasTickCallback() { return tickCallback.load() != nullptr; }
