@@ -159,7 +159,6 @@ void TimerThreadMain() {
   quitState.store(2);
 }
 
-
 // The interval (ms) below which the given share of all intervals lies.
 int32_t Percentile(const RateRing& ring, double share) {
   uint64_t seen = 0;

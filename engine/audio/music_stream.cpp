@@ -63,6 +63,7 @@ struct MusicFeed {
 
 char musicPath[kMusicPathCapacity];
 std::atomic<Sound*> currentMusic{nullptr};
+// The feeding side's own, as the feed is.
 uint8_t musicChunk[kMusicChunkBytes];
 MusicFeed feed;
 std::atomic<int32_t> musicStarted{kStartPending};
@@ -71,7 +72,8 @@ std::thread musicThread;
 std::mutex musicQueueLock;
 // True while the main loop's passes feed the music (no thread).
 bool feedFromPasses = false;
-// Whether the program runs without threads; tests may choose.
+// Who feeds the next stream LoadMusic starts (SetMusicFedByPasses): -1 as
+// the system decides, 0 a thread, 1 the passes.
 int32_t passesFeedChoice = -1;
 
 bool PassesFeed() { return passesFeedChoice >= 0 ? passesFeedChoice == 1 : !PlatformHasThreads(); }

@@ -27,15 +27,16 @@ export const kDesktopViewport = { width: 1280, height: 720 };
 // options.phone: touch screen and mobile viewport; options.gestureForAudio:
 // sound may start only after a touch or click, as in a browser on a phone or
 // desktop (headless Chromium allows it at once otherwise); options.onLine:
-// called with each console line as it comes.
+// called with each console line as it comes; options.scale: the device pixel
+// ratio (1 unless given).
 export async function openPage(url, options = {}) {
-  const { phone = false, gestureForAudio = true, viewport, onLine } = options;
+  const { phone = false, gestureForAudio = true, viewport, onLine, scale = 1 } = options;
   const args = [...kFlags];
   if (gestureForAudio) args.push('--autoplay-policy=document-user-activation-required');
   const browser = await chromium.launch({ executablePath: kChromium, args, headless: true });
   const context = await browser.newContext({
     viewport: viewport || (phone ? kPhoneViewport : kDesktopViewport),
-    deviceScaleFactor: 1,
+    deviceScaleFactor: scale,
     isMobile: phone,
     hasTouch: phone,
   });
