@@ -28,10 +28,13 @@ export const kDesktopViewport = { width: 1280, height: 720 };
 // sound may start only after a touch or click, as in a browser on a phone or
 // desktop (headless Chromium allows it at once otherwise); options.onLine:
 // called with each console line as it comes; options.scale: the device pixel
-// ratio (1 unless given).
+// ratio (1 unless given); options.browserArgs: more command-line switches
+// for Chromium (to take a feature away, say); options.initScript: JavaScript
+// run in the page before its own scripts.
 export async function openPage(url, options = {}) {
-  const { phone = false, gestureForAudio = true, viewport, onLine, scale = 1 } = options;
-  const args = [...kFlags];
+  const { phone = false, gestureForAudio = true, viewport, onLine, scale = 1, browserArgs = [], initScript } =
+    options;
+  const args = [...kFlags, ...browserArgs];
   if (gestureForAudio) args.push('--autoplay-policy=document-user-activation-required');
   const browser = await chromium.launch({ executablePath: kChromium, args, headless: true });
   const context = await browser.newContext({
@@ -40,6 +43,7 @@ export async function openPage(url, options = {}) {
     isMobile: phone,
     hasTouch: phone,
   });
+  if (initScript) await context.addInitScript(initScript);
   const page = await context.newPage();
   const session = new PageSession(browser, page, await context.newCDPSession(page), onLine);
   await page.goto(url, { waitUntil: 'load' });
