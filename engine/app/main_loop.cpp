@@ -22,9 +22,11 @@ constexpr int32_t kIdleTickRate = 5;
 constexpr uint32_t kMinimizedPollMs = 16;
 // The rest between two passes of the main loop on the desktop.
 constexpr uint32_t kPassRestMs = 1;
-// Ticks fed from frames make up at most this many missed deadlines; a frame
-// later than that (a stall, a page coming back) starts the cadence afresh.
-constexpr uint32_t kFrameCatchUpTicks = 4;
+// Ticks fed from frames make up missed deadlines while a frame comes less
+// than this many periods late (128 ms: frames down to about 8 a second keep
+// the game's pace); a frame later than that (a stall, a page coming back)
+// starts the cadence afresh.
+constexpr uint32_t kFrameCatchUpTicks = 8;
 constexpr int kRingSize = 32;
 // Interval histogram buckets of 1 ms; the last one takes everything longer.
 constexpr int kHistogramSize = 256;

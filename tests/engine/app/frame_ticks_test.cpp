@@ -68,7 +68,7 @@ TEST(FrameTicks, DisplaysOfAnyRateGetSixtyTwoAndAHalfTicksASecond) {
     double displayHz;
     size_t mostPerPass;
   };
-  const Case cases[] = {{60.0, 2}, {75.0, 1}, {144.0, 1}, {30.0, 3}, {20.0, 4}};
+  const Case cases[] = {{60.0, 2}, {75.0, 1}, {144.0, 1}, {30.0, 3}, {20.0, 4}, {10.0, 7}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.displayHz);
     StartAtZero();
@@ -95,8 +95,8 @@ TEST(FrameTicks, APassLaterThanTheCatchUpRunsOneTickAndStartsAfresh) {
   const Case cases[] = {
       {"on time", 0, 1, 32},
       {"two periods late: three ticks", 32, 3, 64},
-      {"just inside the catch-up: four ticks", 63, 4, 80},
-      {"at the catch-up: one tick, then from now", 64, 1, 96},
+      {"just inside the catch-up: eight ticks", 127, 8, 144},
+      {"at the catch-up: one tick, then from now", 128, 1, 160},
       {"a page hidden for a second", 1000, 1, 1032},
   };
   for (const Case& c : cases) {
