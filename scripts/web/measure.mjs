@@ -67,14 +67,10 @@ try {
   await screen.waitForScene('game', 40);
   // The plate comes down and the opening overlay folds away first.
   await session.page.waitForTimeout(3000);
-  await session.inspect(`(() => {
-    window.tideFrames = 0;
-    const count = () => { window.tideFrames += 1; requestAnimationFrame(count); };
-    requestAnimationFrame(count);
-  })()`);
+  await session.countFrames();
   const from = Date.now();
   await session.page.waitForTimeout(seconds * 1000);
-  const frames = await session.inspect('window.tideFrames');
+  const frames = await session.framesCounted();
   const stretch = (Date.now() - from) / 1000;
   console.log(`round: ${(frames / stretch).toFixed(1)} frames/s over ${stretch.toFixed(1)} s `
     + `(${desktop ? 'desktop' : 'phone'} viewport, device pixel ratio ${scale})`);

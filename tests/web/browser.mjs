@@ -50,6 +50,24 @@ export async function openPage(url, options = {}) {
   return session;
 }
 
+// Serves root on the loopback address, opens pagePath there (openPage's
+// options), runs body(session) and closes both; on a failure the page's
+// console is printed first.
+export async function withServedPage(root, pagePath, options, body) {
+  const { startServer } = await import('./serve.mjs');
+  const server = await startServer({ root });
+  const session = await openPage(server.url + pagePath, options);
+  try {
+    return await body(session);
+  } catch (error) {
+    console.log(session.transcript());
+    throw error;
+  } finally {
+    await session.close();
+    await server.close();
+  }
+}
+
 class PageSession {
   constructor(browser, page, cdp, onLine) {
     this.browser = browser;
@@ -131,6 +149,20 @@ class PageSession {
       throw new Error(`in the page: ${exceptionDetails.exception?.description || exceptionDetails.text}`);
     }
     return result.value;
+  }
+
+  // Counts the page's animation frames from now on (framesCounted reads
+  // the count): a game frame is drawn in each.
+  countFrames() {
+    return this.inspect(`(() => {
+      window.tideFrames = 0;
+      const count = () => { window.tideFrames += 1; requestAnimationFrame(count); };
+      requestAnimationFrame(count);
+    })()`);
+  }
+
+  framesCounted() {
+    return this.inspect('window.tideFrames');
   }
 
   // A PNG of the page, or of the clip rectangle (CSS pixels), written to file.

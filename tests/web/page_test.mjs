@@ -9,8 +9,7 @@ import fs from 'node:fs';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
 
-import { openPage } from './browser.mjs';
-import { startServer } from './serve.mjs';
+import { withServedPage } from './browser.mjs';
 
 const kRoot = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
 const kDist = process.env.TIDE_WEB_DIST || path.join(kRoot, 'build-web/dist');
@@ -26,16 +25,9 @@ const kPageState = `(() => {
   };
 })()`;
 
-async function withPage(options, body) {
+function withPage(options, body) {
   assert.ok(fs.existsSync(kDist), `no web build at ${kDist} (scripts/web/build.sh)`);
-  const server = await startServer({ root: kDist });
-  const session = await openPage(`${server.url}index.html`, options);
-  try {
-    await body(session);
-  } finally {
-    await session.close();
-    await server.close();
-  }
+  return withServedPage(kDist, 'index.html', options, body);
 }
 
 async function waitForReady(session) {

@@ -19,9 +19,8 @@ import os from 'node:os';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
 
-import { openPage } from './browser.mjs';
+import { withServedPage } from './browser.mjs';
 import { GameScreen } from './game_screen.mjs';
-import { startServer } from './serve.mjs';
 
 const kRoot = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
 const kDist = process.env.TIDE_WEB_DIST || path.join(kRoot, 'build-web/dist');
@@ -115,11 +114,9 @@ test('the web build played on a phone through to Finish! and back to the title',
   }
   const shotDir = process.env.E2E_KEEP_SHOTS || fs.mkdtempSync(path.join(os.tmpdir(), 'tide_web_'));
   fs.mkdirSync(shotDir, { recursive: true });
-  const server = await startServer({ root: kDist });
   // "?stats": the program reports its tick and frame rates when it ends.
-  const session = await openPage(`${server.url}index.html?stats`, { phone: true });
-  const screen = new GameScreen(session, { probe: kProbe, contents: kContents, shotDir });
-  try {
+  await withServedPage(kDist, 'index.html?stats', { phone: true }, async (session) => {
+    const screen = new GameScreen(session, { probe: kProbe, contents: kContents, shotDir });
     // Every mouse event the page sees: a touch must reach the game once,
     // never again as the mouse events a browser makes of an unhandled touch.
     await session.inspect(`(() => {
@@ -168,15 +165,11 @@ test('the web build played on a phone through to Finish! and back to the title',
     await screen.waitForScene('game', 10, 'game_resumed_again');
 
     console.log('playing plates');
-    await session.inspect(`(() => {
-      window.tideFrames = 0;
-      const count = () => { window.tideFrames += 1; requestAnimationFrame(count); };
-      requestAnimationFrame(count);
-    })()`);
+    await session.countFrames();
     const roundStart = Date.now();
     const plates = await playRound(screen, kRoundLimitS);
     const roundSeconds = (Date.now() - roundStart) / 1000;
-    const roundFps = (await session.inspect('window.tideFrames')) / roundSeconds;
+    const roundFps = (await session.framesCounted()) / roundSeconds;
     assert.ok(plates >= 1, 'no plate was played');
     await expectMusic(session, 'the clear scene');
 
@@ -204,11 +197,5 @@ test('the web build played on a phone through to Finish! and back to the title',
     console.log(`figures: ready ${readyMs.toFixed(0)} ms, title seen ${titleMs} ms after opening; `
       + `round of ${plates} plates in ${roundSeconds.toFixed(1)} s at ${roundFps.toFixed(1)} frames/s; `
       + `steady ticks ${steady(ticks)}/s, frames ${steady(frames)}/s over the run; score ${score}`);
-  } catch (error) {
-    console.log(session.transcript());
-    throw error;
-  } finally {
-    await session.close();
-    await server.close();
-  }
+  });
 });

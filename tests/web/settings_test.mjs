@@ -9,8 +9,7 @@ import fs from 'node:fs';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
 
-import { openPage } from './browser.mjs';
-import { startServer } from './serve.mjs';
+import { withServedPage } from './browser.mjs';
 
 const kRoot = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
 const kDist = process.env.TIDE_WEB_DIST || path.join(kRoot, 'build-web/dist');
@@ -35,9 +34,7 @@ function masterGain(session) {
 
 test('the volume chosen on one visit is kept for the next', { timeout: 120000 }, async () => {
   assert.ok(fs.existsSync(kDist), `no web build at ${kDist} (scripts/web/build.sh)`);
-  const server = await startServer({ root: kDist });
-  const session = await openPage(`${server.url}index.html`);
-  try {
+  await withServedPage(kDist, 'index.html', {}, async (session) => {
     await waitForProgram(session);
     assert.ok(session.lines.some((l) => /no settings file yet/.test(l.text)), 'a first visit has no settings');
     assert.equal(await masterGain(session), 1);
@@ -55,11 +52,5 @@ test('the volume chosen on one visit is kept for the next', { timeout: 120000 },
     const again = session.lines.slice(firstVisit);
     assert.ok(!again.some((l) => /no settings file yet/.test(l.text)), 'the second visit found no settings');
     assert.deepEqual(session.problems(), []);
-  } catch (error) {
-    console.log(session.transcript());
-    throw error;
-  } finally {
-    await session.close();
-    await server.close();
-  }
+  });
 });
