@@ -4,6 +4,7 @@
 # any build tree. Prints the install prefix on standard output (progress goes to stderr):
 #
 #   prefix=$(scripts/windows/deps.sh)
+#   scripts/windows/deps.sh --key     only print the key of the prefix it would use
 #
 # The cache root is $TIDE_WINDOWS_DEPS, else $XDG_CACHE_HOME/tide_marker/windows-deps, else
 # ~/.cache/tide_marker/windows-deps. Each prefix is named by a key over everything that
@@ -266,6 +267,10 @@ inputs=$(key_inputs)
 key=$(echo "$inputs" | sha256sum | cut -c1-16)
 prefix=$cache_root/$key
 
+if [ "${1:-}" = --key ]; then
+  echo "$key"
+  exit 0
+fi
 if [ -f "$prefix/.complete" ]; then
   echo "$prefix"
   exit 0
