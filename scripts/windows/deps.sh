@@ -233,9 +233,9 @@ collect_licences() {
   fi
 }
 
-# Static users link everything a library needs: private requirements become public, and
-# SDL's renaming of main is left out (the program's main stays its own; the platform
-# layer tells SDL so with SDL_SetMainReady).
+# Static users link everything a library needs: private requirements become public. SDL's
+# renaming of main is left out, so the program keeps its own main: on Windows SDL works
+# without its SDL_main entry point.
 adjust_pkgconfig() {
   local pc
   for pc in "$prefix"/lib/pkgconfig/*.pc; do
