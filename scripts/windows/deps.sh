@@ -227,7 +227,7 @@ collect_licences() {
   if [ "$src" = openal-soft ]; then
     mkdir -p "$dir/source"
     cp "$sources_dir/${src}_${version#*:}.dsc" "$dir/source/"
-    awk '/^Files:/ { on = 1; next } /^[^ ]/ { on = 0 } on { print $3 }' \
+    awk '/^Files:/ { on = 1; next } /^[^ ]/ { on = 0 } on && NF == 3 { print $3 }' \
       "$sources_dir/${src}_${version#*:}.dsc" |
       while read -r f; do cp "$sources_dir/$f" "$dir/source/"; done
   fi
