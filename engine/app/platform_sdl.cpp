@@ -351,13 +351,13 @@ int32_t PlatformOpenWindow(const char* caption, int32_t width, int32_t height,
 
 int32_t PlatformCreateGlContext(bool noVsync) {
   if (!platform.window) return 1;
-  platform.context = SDL_GL_CreateContext(platform.window);
-  if (!platform.context) return 1;
   // One extra load keeps the GL library (and with it the driver) loaded for
   // the life of the process, as the video subsystem is kept too: a window
   // opened later reuses them, and some drivers and sanitizer runtimes do not
-  // take being unloaded well.
+  // take being unloaded well, also after a context that could not be made.
   if (!platform.glLibraryPinned && SDL_GL_LoadLibrary(nullptr) == 0) platform.glLibraryPinned = true;
+  platform.context = SDL_GL_CreateContext(platform.window);
+  if (!platform.context) return 1;
   SDL_GL_MakeCurrent(platform.window, platform.context);
   // Pacing stands in for a swap interval of 1 that the driver refused (a
   // virtual X server, some drivers); with no-vsync nothing is paced.
