@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Sets everything up on a fresh Debian machine and runs the whole test suite:
 # the normal build, then again under ThreadSanitizer and under
-# AddressSanitizer with UBSan. GL and whole-program tests run under Xvfb.
+# AddressSanitizer with UBSan, then the web build (under Node.js and in
+# Chromium). GL and whole-program tests run under Xvfb. TIDE_SKIP_SANITIZERS=1
+# and TIDE_SKIP_WEB=1 leave stages out.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install_deps.sh" test
@@ -36,4 +38,9 @@ if [ "${TIDE_SKIP_SANITIZERS:-0}" != 1 ]; then
 fi
 echo "== fuzz targets, a short bounded run each"
 "$root/scripts/fuzz_smoke.sh"
+
+if [ "${TIDE_SKIP_WEB:-0}" != 1 ]; then
+  echo "== web build: its tests under Node.js and the game in Chromium"
+  "$root/scripts/web/test.sh"
+fi
 echo "all suites passed"

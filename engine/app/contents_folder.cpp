@@ -1,7 +1,6 @@
 // Asset paths: the folder ContentsPath builds paths in ("./contents" until
 // start-up chooses another) and the search that chooses it.
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
@@ -78,6 +77,7 @@ const char* GetContentsFolder() { return contentsFolder; }
 
 std::vector<std::string> ContentsCandidates(const ContentsSearch& search) {
   std::vector<std::string> places = {kDefaultFolder};
+  if (!search.systemFolders) return places;
   const std::string tail = search.programName + "/contents";
   if (!search.executableFolder.empty() && !search.installedFromExecutable.empty()) {
     // Lexically: /usr/bin/../share/x/contents becomes /usr/share/x/contents,
@@ -144,14 +144,7 @@ bool ChooseContentsFolder(bool optionGiven, const std::string& option, const cha
   search.optionGiven = optionGiven;
   search.option = option;
   search.programName = programName;
-  char executableFolder[4096];
-  if (PlatformExecutableFolder(executableFolder, sizeof executableFolder) == 0) {
-    search.executableFolder = executableFolder;
-  }
-  if (const char* dirs = std::getenv("XDG_DATA_DIRS")) {
-    search.xdgDataDirsSet = true;
-    search.xdgDataDirs = dirs;
-  }
+  PlatformFillContentsSearch(&search);
   ContentsChoice choice = FindContentsFolder(search);
   for (const std::string& note : choice.notes) std::fprintf(stderr, "%s: %s\n", programName, note.c_str());
   if (choice.result == ContentsResult::kOptionRefused) return false;

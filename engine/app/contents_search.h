@@ -31,6 +31,9 @@ struct ContentsSearch {
   std::string xdgDataDirs;
   // <name> in share/<name>/contents.
   std::string programName;
+  // False where the system has no installed folders (a browser page): only
+  // ./contents is tried.
+  bool systemFolders = true;
 };
 
 struct ContentsChoice {
@@ -48,7 +51,8 @@ std::vector<std::string> ContentsCandidates(const ContentsSearch& search);
 // given on the command line, refused) with a note saying so.
 ContentsChoice FindContentsFolder(const ContentsSearch& search);
 
-// The whole start-up step: reads the executable's folder and $XDG_DATA_DIRS,
+// The whole start-up step: reads the system's places (the executable's folder
+// and $XDG_DATA_DIRS on Linux, PlatformFillContentsSearch),
 // finds the folder, makes ContentsPath use it and writes the notes to
 // standard error. Returns false when the program must end (exit code 1).
 bool ChooseContentsFolder(bool optionGiven, const std::string& option, const char* programName,

@@ -60,10 +60,10 @@ void Apply(const InputEvent& e) {
   }
 }
 
-// While ticks are not sampling input (no timer thread, or a scene switch has
+// While ticks are not sampling input (no ticks run, or a scene switch has
 // paused them) nothing waits: the raw state simply follows the events.
 bool MayApplyNow() {
-  return !(HasTimerThread() && HasTickCallback()) || seenSerial.load() == appliedSerial.load();
+  return !(TicksRunning() && HasTickCallback()) || seenSerial.load() == appliedSerial.load();
 }
 
 InputEvent& PendingAt(int i) { return pending.events[(pending.first + i) % kPendingCapacity]; }

@@ -13,6 +13,21 @@ int32_t StartTimerThread();
 // Asks for quit and joins the timer thread (tests and failed start-ups).
 void StopTimerThread();
 bool HasTimerThread();
+// True while ticks run: on the timer thread, or fed by the main loop's passes.
+bool TicksRunning();
+// Where there are no threads: from now (GetTimeMs) on, each main-loop pass
+// begins with the ticks that are due; the first is due one period later.
+// 1 if ticks already run.
+int32_t StartFrameTicks(uint32_t now);
+// What a pass runs first when it feeds the ticks: every tick due by now, on
+// the timer thread's deadlines, each run at now. Nothing once quit is asked.
+void RunDueTicks(uint32_t now);
+
+// The deadline after a tick that ran at now for the given deadline: now plus
+// the period, or, while a tick is less than catchUpTicks periods late, the
+// old deadline plus the period, so missed deadlines are made up (the timer
+// thread wakes on time and passes 0; frames come later than ticks are due).
+uint32_t NextTickDeadline(uint32_t deadline, uint32_t now, uint32_t period, uint32_t catchUpTicks);
 
 // Steps of CreateAppWindow.
 int32_t SetupGlContext(int32_t width, int32_t height, bool noVsync);

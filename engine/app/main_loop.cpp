@@ -1,6 +1,9 @@
-// The two loops: the main loop (events, frame callback, present) and the timer
-// thread (tick callback at tickRate per second), with the game lock held
-// around every game callback, the wait handshakes and the rate measurement.
+// The two loops: the main loop (events, frame callback, present) and the ticks
+// (tick callback at tickRate per second), with the game lock held around every
+// game callback, the wait handshakes and the rate measurement. The ticks run
+// on a timer thread of their own, or, where the system has no threads (a
+// browser page), at the start of each main-loop pass: the due ticks on the
+// same deadlines, a few at most to catch up. Both ways run the same steps.
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -10,12 +13,20 @@
 #include "engine/app/app.h"
 #include "engine/app/loop_internal.h"
 #include "engine/app/platform.h"
+#include "engine/audio/sound.h"
 
 namespace {
 
 constexpr int32_t kIdleTickRate = 5;
 // How often a minimised window looks for the events that bring it back.
 constexpr uint32_t kMinimizedPollMs = 16;
+// The rest between two passes of the main loop on the desktop.
+constexpr uint32_t kPassRestMs = 1;
+// Ticks fed from frames make up missed deadlines while a frame comes less
+// than this many periods late (128 ms: frames down to about 8 a second keep
+// the game's pace); a frame later than that (a stall, a page coming back)
+// starts the cadence afresh.
+constexpr uint32_t kFrameCatchUpTicks = 8;
 constexpr int kRingSize = 32;
 // Interval histogram buckets of 1 ms; the last one takes everything longer.
 constexpr int kHistogramSize = 256;
@@ -49,6 +60,10 @@ std::atomic<std::thread::id> mainThreadId{};
 RateRing frameRing;
 RateRing tickRing;
 std::atomic<void*> timerThread{nullptr};
+// True while the main loop's passes run the ticks (no timer thread).
+std::atomic<bool> ticksFromFrames{false};
+// When the next tick is due; read and written only by whoever runs the ticks.
+uint32_t tickDeadline;
 
 // The game lock: one tick or one frame callback at a time.
 std::mutex gameLock;
@@ -117,25 +132,31 @@ void WaitTowardDeadline(uint32_t deadline) {
   }
 }
 
+// One tick at now: the next deadline, the tick callback, the wait flag and
+// the measurement. The deadline is worked out before the callback runs, so a
+// frame holding the lock does not slow the tick rate.
+void TickStep(uint32_t now, uint32_t catchUpTicks) {
+  tickDeadline = NextTickDeadline(tickDeadline, now, TickPeriodMs(), catchUpTicks);
+  RunOneTick();
+  tickWaitFlag.store(0);
+  MeasureInterval(&tickRing, &measuredTickRate);
+}
+
 void TimerThreadMain() {
   // On two cores the software GL's rasterisers and the frame keep both busy;
   // without this a tick woke up to 4 ms late now and then.
   PlatformPreferPromptWakeups();
-  uint32_t deadline = GetTimeMs() + TickPeriodMs();
+  tickDeadline = GetTimeMs() + TickPeriodMs();
   while (quitState.load() == 0) {
     uint32_t now = GetTimeMs();
     // Signed difference: correct across the wrap of the 32-bit clock.
-    if (static_cast<int32_t>(now - deadline) < 0) {
-      WaitTowardDeadline(deadline);
+    if (static_cast<int32_t>(now - tickDeadline) < 0) {
+      WaitTowardDeadline(tickDeadline);
       continue;
     }
-    // Counted from the start of this tick, before any wait for the lock, so
-    // a frame holding the lock does not slow the tick rate; lost ticks are
+    // The thread wakes within the deadline's millisecond: lost ticks are
     // not made up.
-    deadline = now + TickPeriodMs();
-    RunOneTick();
-    tickWaitFlag.store(0);
-    MeasureInterval(&tickRing, &measuredTickRate);
+    TickStep(now, 0);
   }
   quitState.store(2);
 }
@@ -180,7 +201,52 @@ int32_t CallLocked(AppCallback callback) {
   return result;
 }
 
+// One pass of the main loop: the ticks due (when passes feed them) and the
+// music, the events, then the frame and the present unless nobody can see
+// the window.
+uint32_t MainLoopPass() {
+  RunDueTicks(GetTimeMs());
+  RefillMusicFromFrame();
+  PlatformPumpEvents();
+  if (PlatformIsMinimized()) {
+    // Nothing is drawn while nobody can see it; the ticks go on.
+    frameWaitFlag.store(0);
+    return kMinimizedPollMs;
+  }
+  PlatformPrepareFrame();
+  CallLocked(frameCallback);
+  frameWaitFlag.store(0);
+  MeasureInterval(&frameRing, &measuredFrameRate);
+  PlatformPresent();
+  return kPassRestMs;
+}
+
+bool MainLoopDone() { return quitPosted.load(); }
+
+int32_t FinishMainLoop() {
+  if (timerThread.load()) {
+    while (quitState.load() != 2) SleepMs(10);
+    PlatformJoinThread(timerThread.exchange(nullptr));
+  }
+  // Ticks fed by the passes stop with them.
+  if (ticksFromFrames.exchange(false)) quitState.store(2);
+  // Both loops have stopped: the rings are read by this thread alone now.
+  if (std::getenv("TIDE_STATS")) {
+    ReportRates("ticks", tickRing, measuredTickRate.load());
+    ReportRates("frames", frameRing, measuredFrameRate.load());
+  }
+  return CallLocked(endCallback);
+}
+
 }  // namespace
+
+uint32_t NextTickDeadline(uint32_t deadline, uint32_t now, uint32_t period, uint32_t catchUpTicks) {
+  // Signed: correct across the clock's wrap. A tick taken before its
+  // deadline (a wait asked for it) starts the cadence from now.
+  const int32_t late = static_cast<int32_t>(now - deadline);
+  if (late >= 0 && static_cast<uint32_t>(late) < catchUpTicks * period) return deadline + period;
+  return now + period;
+}
 
 void SetAppCallbacks(AppCallback start, AppCallback end, AppCallback frame) {
   startCallback = start;
@@ -192,35 +258,7 @@ int32_t RunMainLoop() {
   mainThreadId.store(std::this_thread::get_id());
   int32_t startResult = CallLocked(startCallback);
   if (startResult != 0) return startResult;
-
-  // The quit request is taken after the frame in which it was seen, as the
-  // quit message would be.
-  do {
-    PlatformPumpEvents();
-    if (PlatformIsMinimized()) {
-      // Nothing is drawn while nobody can see it; the ticks go on.
-      frameWaitFlag.store(0);
-      SleepMs(kMinimizedPollMs);
-      continue;
-    }
-    PlatformPrepareFrame();
-    CallLocked(frameCallback);
-    frameWaitFlag.store(0);
-    MeasureInterval(&frameRing, &measuredFrameRate);
-    PlatformPresent();
-    SleepMs(1);
-  } while (!quitPosted.load());
-
-  if (timerThread.load()) {
-    while (quitState.load() != 2) SleepMs(10);
-    PlatformJoinThread(timerThread.exchange(nullptr));
-  }
-  // Both loops have stopped: the rings are read by this thread alone now.
-  if (std::getenv("TIDE_STATS")) {
-    ReportRates("ticks", tickRing, measuredTickRate.load());
-    ReportRates("frames", frameRing, measuredFrameRate.load());
-  }
-  return CallLocked(endCallback);
+  return PlatformRunLoop(PlatformLoop{MainLoopPass, MainLoopDone, FinishMainLoop});
 }
 
 void SetTickCallback(int32_t rate, TickCallback callback) {
@@ -231,6 +269,16 @@ void SetTickCallback(int32_t rate, TickCallback callback) {
 void WaitForTick() {
   // Inside a tick no further tick can come until this one returns.
   if (inTick) return;
+  // Ticks fed by the loop's passes: the awaited tick is taken now, on this
+  // thread, as the timer thread would take it at its deadline (during a
+  // scene switch an idle one, which sets the idle period's deadline).
+  if (ticksFromFrames.load()) {
+    if (quitState.load() != 0) return;
+    if (inFrame) gameLock.unlock();
+    TickStep(GetTimeMs(), 0);
+    if (inFrame) gameLock.lock();
+    return;
+  }
   // Inside a frame the awaited tick needs the game lock this thread holds:
   // let go of it for the wait (the scene switch has emptied the callback, so
   // that tick runs no game code), and take it back before returning.
@@ -246,7 +294,8 @@ void WaitForTick() {
 void WaitForFrame() {
   // The main loop cannot finish a frame while this thread is inside one, or
   // holds the lock the frame needs.
-  if (inFrame || inTick || !PlatformHasWindow()) return;
+  // Where the passes feed the ticks, every caller is inside a pass.
+  if (inFrame || inTick || !PlatformHasWindow() || ticksFromFrames.load()) return;
   frameWaitFlag.store(1);
   while (frameWaitFlag.load() != 0) {
     if (quitPosted.load()) return;
@@ -287,6 +336,7 @@ void ResetLoopState() {
   tickRing.lastTime = now;
   measuredFrameRate.store(0.0f);
   measuredTickRate.store(0.0f);
+  ticksFromFrames.store(false);
 }
 
 int32_t StartTimerThread() {
@@ -301,6 +351,20 @@ void StopTimerThread() {
   PlatformJoinThread(timerThread.exchange(nullptr));
 }
 
+int32_t StartFrameTicks(uint32_t now) {
+  if (timerThread.load() || ticksFromFrames.load()) return 1;
+  tickDeadline = now + TickPeriodMs();
+  ticksFromFrames.store(true);
+  return 0;
+}
+
+void RunDueTicks(uint32_t now) {
+  if (!ticksFromFrames.load() || quitState.load() != 0) return;
+  while (static_cast<int32_t>(now - tickDeadline) >= 0) TickStep(now, kFrameCatchUpTicks);
+}
+
 bool HasTimerThread() { return timerThread.load() != nullptr; }
+
+bool TicksRunning() { return HasTimerThread() || ticksFromFrames.load(); }
 
 bool HasTickCallback() { return tickCallback.load() != nullptr; }

@@ -1,6 +1,9 @@
 // The operating-system layer under the application frame: window, GL context,
-// event pump, clock, sleep, threads and key state. One implementation file per
-// platform (platform_sdl.cpp today); nothing above this header knows SDL.
+// event pump, clock, sleep, threads and key state. platform_sdl.cpp holds what
+// SDL does alike everywhere; each system adds one file of its own, chosen by
+// the build (platform_linux.cpp, platform_web.cpp) for what SDL leaves to it:
+// who drives the loop, threads, memory, scheduling and where files live.
+// Nothing above this header knows SDL or the system.
 // Thread rules: every call except the clock, sleep and thread calls belongs to
 // the main thread.
 #pragma once
@@ -8,11 +11,51 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <string>
+
+struct ContentsSearch;
 
 // Results of PlatformOpenWindow.
 constexpr int32_t kPlatformOk = 0;
 constexpr int32_t kPlatformWindowFailed = 1;
 constexpr int32_t kPlatformModeRefused = 2;
+
+// ---- What each system does its own way (platform_<system>.cpp) ----------------
+
+// The main loop's parts, as the engine hands them to the system's driver.
+struct PlatformLoop {
+  // One pass: events, then a frame unless nobody can see it. Returns the
+  // milliseconds a desktop rests before the next pass.
+  uint32_t (*pass)();
+  // True once the loop must end (a quit was posted).
+  bool (*done)();
+  // Stops what is left of the loops and calls the end callback; its result
+  // is the program's exit code.
+  int32_t (*finish)();
+};
+
+// Runs the main loop. On the desktop: passes with their rests until done,
+// then finish's result. In a browser the page owns the loop: each animation
+// frame is one pass, this call returns 0 at once and the loop goes on after
+// it; finish runs once done is seen.
+int32_t PlatformRunLoop(const PlatformLoop& loop);
+
+// False where the program runs on one thread (a browser page): the ticks and
+// the music are then fed from each frame instead of threads of their own.
+bool PlatformHasThreads();
+
+// SDL's video driver to ask for unless SDL_VIDEODRIVER says otherwise;
+// nullptr for SDL's own choice.
+const char* PlatformPreferredVideoDriver();
+
+// The places the contents search reads from the system: the program's own
+// folder and the shared data folders. A system without installed folders
+// (a browser page, whose contents are preloaded into ./contents) sets none.
+void PlatformFillContentsSearch(ContentsSearch* search);
+
+// Where the player's settings file lives; empty when the system gives no
+// folder for it (the caller then says so and uses the defaults).
+std::string PlatformSettingsPath(const char* programName);
 
 // Gives the pages the heap holds free back to the system.
 void PlatformReturnFreedMemory();

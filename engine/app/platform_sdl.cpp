@@ -1,15 +1,9 @@
 // The platform layer on SDL2: the window, the GL context, the event pump that
-// stands in for the window procedure, the clock, sleeps and threads. This is
-// the only file of the program that includes SDL.
+// stands in for the window procedure, the clock, sleeps and threads, alike on
+// every system (what differs lives in platform_<system>.cpp). This is the
+// only file of the program that includes SDL.
 #include <SDL.h>
-#include <GL/gl.h>
-#include <malloc.h>
-#include <sched.h>
-#include <sys/resource.h>
-#include <sys/syscall.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -18,6 +12,7 @@
 
 #include "engine/app/app.h"
 #include "engine/app/platform.h"
+#include "engine/render/gl_api.h"
 
 namespace {
 
@@ -90,11 +85,12 @@ int32_t DisplayRefreshHz() {
   return kFallbackRefreshHz;
 }
 
-// Stays on X11 (or XWayland): GLEW 2.2 resolves its entry points through GLX
-// and fails on the EGL context SDL would make on Wayland.
+// The system's preferred driver first (X11 on Linux, see there), then SDL's
+// own choice.
 bool InitVideo() {
   if (SDL_WasInit(SDL_INIT_VIDEO)) return true;
-  if (!std::getenv("SDL_VIDEODRIVER")) SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+  const char* preferred = PlatformPreferredVideoDriver();
+  if (preferred != nullptr && !std::getenv("SDL_VIDEODRIVER")) SDL_SetHint(SDL_HINT_VIDEODRIVER, preferred);
   // A finger on a touch screen reaches the program as the left mouse button.
   SDL_SetHint(SDL_HINT_TOUCH_MOUSE_EVENTS, "1");
   // The engine never leaves the loop on a signal by itself: SIGINT and SIGTERM
@@ -157,7 +153,10 @@ void HandleWindowEvent(const SDL_WindowEvent& e) {
       InputFocusLost();
       break;
     case SDL_WINDOWEVENT_HIDDEN:
+      // Another virtual desktop, or in a browser another tab: the player
+      // has left as much as by minimising.
       platform.minimized = true;
+      InputFocusLost();
       break;
     case SDL_WINDOWEVENT_RESTORED:
     case SDL_WINDOWEVENT_MAXIMIZED:
@@ -289,6 +288,12 @@ int32_t PlatformOpenWindow(const char* caption, int32_t width, int32_t height,
   SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 16);
   SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
   SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+  if (kGlEs) {
+    // WebGL 1.0 in a browser.
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_ES);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 0);
+  }
 
   Uint32 style = SDL_WINDOW_OPENGL | SDL_WINDOW_ALLOW_HIGHDPI;
   int windowedWidth = width, windowedHeight = height;
@@ -462,43 +467,9 @@ uint64_t PlatformTimeUs() {
 
 uint32_t PlatformTimeMs() { return static_cast<uint32_t>(PlatformTimeUs() / 1000u); }
 
-void PlatformReturnFreedMemory() { malloc_trim(0); }
-
 void PlatformSleepMs(uint32_t ms) { SDL_Delay(ms); }
 
 void PlatformSleepUs(uint32_t us) { std::this_thread::sleep_for(std::chrono::microseconds(us)); }
-
-// The kernel's scheduling attributes (first version, 48 bytes); glibc has no
-// wrapper for sched_setattr before 2.41.
-struct SchedAttributes {
-  uint32_t size;
-  uint32_t policy;
-  uint64_t flags;
-  int32_t nice;
-  uint32_t priority;
-  uint64_t runtime;
-  uint64_t deadline;
-  uint64_t period;
-};
-
-// The ordinary policy at the thread's own nice value, with a requested slice
-// of 0.5 ms: the scheduler's deadline for such a thread comes sooner, and a
-// thread that wakes with the sooner deadline preempts the one running. This
-// needs no privilege: the thread's share of the processor is unchanged.
-bool PlatformPreferPromptWakeups() {
-#ifdef SYS_sched_setattr
-  SchedAttributes attributes{};
-  attributes.size = sizeof attributes;
-  attributes.policy = SCHED_OTHER;
-  errno = 0;
-  const int nice = getpriority(PRIO_PROCESS, 0);
-  attributes.nice = errno == 0 ? nice : 0;
-  attributes.runtime = 500000;  // nanoseconds
-  return syscall(SYS_sched_setattr, 0, &attributes, 0) == 0;
-#else
-  return false;
-#endif
-}
 
 void* PlatformStartThread(const char* name, PlatformThreadMain fn) {
   void* data = nullptr;
@@ -537,8 +508,6 @@ int32_t PlatformSetWindowIcon(const uint8_t* pixels, int32_t width, int32_t heig
   SDL_FreeSurface(surface);
   return 0;
 }
-
-int32_t PlatformFlushToDisk(FILE* file) { return file != nullptr && fsync(fileno(file)) == 0 ? 0 : 1; }
 
 const char* PlatformLastError() {
   const char* error = SDL_GetError();

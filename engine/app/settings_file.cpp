@@ -84,6 +84,8 @@ std::string SettingsFilePath(const char* xdgConfigHome, const char* home, const 
   return base + programName + "/" + kSettingsFileName;
 }
 
+std::string SystemSettingsPath(const char* programName) { return PlatformSettingsPath(programName); }
+
 SettingsFile ReadSettingsFile(const std::string& path) {
   SettingsFile file;
   std::error_code code;

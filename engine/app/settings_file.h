@@ -37,6 +37,11 @@ constexpr size_t kSettingsFileMaxBytes = 64 * 1024;
 // gives an absolute folder.
 std::string SettingsFilePath(const char* xdgConfigHome, const char* home, const char* programName);
 
+// The settings file of programName where this system keeps it: on Linux
+// SettingsFilePath of $XDG_CONFIG_HOME and $HOME, in a browser the page's
+// own storage. Empty when there is no folder for it.
+std::string SystemSettingsPath(const char* programName);
+
 SettingsFile ReadSettingsFile(const std::string& path);
 // The value of key, or nullptr.
 const std::string* FindSetting(const SettingsFile& file, const std::string& key);

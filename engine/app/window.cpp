@@ -1,7 +1,6 @@
 // Start-up and shutdown of everything the game needs from the platform: the
 // window, the GL context with its fixed state, the OpenAL device, the engine's
 // loop and input state, the timer thread and the engine's drawing modules.
-#include <GL/glew.h>
 #include <AL/al.h>
 #include <AL/alc.h>
 
@@ -12,6 +11,7 @@
 #include "engine/app/platform.h"
 #include "engine/audio/sound.h"
 #include "engine/render/debug_text.h"
+#include "engine/render/gl_api.h"
 #include "engine/render/sprite.h"
 
 namespace {
@@ -89,7 +89,10 @@ int32_t CreateAppWindow(const char* caption, int32_t width, int32_t height, int3
   ResetLoopState();
   InputReset(clientWidth, clientHeight);
 
-  if (!(devices.flags & kNoTimerThread) && StartTimerThread() != 0) return 1;
+  // Without threads (a browser page) the main loop's passes run the ticks.
+  if (!(devices.flags & kNoTimerThread)) {
+    if ((PlatformHasThreads() ? StartTimerThread() : StartFrameTicks(GetTimeMs())) != 0) return 1;
+  }
 
   // A Windows build starts Windows Sockets 2.2 at this point; Linux has no
   // counterpart to start, and the program makes no network use.
@@ -109,36 +112,13 @@ int32_t SetupGlContext(int32_t width, int32_t height, bool noVsync) {
   glEnable(GL_BLEND);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
   glDepthFunc(GL_LEQUAL);
-  glEnable(GL_TEXTURE_2D);
   glEnable(GL_CULL_FACE);
   glCullFace(GL_FRONT);
   glFrontFace(GL_CCW);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
   glViewport(0, 0, width, height);
   glScissor(0, 0, width, height);
-  glMatrixMode(GL_PROJECTION);
-  glLoadIdentity();
-  glMatrixMode(GL_MODELVIEW);
-  glLoadIdentity();
-
-  GLenum loaded = glewInit();
-  if (loaded != GLEW_OK) {
-    // GLEW 2.2 has no text of its own for this one.
-    const char* reason = loaded == GLEW_ERROR_NO_GLX_DISPLAY
-                             ? "GLEW needs a GLX display, and the context was not made through GLX"
-                             : reinterpret_cast<const char*>(glewGetErrorString(loaded));
-    std::fprintf(stderr, "GL entry points: %s (GLEW error %u)\n", reason, static_cast<unsigned>(loaded));
-    return 1;
-  }
-  // The shader programs need OpenGL 2.0.
-  if (!GLEW_VERSION_2_0) {
-    const GLubyte* version = glGetString(GL_VERSION);
-    std::fprintf(stderr, "GL context: OpenGL 2.0 is needed, the driver offers %s\n",
-                 version != nullptr ? reinterpret_cast<const char*>(version) : "no version");
-    return 1;
-  }
-  return 0;
+  SetDesktopGlDefaults();
+  return LoadGlEntryPoints();
 }
 
 int32_t OpenAudioDevice() {

@@ -18,3 +18,8 @@ void ZeroSound(Sound* sound);
 // Music branches of StopSound and ReleaseSound.
 void StopMusic(Sound* sound);
 void ReleaseMusic(Sound* sound);
+
+// Who feeds the next music stream LoadMusic starts: 1 the main loop's passes
+// (RefillMusicFromFrame), 0 a thread of its own, -1 as the system decides
+// (passes only where it has no threads). For tests of the passes' feed.
+void SetMusicFedByPasses(int32_t choice);

@@ -1,11 +1,14 @@
-// Background music streamed by a thread of its own: 4096-byte chunks decoded
-// ahead into up to 48 queued OpenAL buffers on one source, looped, restarted
-// and stopped through the words of the Sound handle.
+// Background music streamed in 4096-byte chunks decoded ahead into up to 48
+// queued OpenAL buffers on one source, looped, restarted and stopped through
+// the words of the Sound handle. A thread of its own feeds the queue, or,
+// where the system has no threads (a browser page), each main-loop pass does,
+// through the same step.
 //
 // Thread rules: the controlling thread writes position, then command 1 (or
-// command -1), and playing and loop; the music thread clears command 1 once
-// it has sought and writes kind. Both threads change the source's queue, each
-// under musicQueueLock, so an emptied queue stays empty while it is emptied.
+// command -1), and playing and loop; the feeding side (music thread or pass)
+// clears command 1 once it has sought and writes kind. Both sides change the
+// source's queue, each under musicQueueLock, so an emptied queue stays empty
+// while it is emptied.
 #include <AL/al.h>
 
 #include <atomic>
@@ -14,6 +17,7 @@
 #include <mutex>
 #include <thread>
 
+#include "engine/app/platform.h"
 #include "engine/audio/audio_internal.h"
 #include "engine/audio/ogg_stream.h"
 #include "engine/audio/sound.h"
@@ -27,18 +31,52 @@ constexpr int kMusicPollMs = 10;
 // start-up accepted can be streamed.
 constexpr size_t kMusicPathCapacity = 264;
 
+// Chunks a main-loop pass decodes at most: the queue of 48 fills within a
+// few frames, and no frame pays for more than about 190 ms of music at once.
+constexpr int kMusicChunksPerPass = 8;
+
 constexpr int32_t kStartPending = 0;
 constexpr int32_t kStartReady = 1;
 constexpr int32_t kStartFailed = 2;
 
+// What one step of the feeding side leads to.
+enum class MusicStep {
+  kGoOn,   // a chunk went into the queue (or was dropped): step again
+  kWait,   // the queue is full or the music is stopped: the chunk is held
+  kEnded,  // asked to end, or the stream broke or yields nothing
+};
+
+// The feeding side's state: the decoder and the chunk it holds. Touched by
+// the music thread only, or by the main loop's passes where they feed.
+struct MusicFeed {
+  Sound* sound;
+  OggStream* stream;
+  int32_t code;
+  int32_t rate;
+  // A chunk read but not yet queued, and its byte count.
+  bool holding;
+  int32_t held;
+  bool last;
+  // Ends met with no audio since the last one: a stream that yields nothing.
+  int emptyEnds;
+};
+
 char musicPath[kMusicPathCapacity];
 std::atomic<Sound*> currentMusic{nullptr};
-// Written and read by the music thread only.
+// The feeding side's own, as the feed is.
 uint8_t musicChunk[kMusicChunkBytes];
+MusicFeed feed;
 std::atomic<int32_t> musicStarted{kStartPending};
 std::atomic<bool> musicThreadRunning{false};
 std::thread musicThread;
 std::mutex musicQueueLock;
+// True while the main loop's passes feed the music (no thread).
+bool feedFromPasses = false;
+// Who feeds the next stream LoadMusic starts (SetMusicFedByPasses): -1 as
+// the system decides, 0 a thread, 1 the passes.
+int32_t passesFeedChoice = -1;
+
+bool PassesFeed() { return passesFeedChoice >= 0 ? passesFeedChoice == 1 : !PlatformHasThreads(); }
 
 void PollSleep() { std::this_thread::sleep_for(std::chrono::milliseconds(kMusicPollMs)); }
 
@@ -65,63 +103,121 @@ void EmptyQueue(ALuint source) {
   }
 }
 
-void FinishMusicThread(Sound* sound, OggStream* stream) {
-  OggStreamClose(stream);
-  sound->command = 0;
+// Opens the music path for the current music; false (nothing left open) when
+// it cannot be streamed.
+bool OpenFeed() {
+  feed = MusicFeed{};
+  feed.sound = currentMusic.load();
+  FILE* file = std::fopen(musicPath, "rb");
+  feed.stream = file != nullptr ? OggStreamOpenFile(file) : nullptr;
+  if (feed.stream == nullptr || OggStreamFrames(feed.stream) <= 0) {
+    OggStreamClose(feed.stream);
+    feed.stream = nullptr;
+    return false;
+  }
+  feed.code = SoundFormatFor(OggStreamChannels(feed.stream), 16);
+  feed.rate = OggStreamRate(feed.stream);
+  feed.sound->command = 0;
+  return true;
+}
+
+void CloseFeed() {
+  OggStreamClose(feed.stream);
+  feed.stream = nullptr;
+  feed.sound->command = 0;
+}
+
+// Reads the next chunk into the held place, honouring a restart after the
+// read and the end of the stream.
+void ReadChunk() {
+  Sound* sound = feed.sound;
+  // The chunk is read before a pending restart is honoured: after PlaySound
+  // the first chunk queued still comes from the old place.
+  int32_t n = OggStreamRead(feed.stream, musicChunk, kMusicChunkBytes);
+  if (sound->command == 1) {
+    OggStreamSeek(feed.stream, sound->position);
+    ClearRestart(sound);
+  }
+  if (n == 0) {
+    sound->position = 0;
+    OggStreamSeek(feed.stream, 0);
+    ClearRestart(sound);
+    if (sound->loop == 0) StopSound(sound);
+    if (++feed.emptyEnds >= 2) feed.last = true;
+  } else if (n < 0) {
+    feed.last = true;
+  } else {
+    feed.emptyEnds = 0;
+  }
+  feed.held = n;
+  feed.holding = true;
+}
+
+// One step of the feeding side: offer the held chunk again, or read the
+// next one and offer it. A held chunk is dropped by a restart or an end
+// request that came while it waited.
+MusicStep FeedStep() {
+  Sound* sound = feed.sound;
+  if (feed.holding) {
+    int32_t command = sound->command;
+    if (command == -1) return MusicStep::kEnded;
+    if (command != 0) feed.holding = false;
+  }
+  if (!feed.holding) ReadChunk();
+  int32_t queued = QueueMusicChunk(sound, musicChunk, feed.held, feed.code, feed.rate);
+  if (queued == 0 && sound->command == 0) return MusicStep::kWait;
+  feed.holding = false;
+  if (sound->command == -1) feed.last = true;
+  return feed.last ? MusicStep::kEnded : MusicStep::kGoOn;
+}
+
+void MusicThreadMain() {
+  if (OpenFeed()) {
+    for (;;) {
+      MusicStep step = FeedStep();
+      if (step == MusicStep::kEnded) break;
+      if (step == MusicStep::kWait) {
+        // The stream is open and its first chunk is held: LoadMusic may
+        // return now, at its first 10 ms poll, rather than one poll later.
+        int32_t expected = kStartPending;
+        musicStarted.compare_exchange_strong(expected, kStartReady);
+        PollSleep();
+      }
+    }
+    CloseFeed();
+  } else {
+    currentMusic.load()->command = 0;
+  }
   int32_t expected = kStartPending;
   musicStarted.compare_exchange_strong(expected, kStartFailed);
   musicThreadRunning = false;
 }
 
-void MusicThreadMain() {
-  Sound* sound = currentMusic.load();
-  FILE* file = std::fopen(musicPath, "rb");
-  OggStream* stream = file != nullptr ? OggStreamOpenFile(file) : nullptr;
-  if (stream == nullptr || OggStreamFrames(stream) <= 0) {
-    FinishMusicThread(sound, stream);
-    return;
+// Where the passes feed: steps until the first chunk is held (the stream is
+// then ready, as the thread reports it) or the stream ends.
+bool StartPassFeed() {
+  if (!OpenFeed()) return false;
+  for (;;) {
+    MusicStep step = FeedStep();
+    if (step == MusicStep::kWait) break;
+    if (step == MusicStep::kEnded) {
+      CloseFeed();
+      return false;
+    }
   }
-  int32_t code = SoundFormatFor(OggStreamChannels(stream), 16);
-  int32_t rate = OggStreamRate(stream);
-  sound->command = 0;
+  feedFromPasses = true;
+  return true;
+}
 
-  bool last = false;
-  // Ends met with no audio since the last one: a stream that yields nothing.
-  int emptyEnds = 0;
-  while (!last) {
-    // The chunk is read before a pending restart is honoured: after PlaySound
-    // the first chunk queued still comes from the old place.
-    int32_t n = OggStreamRead(stream, musicChunk, kMusicChunkBytes);
-    if (sound->command == 1) {
-      OggStreamSeek(stream, sound->position);
-      ClearRestart(sound);
-    }
-    if (n == 0) {
-      sound->position = 0;
-      OggStreamSeek(stream, 0);
-      ClearRestart(sound);
-      if (sound->loop == 0) StopSound(sound);
-      if (++emptyEnds >= 2) last = true;
-    } else if (n < 0) {
-      last = true;
-    } else {
-      emptyEnds = 0;
-    }
-    int32_t queued = QueueMusicChunk(sound, musicChunk, n, code, rate);
-    while (queued == 0 && sound->command == 0) {
-      // The stream is open and its first chunk is held: LoadMusic may return
-      // now, at its first 10 ms poll, rather than one poll of ours later.
-      int32_t expected = kStartPending;
-      musicStarted.compare_exchange_strong(expected, kStartReady);
-      PollSleep();
-      int32_t command = sound->command;
-      // A restart drops the held chunk; an end request ends the thread.
-      if (command != 0) break;
-      queued = QueueMusicChunk(sound, musicChunk, n, code, rate);
-    }
-    if (sound->command == -1) last = true;
+// Drops what a failed start left: the source the first chunk may have made.
+void AbandonStart(Sound* sound) {
+  currentMusic = nullptr;
+  ALuint source = sound->source;
+  if (source != 0) {
+    EmptyQueue(source);
+    alDeleteSources(1, &source);
   }
-  FinishMusicThread(sound, stream);
+  ZeroSound(sound);
 }
 
 }  // namespace
@@ -133,13 +229,18 @@ int32_t LoadMusic(Sound* sound, const char* path) {
   // No device: the game runs silent, and nothing is decoded for nobody.
   if (!AudioReady()) return 1;
   // Only one stream at a time: the previous one must have been released.
-  if (musicThreadRunning) return 1;
+  if (musicThreadRunning || feedFromPasses) return 1;
   if (musicThread.joinable()) musicThread.join();
 
   std::memcpy(musicPath, path, length + 1);
   ZeroSound(sound);
   currentMusic = sound;
   sound->kind = 1;
+  if (PassesFeed()) {
+    if (StartPassFeed()) return 0;
+    AbandonStart(sound);
+    return 1;
+  }
   musicStarted = kStartPending;
   musicThreadRunning = true;
   try {
@@ -155,15 +256,24 @@ int32_t LoadMusic(Sound* sound, const char* path) {
 
   // The thread has reported its failure and is ending by itself.
   musicThread.join();
-  currentMusic = nullptr;
-  ALuint source = sound->source;
-  if (source != 0) {
-    EmptyQueue(source);
-    alDeleteSources(1, &source);
-  }
-  ZeroSound(sound);
+  AbandonStart(sound);
   return 1;
 }
+
+void RefillMusicFromFrame() {
+  if (!feedFromPasses) return;
+  for (int i = 0; i < kMusicChunksPerPass; ++i) {
+    MusicStep step = FeedStep();
+    if (step == MusicStep::kWait) return;
+    if (step == MusicStep::kEnded) {
+      CloseFeed();
+      feedFromPasses = false;
+      return;
+    }
+  }
+}
+
+void SetMusicFedByPasses(int32_t choice) { passesFeedChoice = choice; }
 
 int32_t QueueMusicChunk(Sound* sound, const void* chunk, int32_t bytes, int32_t code, int32_t rate) {
   if (bytes <= 0) return 1;
@@ -218,7 +328,11 @@ void StopMusic(Sound* sound) {
 
 void ReleaseMusic(Sound* sound) {
   if (sound == currentMusic.load()) {
-    if (musicThreadRunning) {
+    if (feedFromPasses) {
+      // The passes' feed ends here and now, as the thread would after its pass.
+      CloseFeed();
+      feedFromPasses = false;
+    } else if (musicThreadRunning) {
       sound->command = -1;
       // The thread ends after its current pass or its next 10 ms poll.
       while (musicThreadRunning) PollSleep();

@@ -1,5 +1,6 @@
 // Sound effects decoded whole into OpenAL buffers, and background music
-// streamed by a thread of its own, both behind the Sound handle.
+// streamed by a thread of its own (or, without threads, by the main loop's
+// passes), both behind the Sound handle.
 //
 // Thread rules: effects are loaded and released on the main thread and played
 // from either thread. For music, the controlling thread (LoadMusic, PlaySound,
@@ -54,6 +55,10 @@ int32_t ReleaseSound(Sound* sound);
 // cannot be streamed, no audio device, or a stream that is still running.
 int32_t LoadMusic(Sound* sound, const char* path);
 int32_t QueueMusicChunk(Sound* sound, const void* chunk, int32_t bytes, int32_t code, int32_t rate);
+// Main thread, once per main-loop pass. Where the system has no threads the
+// pass feeds the music stream: up to 8 chunks into its queue. Does nothing
+// while a music thread feeds it, or without music.
+void RefillMusicFromFrame();
 
 void SetSoundGain(Sound* sound, float gain);
 void SetSoundPitch(Sound* sound, float pitch);

@@ -1,7 +1,7 @@
 // Builds GLSL programs from source with an attribute table, and the engine's
 // line and model programs, which start-up builds and shutdown deletes (the
 // game draws only through the sprite program). Main thread only.
-#include <GL/glew.h>
+#include "engine/render/gl_api.h"
 
 #include <cstdio>
 #include <string>

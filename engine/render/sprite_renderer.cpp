@@ -7,7 +7,7 @@
 // changes only with the depth; a uniform whose value is unchanged is not sent
 // again. On a software GL each uniform change costs far more than the few
 // multiplications moved to the CPU.
-#include <GL/glew.h>
+#include "engine/render/gl_api.h"
 
 #include "engine/app/app.h"
 #include "engine/render/sprite.h"

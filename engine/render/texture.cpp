@@ -3,7 +3,7 @@
 // updates, deletion and the sampler setters. Main thread, GL context current.
 #include "engine/render/texture.h"
 
-#include <GL/glew.h>
+#include "engine/render/gl_api.h"
 
 #include <cstdio>
 
@@ -16,28 +16,33 @@ struct PixelFormatEntry {
   GLenum upload;
   GLint internal;
   GLenum type;
+  bool onGlEs;  // GL ES 2.0 takes it: stored as uploaded, bytes, no BGR order
 };
 
 // Indexed by the PixelFormat code. 10 repeats 8; 11 to 14 are the float
 // formats, uploaded from RGB or alpha data of that component type.
 constexpr PixelFormatEntry kPixelFormats[] = {
-    {GL_RGBA, GL_RGBA, GL_UNSIGNED_BYTE},                      // 0
-    {GL_RGB, GL_RGB, GL_UNSIGNED_BYTE},                        // 1
-    {GL_RGB, GL_RGBA, GL_UNSIGNED_BYTE},                       // 2
-    {GL_RGBA, GL_RGB, GL_UNSIGNED_BYTE},                       // 3
-    {GL_LUMINANCE, GL_LUMINANCE, GL_UNSIGNED_BYTE},            // 4
-    {GL_LUMINANCE_ALPHA, GL_LUMINANCE_ALPHA, GL_UNSIGNED_BYTE},// 5
-    {GL_ALPHA, GL_ALPHA, GL_UNSIGNED_BYTE},                    // 6
-    {GL_BGR, GL_RGB, GL_UNSIGNED_BYTE},                        // 7
-    {GL_BGR, GL_RGBA, GL_UNSIGNED_BYTE},                       // 8
-    {GL_BGRA, GL_RGB, GL_UNSIGNED_BYTE},                       // 9
-    {GL_BGR, GL_RGBA, GL_UNSIGNED_BYTE},                       // 10
-    {GL_RGB, GL_RGB16F, GL_HALF_FLOAT},                        // 11
-    {GL_RGB, GL_RGB32F, GL_FLOAT},                             // 12
-    {GL_ALPHA, GL_ALPHA16F_ARB, GL_HALF_FLOAT},                // 13
-    {GL_ALPHA, GL_ALPHA32F_ARB, GL_FLOAT},                     // 14
+    {GL_RGBA, GL_RGBA, GL_UNSIGNED_BYTE, true},                       // 0
+    {GL_RGB, GL_RGB, GL_UNSIGNED_BYTE, true},                         // 1
+    {GL_RGB, GL_RGBA, GL_UNSIGNED_BYTE, false},                       // 2
+    {GL_RGBA, GL_RGB, GL_UNSIGNED_BYTE, false},                       // 3
+    {GL_LUMINANCE, GL_LUMINANCE, GL_UNSIGNED_BYTE, true},             // 4
+    {GL_LUMINANCE_ALPHA, GL_LUMINANCE_ALPHA, GL_UNSIGNED_BYTE, true}, // 5
+    {GL_ALPHA, GL_ALPHA, GL_UNSIGNED_BYTE, true},                     // 6
+    {GL_BGR, GL_RGB, GL_UNSIGNED_BYTE, false},                        // 7
+    {GL_BGR, GL_RGBA, GL_UNSIGNED_BYTE, false},                       // 8
+    {GL_BGRA, GL_RGB, GL_UNSIGNED_BYTE, false},                       // 9
+    {GL_BGR, GL_RGBA, GL_UNSIGNED_BYTE, false},                       // 10
+    {GL_RGB, GL_RGB16F, GL_HALF_FLOAT, false},                        // 11
+    {GL_RGB, GL_RGB32F, GL_FLOAT, false},                             // 12
+    {GL_ALPHA, GL_ALPHA16F_ARB, GL_HALF_FLOAT, false},                // 13
+    {GL_ALPHA, GL_ALPHA32F_ARB, GL_FLOAT, false},                     // 14
 };
 constexpr int32_t kPixelFormatCount = sizeof kPixelFormats / sizeof kPixelFormats[0];
+
+// Sub-image codes of UpdateTexture whose order GL ES 2.0 lacks.
+constexpr int32_t kSubImageBgra = 16;
+constexpr int32_t kSubImageBgr = 17;
 
 // Upload formats of UpdateTexture by its own codes; 0 marks a refused code.
 GLenum SubImageFormat(int32_t code) {
@@ -47,11 +52,13 @@ GLenum SubImageFormat(int32_t code) {
     case 4: return GL_LUMINANCE;
     case 5: return GL_LUMINANCE_ALPHA;
     case 6: return GL_ALPHA;
-    case 16: return GL_BGRA;
-    case 17: return GL_BGR;
+    case kSubImageBgra: return GL_BGRA;
+    case kSubImageBgr: return GL_BGR;
     default: return 0;
   }
 }
+
+bool IsPowerOfTwo(int32_t n) { return n > 0 && (n & (n - 1)) == 0; }
 
 // 0 and 1 select the usual modes; any other value is taken as a GL constant.
 GLint ModeOr(int32_t value, GLint zeroMode, GLint oneMode) {
@@ -93,9 +100,9 @@ void UploadStrip(void* context, int32_t firstRow, int32_t count, const uint8_t* 
 
 int32_t CreateTexture(Texture* out, int32_t width, int32_t height, int32_t level,
                       int32_t code, const void* pixels) {
-  // Negative codes are outside the table as much as 15 and above are.
-  if (code < 0 || code >= kPixelFormatCount) return 1;
+  if (!PixelFormatSupported(code, kGlEs)) return 1;
   const PixelFormatEntry& format = kPixelFormats[code];
+  const GLint wrap = TextureRepeats(width, height, kGlEs) ? GL_REPEAT : GL_CLAMP_TO_EDGE;
   GLuint name = 0;
   glGenTextures(1, &name);
   *out = name;
@@ -103,8 +110,8 @@ int32_t CreateTexture(Texture* out, int32_t width, int32_t height, int32_t level
   TextureCacheForgetName(name);
   glBindTexture(GL_TEXTURE_2D, name);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, wrap);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, wrap);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
   glTexImage2D(GL_TEXTURE_2D, level, format.internal, width, height, 0, format.upload,
@@ -165,8 +172,8 @@ int32_t LoadPngTextureFromMemory(Texture* out, int32_t level, const void* data, 
 
 int32_t UpdateTexture(Texture* texture, int32_t x, int32_t y, int32_t width, int32_t height,
                       int32_t code, const void* pixels) {
+  if (!SubImageFormatSupported(code, kGlEs)) return 1;
   GLenum format = SubImageFormat(code);
-  if (format == 0) return 1;
   glBindTexture(GL_TEXTURE_2D, *texture);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   glTexSubImage2D(GL_TEXTURE_2D, 0, x, y, width, height, format, GL_UNSIGNED_BYTE, pixels);
@@ -190,6 +197,21 @@ void SetTextureWrap(int32_t s, int32_t t) {
 void SetTextureFilter(int32_t minification, int32_t magnification) {
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, ModeOr(minification, GL_LINEAR, GL_NEAREST));
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, ModeOr(magnification, GL_LINEAR, GL_NEAREST));
+}
+
+bool TextureRepeats(int32_t width, int32_t height, bool glEs) {
+  return !glEs || (IsPowerOfTwo(width) && IsPowerOfTwo(height));
+}
+
+bool PixelFormatSupported(int32_t code, bool glEs) {
+  // Negative codes are outside the table as much as 15 and above are.
+  if (code < 0 || code >= kPixelFormatCount) return false;
+  return !glEs || kPixelFormats[code].onGlEs;
+}
+
+bool SubImageFormatSupported(int32_t code, bool glEs) {
+  if (SubImageFormat(code) == 0) return false;
+  return !glEs || (code != kSubImageBgra && code != kSubImageBgr);
 }
 
 void PrintTextureLoadFailure(const char* fileName) {

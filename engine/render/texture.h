@@ -29,5 +29,15 @@ int32_t DeleteTexture(Texture* texture);
 void SetTextureWrap(int32_t s, int32_t t);
 void SetTextureFilter(int32_t minification, int32_t magnification);
 
+// Whether a texture of this size samples outside 0..1 by repeating. Always
+// on desktop GL; GL ES 2.0 (WebGL 1.0) repeats only pictures whose sides are
+// powers of two (others would draw black), so those clamp to their edges.
+bool TextureRepeats(int32_t width, int32_t height, bool glEs);
+// Whether a PixelFormat code (CreateTexture) or a sub-image code
+// (UpdateTexture) can be uploaded at all on this kind of GL: GL ES 2.0 takes
+// only formats stored as uploaded, and neither BGR orders nor floats.
+bool PixelFormatSupported(int32_t code, bool glEs);
+bool SubImageFormatSupported(int32_t code, bool glEs);
+
 // Prints the loader's failure message for a picture, with its bare name.
 void PrintTextureLoadFailure(const char* fileName);

@@ -4,7 +4,7 @@
 // before. Main thread only.
 #include "engine/render/texture_cache.h"
 
-#include <GL/glew.h>
+#include "engine/render/gl_api.h"
 
 #include <string>
 #include <unordered_map>

@@ -137,7 +137,7 @@ bool WritePlayerSettings(const PlayerSettings& settings, std::string* error) {
 
 void PlayerSettingsInit(WindowModeChoice windowMode) {
   playerSettings = PlayerSettings{};
-  playerSettings.path = SettingsFilePath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"), kProgramName);
+  playerSettings.path = SystemSettingsPath(kProgramName);
   std::string problem;
   if (playerSettings.path.empty()) {
     ReadPlayerSettings("", &playerSettings, &problem);

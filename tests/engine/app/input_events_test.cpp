@@ -1,15 +1,28 @@
-// The hand-over of events from the pump to the ticks, with a real timer
-// thread: whatever arrives between two ticks, every press and release is seen
-// by a tick of its own, presses are seen where they happened, and a flood of
-// motion is merged into the latest position.
+// The hand-over of events from the pump to the ticks: whatever arrives
+// between two ticks, every press and release is seen by a tick of its own,
+// presses are seen where they happened, and a flood of motion is merged into
+// the latest position. Each test runs with a real timer thread, and with the
+// ticks fed by the main loop's passes as where there are no threads (only the
+// latter where the system has none, as in the web build).
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "engine/app/app.h"
 #include "engine/app/loop_internal.h"
+#include "engine/app/platform.h"
 
 namespace {
+
+// Who runs the ticks in a test.
+enum class Ticks { kTimerThread, kMainLoopPasses };
+
+std::vector<Ticks> TickFeeds() {
+  if (!PlatformHasThreads()) return {Ticks::kMainLoopPasses};
+  return {Ticks::kTimerThread, Ticks::kMainLoopPasses};
+}
+
+class InputHandOver : public ::testing::TestWithParam<Ticks> {};
 
 // What one tick saw of touch slot 0 and the Escape key.
 struct Seen {
@@ -35,20 +48,23 @@ InputEvent Button(int32_t down, float x, float y) {
 InputEvent Key(int32_t key, int32_t down) { return InputEvent{InputEventType::kKey, key, down, 0, 0}; }
 
 // Posts a burst of events as one frame's pump would, then pumps frames every
-// millisecond until nothing waits, and lets a few more ticks run.
-std::vector<Seen> RunBurst(const std::vector<InputEvent>& burst) {
+// millisecond until nothing waits, and lets a few more ticks run. Fed by the
+// passes, each frame runs its due ticks before its pump, as a pass does.
+std::vector<Seen> RunBurst(const std::vector<InputEvent>& burst, Ticks feed) {
   InputReset(1024, 576);
   SetTouchArea(1024.0f, 576.0f);
   for (TouchSlot& slot : touchSlots) slot = TouchSlot{};
   ResetLoopState();
   seen.clear();
   seen.reserve(4096);
-  EXPECT_EQ(StartTimerThread(), 0);
   SetTickCallback(60, RecordingTick);
+  const bool passes = feed == Ticks::kMainLoopPasses;
+  EXPECT_EQ(passes ? StartFrameTicks(GetTimeMs()) : StartTimerThread(), 0);
   WaitForTick();
   for (const InputEvent& e : burst) InputPostEvent(e);
   for (int frames = 0; InputPendingCount() > 0 && frames < 5000; ++frames) {
     SleepMs(1);
+    if (passes) RunDueTicks(GetTimeMs());
     InputFlushEvents();
   }
   EXPECT_EQ(InputPendingCount(), 0);
@@ -69,7 +85,7 @@ std::vector<Seen> Runs(const std::vector<Seen>& ticks) {
 
 }  // namespace
 
-TEST(InputHandOver, EveryPressAndReleaseBetweenTwoTicksIsSeenByATickOfItsOwn) {
+TEST_P(InputHandOver, EveryPressAndReleaseBetweenTwoTicksIsSeenByATickOfItsOwn) {
   struct Case {
     const char* what;
     std::vector<InputEvent> burst;
@@ -88,7 +104,7 @@ TEST(InputHandOver, EveryPressAndReleaseBetweenTwoTicksIsSeenByATickOfItsOwn) {
       {"a release twice", {Button(1, 5, 5), Button(0, 5, 5), Button(0, 6, 6)}, {{1, 5, 5, 0}, {0, 5, 5, 0}}},
   };
   for (const Case& c : cases) {
-    std::vector<Seen> runs = Runs(RunBurst(c.burst));
+    std::vector<Seen> runs = Runs(RunBurst(c.burst, GetParam()));
     ASSERT_FALSE(runs.empty()) << c.what;
     ASSERT_EQ(runs.front().down, 0) << c.what;
     runs.erase(runs.begin());
@@ -101,28 +117,28 @@ TEST(InputHandOver, EveryPressAndReleaseBetweenTwoTicksIsSeenByATickOfItsOwn) {
   }
 }
 
-TEST(InputHandOver, AKeyTappedBetweenTwoTicksIsPressedInExactlyOneTick) {
+TEST_P(InputHandOver, AKeyTappedBetweenTwoTicksIsPressedInExactlyOneTick) {
   int pressedTicks = 0;
-  for (const Seen& s : RunBurst({Key(kKeyEscape, 1), Key(kKeyEscape, 0)})) pressedTicks += s.escapePressed;
+  for (const Seen& s : RunBurst({Key(kKeyEscape, 1), Key(kKeyEscape, 0)}, GetParam())) pressedTicks += s.escapePressed;
   EXPECT_EQ(pressedTicks, 1);
 
   // Held over many ticks, with repeats: still one press.
   pressedTicks = 0;
   std::vector<InputEvent> held = {Key(kKeyEscape, 1)};
   for (int i = 0; i < 20; ++i) held.push_back(Key(kKeyEscape, 1));
-  for (const Seen& s : RunBurst(held)) pressedTicks += s.escapePressed;
+  for (const Seen& s : RunBurst(held, GetParam())) pressedTicks += s.escapePressed;
   EXPECT_EQ(pressedTicks, 1);
   InputKey(kKeyEscape, false);
 }
 
-TEST(InputHandOver, AFloodOfMotionMergesAndThePressAfterItIsSeenAtOnce) {
+TEST_P(InputHandOver, AFloodOfMotionMergesAndThePressAfterItIsSeenAtOnce) {
   // Ten thousand moves in one frame, then a click: the moves cost no tick
   // and the click is seen where it was made.
   std::vector<InputEvent> burst;
   for (int i = 0; i < 10000; ++i) burst.push_back(Move(static_cast<float>(i % 1000), 100));
   burst.push_back(Button(1, 700, 300));
   burst.push_back(Button(0, 700, 300));
-  std::vector<Seen> ticks = RunBurst(burst);
+  std::vector<Seen> ticks = RunBurst(burst, GetParam());
   std::vector<Seen> runs = Runs(ticks);
   ASSERT_EQ(runs.size(), 3u);
   EXPECT_FLOAT_EQ(runs[1].x, 700);
@@ -134,7 +150,7 @@ TEST(InputHandOver, AFloodOfMotionMergesAndThePressAfterItIsSeenAtOnce) {
   EXPECT_LE(firstDown, 3u);
 }
 
-TEST(InputHandOver, WithoutTicksSamplingTheRawStateFollowsAtOnce) {
+TEST(InputHandOverWithoutTicks, WithoutTicksSamplingTheRawStateFollowsAtOnce) {
   // No timer thread (a scene switch pauses the ticks in the same way).
   InputReset(1024, 576);
   ResetLoopState();
@@ -146,3 +162,8 @@ TEST(InputHandOver, WithoutTicksSamplingTheRawStateFollowsAtOnce) {
   EXPECT_FLOAT_EQ(x, 41);
   EXPECT_FLOAT_EQ(y, 31);
 }
+
+INSTANTIATE_TEST_SUITE_P(Feeds, InputHandOver, ::testing::ValuesIn(TickFeeds()),
+                         [](const ::testing::TestParamInfo<Ticks>& info) {
+                           return info.param == Ticks::kTimerThread ? "TimerThread" : "MainLoopPasses";
+                         });

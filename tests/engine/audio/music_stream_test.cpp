@@ -1,6 +1,8 @@
 // Streamed music heard through OpenAL Soft's wave writer. The test track is
 // four half-second tone steps (300, 500, 700, 900 Hz), so the frequency heard
-// at any moment tells where in the track the stream is.
+// at any moment tells where in the track the stream is. Every test runs twice:
+// fed by the music thread, and fed by main-loop passes 60 times a second as
+// where there are no threads (a browser page).
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -11,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "engine/audio/audio_internal.h"
 #include "engine/audio/sound.h"
 #include "support/engine/ogg_synth.h"
 #include "support/engine/wave_capture.h"
@@ -23,7 +26,26 @@ constexpr double kTrackSeconds = 2.0;
 
 using Clock = std::chrono::steady_clock;
 
-void Wait(double seconds) { std::this_thread::sleep_for(std::chrono::duration<double>(seconds)); }
+// A main-loop pass's pace at 60 frames a second.
+constexpr auto kPassPeriod = std::chrono::microseconds(16667);
+
+// True while the test's parameter has the passes feed the music.
+bool fedByPasses = false;
+
+// Lets time pass: the music thread feeds the stream by itself; otherwise
+// each pass of a 60 Hz main loop refills it.
+void Wait(double seconds) {
+  if (!fedByPasses) {
+    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+    return;
+  }
+  Clock::time_point end = Clock::now() + std::chrono::duration_cast<Clock::duration>(
+                                             std::chrono::duration<double>(seconds));
+  for (Clock::time_point pass = Clock::now(); pass < end; pass += kPassPeriod) {
+    RefillMusicFromFrame();
+    std::this_thread::sleep_until(pass + kPassPeriod);
+  }
+}
 
 double SecondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
@@ -48,8 +70,18 @@ double HeardAt(const WaveClip& clip, size_t onset, double seconds) {
   return ZeroCrossingFrequency(clip, 0, At(clip, onset, seconds), static_cast<size_t>(0.04 * clip.rate));
 }
 
-class MusicStreamTest : public ::testing::Test {
+// The parameter: true for the passes' feed, false for the music thread.
+class MusicStreamTest : public ::testing::TestWithParam<bool> {
  protected:
+  void SetUp() override {
+    fedByPasses = GetParam();
+    SetMusicFedByPasses(fedByPasses ? 1 : 0);
+  }
+  void TearDown() override {
+    SetMusicFedByPasses(-1);
+    fedByPasses = false;
+  }
+
   static void SetUpTestSuite() {
     ConfigureTestAudio("wave");
     WriteBytes(TrackPath("steps.ogg"),
@@ -58,7 +90,7 @@ class MusicStreamTest : public ::testing::Test {
   }
 };
 
-TEST_F(MusicStreamTest, LoopingMusicStartsAtTheTopAndJoinsWithoutAGap) {
+TEST_P(MusicStreamTest, LoopingMusicStartsAtTheTopAndJoinsWithoutAGap) {
   WaveClip clip = Listen([] {
     Sound music{};
     ASSERT_EQ(LoadMusic(&music, TrackPath("steps.ogg").c_str()), 0);
@@ -80,7 +112,7 @@ TEST_F(MusicStreamTest, LoopingMusicStartsAtTheTopAndJoinsWithoutAGap) {
   EXPECT_LT(LargestStep(clip, 0, At(clip, onset, 1.9), clip.rate / 5), 0.1f);
 }
 
-TEST_F(MusicStreamTest, MusicWithoutLoopStopsEarlyAndStartsOverOnPlay) {
+TEST_P(MusicStreamTest, MusicWithoutLoopStopsEarlyAndStartsOverOnPlay) {
   WaveClip clip = Listen([] {
     Sound music{};
     ASSERT_EQ(LoadMusic(&music, TrackPath("steps.ogg").c_str()), 0);
@@ -109,7 +141,7 @@ TEST_F(MusicStreamTest, MusicWithoutLoopStopsEarlyAndStartsOverOnPlay) {
   EXPECT_NEAR(HeardAt(clip, again, 0.1), 300.0, 30.0);
 }
 
-TEST_F(MusicStreamTest, PlayWhilePlayingAndStopThenPlayRestartFromTheTop) {
+TEST_P(MusicStreamTest, PlayWhilePlayingAndStopThenPlayRestartFromTheTop) {
   struct Case {
     const char* name;
     bool stopFirst;
@@ -146,7 +178,7 @@ TEST_F(MusicStreamTest, PlayWhilePlayingAndStopThenPlayRestartFromTheTop) {
   }
 }
 
-TEST_F(MusicStreamTest, LoadAndReleaseArePromptAndFailuresLeaveNothing) {
+TEST_P(MusicStreamTest, LoadAndReleaseArePromptAndFailuresLeaveNothing) {
   WaveClip clip = Listen([] {
     struct Case {
       const char* name;
@@ -195,7 +227,7 @@ TEST_F(MusicStreamTest, LoadAndReleaseArePromptAndFailuresLeaveNothing) {
   });
 }
 
-TEST_F(MusicStreamTest, TracksInDeepFoldersStreamUntilThePathBufferIsFull) {
+TEST_P(MusicStreamTest, TracksInDeepFoldersStreamUntilThePathBufferIsFull) {
   // A real track at paths of each length: an installed contents folder may
   // sit deep in the file system; a path that would not fit is refused, never
   // cut to name another file.
@@ -222,5 +254,10 @@ TEST_F(MusicStreamTest, TracksInDeepFoldersStreamUntilThePathBufferIsFull) {
     }
   });
 }
+
+INSTANTIATE_TEST_SUITE_P(Feeds, MusicStreamTest, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                           return info.param ? "MainLoopPasses" : "MusicThread";
+                         });
 
 }  // namespace

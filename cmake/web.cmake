@@ -1,0 +1,47 @@
+# The web build (Emscripten): the libraries scripts/web/deps.sh compiled from
+# Debian's sources, the browser's own OpenAL (Web Audio) and WebGL 1.0, and
+# the page that carries the program. Included by the top CMakeLists.txt when
+# the compiler is emcc; scripts/web/build.sh configures it.
+
+set(TIDE_WEB_PREFIX "$ENV{TIDE_WEB_PREFIX}" CACHE PATH "the web libraries' folder (the last line of scripts/web/deps.sh)")
+if(NOT EXISTS "${TIDE_WEB_PREFIX}/lib/libSDL2.a")
+  message(FATAL_ERROR "no web libraries in '${TIDE_WEB_PREFIX}': run scripts/web/deps.sh and pass its folder")
+endif()
+
+# Link order: each library before the ones it uses.
+set(TIDE_WEB_LIBRARY_NAMES SDL2 png16 freetype vorbisfile vorbis ogg z)
+set(TIDE_ENGINE_LIBRARIES "")
+foreach(name ${TIDE_WEB_LIBRARY_NAMES})
+  list(APPEND TIDE_ENGINE_LIBRARIES ${TIDE_WEB_PREFIX}/lib/lib${name}.a)
+endforeach()
+include_directories(SYSTEM ${TIDE_WEB_PREFIX}/include ${TIDE_WEB_PREFIX}/include/SDL2
+                    ${TIDE_WEB_PREFIX}/include/freetype2)
+set(TIDE_VORBISENC_LIBRARY ${TIDE_WEB_PREFIX}/lib/libvorbisenc.a)
+set(TIDE_PLATFORM_SOURCE ${CMAKE_SOURCE_DIR}/engine/app/platform_web.cpp)
+
+# Every program of the web build: GL ES 2.0 on WebGL 1.0 (client-side vertex
+# arrays emulated: the sprite renderer hands GL its corners from memory),
+# memory that grows as pictures and sounds are loaded, Emscripten's OpenAL.
+add_link_options(-sFULL_ES2=1 -sMIN_WEBGL_VERSION=1 -sMAX_WEBGL_VERSION=1 -sALLOW_MEMORY_GROWTH=1 -lopenal)
+
+set(TIDE_WEB_PAGE_SOURCE ${CMAKE_SOURCE_DIR}/packaging/web/index.html)
+set(TIDE_WEB_PRE_JS ${CMAKE_SOURCE_DIR}/engine/app/platform_web_pre.js)
+
+# Makes target the page's program: <build>/dist/index.html beside
+# <target>.js, .wasm and .data (the contents, preloaded so that
+# contents/<name> opens as on the desktop).
+function(tide_web_page target)
+  set(dist ${CMAKE_BINARY_DIR}/dist)
+  # Linked again when a picture or sound changes: the .data is made then.
+  file(GLOB contents_files CONFIGURE_DEPENDS ${TIDE_CONTENTS_FROM}/*)
+  set_target_properties(${target} PROPERTIES SUFFIX ".js" RUNTIME_OUTPUT_DIRECTORY ${dist})
+  target_link_options(${target} PRIVATE
+    -sENVIRONMENT=web -sEXIT_RUNTIME=0 -lidbfs.js
+    "SHELL:--pre-js ${TIDE_WEB_PRE_JS}"
+    "SHELL:--preload-file ${TIDE_CONTENTS_FROM}@/contents")
+  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${TIDE_WEB_PRE_JS} ${contents_files})
+  add_dependencies(${target} contents)
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E copy ${TIDE_WEB_PAGE_SOURCE} ${dist}/index.html
+    VERBATIM)
+endfunction()

@@ -1,0 +1,89 @@
+// What Linux does its own way under the SDL layer: the main loop as a plain
+// loop on the main thread beside real threads, X11 as the video driver, the
+// XDG folders for contents and settings, the allocator's trim, the
+// scheduler's short slices and fsync.
+#include <malloc.h>
+#include <sched.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+
+#include "engine/app/contents_search.h"
+#include "engine/app/platform.h"
+#include "engine/app/settings_file.h"
+
+namespace {
+
+// The folder of the running program as a contents search wants it.
+constexpr size_t kExecutableFolderSize = 4096;
+
+// The kernel's scheduling attributes (first version, 48 bytes); glibc has no
+// wrapper for sched_setattr before 2.41.
+struct SchedAttributes {
+  uint32_t size;
+  uint32_t policy;
+  uint64_t flags;
+  int32_t nice;
+  uint32_t priority;
+  uint64_t runtime;
+  uint64_t deadline;
+  uint64_t period;
+};
+
+}  // namespace
+
+int32_t PlatformRunLoop(const PlatformLoop& loop) {
+  // The quit request is taken after the pass in which it was seen, as the
+  // quit message would be.
+  do {
+    PlatformSleepMs(loop.pass());
+  } while (!loop.done());
+  return loop.finish();
+}
+
+bool PlatformHasThreads() { return true; }
+
+// X11 (or XWayland): GLEW 2.2 resolves its entry points through GLX and
+// fails on the EGL context SDL would make on Wayland.
+const char* PlatformPreferredVideoDriver() { return "x11"; }
+
+void PlatformFillContentsSearch(ContentsSearch* search) {
+  char executableFolder[kExecutableFolderSize];
+  if (PlatformExecutableFolder(executableFolder, sizeof executableFolder) == 0) {
+    search->executableFolder = executableFolder;
+  }
+  if (const char* dirs = std::getenv("XDG_DATA_DIRS")) {
+    search->xdgDataDirsSet = true;
+    search->xdgDataDirs = dirs;
+  }
+}
+
+std::string PlatformSettingsPath(const char* programName) {
+  return SettingsFilePath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"), programName);
+}
+
+void PlatformReturnFreedMemory() { malloc_trim(0); }
+
+// The ordinary policy at the thread's own nice value, with a requested slice
+// of 0.5 ms: the scheduler's deadline for such a thread comes sooner, and a
+// thread that wakes with the sooner deadline preempts the one running. This
+// needs no privilege: the thread's share of the processor is unchanged.
+bool PlatformPreferPromptWakeups() {
+#ifdef SYS_sched_setattr
+  SchedAttributes attributes{};
+  attributes.size = sizeof attributes;
+  attributes.policy = SCHED_OTHER;
+  errno = 0;
+  const int nice = getpriority(PRIO_PROCESS, 0);
+  attributes.nice = errno == 0 ? nice : 0;
+  attributes.runtime = 500000;  // nanoseconds
+  return syscall(SYS_sched_setattr, 0, &attributes, 0) == 0;
+#else
+  return false;
+#endif
+}
+
+int32_t PlatformFlushToDisk(FILE* file) { return file != nullptr && fsync(fileno(file)) == 0 ? 0 : 1; }

@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# The web stage of the test suite: builds the web version with its Node.js
+# tests (scripts/web/build.sh) and runs them, then the browser tests in
+# Chromium: the harness's own, the game played on a phone-sized touch screen
+# (tests/web/play_test.mjs) and the settings kept between visits. The
+# browser test reads the screen with the native build's e2e probe, so the
+# native build in build/ is configured with its tests.
+#   scripts/web/test.sh
+set -euo pipefail
+
+main() {
+  local root native web started
+  root=$(cd "$(dirname "$0")/../.." && pwd)
+  native=${TIDE_NATIVE_BUILD:-$root/build}
+  web=${TIDE_WEB_BUILD:-$root/build-web}
+  started=$(date +%s)
+
+  "$root/scripts/install_deps.sh" test
+  if ! grep -qs '^BUILD_TESTING:BOOL=ON' "$native/CMakeCache.txt"; then
+    cmake -S "$root" -B "$native" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON >/dev/null
+  fi
+  nice -n 10 cmake --build "$native" --target e2e_probe -j2 >/dev/null
+  "$root/scripts/web/build.sh"
+  echo "web: built in $(($(date +%s) - started)) s" >&2
+
+  echo "== web build's tests under Node.js"
+  (cd "$web" && ctest --output-on-failure --timeout 300 -j2)
+  echo "== browser tests (Chromium)"
+  TIDE_WEB_DIST="$web/dist" TIDE_PROBE="$native/tests/e2e_probe" E2E_CONTENTS="$native/contents" \
+    node --test --test-concurrency=1 "$root/tests/web/"
+  echo "web: stage took $(($(date +%s) - started)) s" >&2
+}
+
+# On one line: bash reads a script as it runs, and an edit made meanwhile must
+# not be read after main returns.
+main "$@"; exit

@@ -1,0 +1,60 @@
+# The web build's tests under Node.js: the same test files as the desktop's,
+# compiled with emcc against the web build's engine and game, for the tests
+# that need neither GL nor threads nor an audio device (Node.js has none of
+# them). They read the real file system (NODERAWFS) from the build folder.
+# GoogleTest is Debian's source package, compiled here with emcc.
+
+set(TIDE_NODE_TESTS
+  engine/app/command_line_test.cpp
+  engine/app/contents_folder_test.cpp
+  engine/app/frame_ticks_test.cpp
+  engine/app/input_events_test.cpp
+  engine/app/input_test.cpp
+  engine/app/settings_file_test.cpp
+  engine/audio/ogg_decode_test.cpp
+  engine/audio/ogg_regression_test.cpp
+  engine/render/png_decode_test.cpp
+  engine/render/png_regression_test.cpp
+  engine/render/texture_rules_test.cpp
+  engine/render/vector_math_test.cpp
+  game/scene/anim_sprite_test.cpp
+  game/scene/player_settings_test.cpp
+  e2e/probe/plate_plan_test.cpp)
+
+set(GOOGLETEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest's sources (Debian's googletest package)")
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+add_subdirectory(${GOOGLETEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+# The support files that need neither GL nor an audio device.
+add_library(tide_test_engine STATIC support/engine/ogg_synth.cpp support/engine/png_test_files.cpp
+            support/engine/test_data.cpp)
+target_include_directories(tide_test_engine PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
+target_link_libraries(tide_test_engine PUBLIC tide_engine gtest ${TIDE_VORBISENC_LIBRARY})
+
+add_library(tide_node_plate_plan STATIC e2e/probe/plate_plan.cpp)
+target_include_directories(tide_node_plate_plan PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+
+# As for the desktop's tests: where the sources and data are, and settings
+# written into the build folder, never the user's.
+set(TEST_ENV "TIDE_SOURCE_DIR=${CMAKE_SOURCE_DIR};TIDE_BINARY_DIR=${CMAKE_BINARY_DIR};TIDE_TESTDATA=${CMAKE_SOURCE_DIR}/tests/data;XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/test_config")
+set(NODE_ENVIRONMENT_JS ${CMAKE_CURRENT_SOURCE_DIR}/support/node_environment.js)
+# Test cases that need what Node.js cannot give a program: another process.
+set(TIDE_NODE_EXCLUDED "SettingsFile.AWriterKilledMidWriteLeavesTheOldOrTheNewFileWhole")
+
+foreach(rel ${TIDE_NODE_TESTS})
+  string(REGEX REPLACE "\\.cpp$" "" name ${rel})
+  string(REPLACE "/" "_" name ${name})
+  add_executable(${name} ${rel})
+  target_link_libraries(${name} PRIVATE tide_test_engine gtest_main)
+  if(rel MATCHES "^game/")
+    target_link_libraries(${name} PRIVATE tide_game)
+  elseif(rel MATCHES "^e2e/probe/")
+    target_link_libraries(${name} PRIVATE tide_node_plate_plan)
+  endif()
+  target_link_options(${name} PRIVATE -sENVIRONMENT=node -sNODERAWFS=1 -sEXIT_RUNTIME=1
+                      "SHELL:--pre-js ${NODE_ENVIRONMENT_JS}")
+  set_property(TARGET ${name} APPEND PROPERTY LINK_DEPENDS ${NODE_ENVIRONMENT_JS})
+  add_test(NAME ${name} COMMAND ${name} --gtest_filter=-${TIDE_NODE_EXCLUDED} WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
+  set_tests_properties(${name} PROPERTIES ENVIRONMENT "${TEST_ENV}")
+endforeach()

@@ -1,0 +1,201 @@
+// The web build played in Chromium as a player would on a phone held
+// sideways, with one finger: the two logos, the title, a held touch through
+// loading into a round, the pause menu opened and closed, the page hidden
+// during the round (the pause menu must open), plates dragged until
+// "Finish!", two taps back to the title, and F12 to end. Screens are read by
+// the native e2e probe against the game's own pictures; the console must
+// carry the plate counts 1, 2, 3, ... as log lines (the game's standard
+// output) and no error; sound must wait for the first touch and then run,
+// with music playing in the title, the round and the clear scene; the browser
+// must never turn a touch into mouse events as well. Prints the start times,
+// the frame rate while the round is played and the tick rate.
+//   node --test tests/web/play_test.mjs
+// Needs build-web/dist (scripts/web/build.sh) and the native build's e2e
+// probe and contents (TIDE_WEB_DIST, TIDE_PROBE and E2E_CONTENTS override).
+import { test } from 'node:test';
+import assert from 'node:assert/strict';
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+import { fileURLToPath } from 'node:url';
+
+import { withServedPage } from './browser.mjs';
+import { GameScreen } from './game_screen.mjs';
+
+const kRoot = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
+const kDist = process.env.TIDE_WEB_DIST || path.join(kRoot, 'build-web/dist');
+const kProbe = process.env.TIDE_PROBE || path.join(kRoot, 'build/tests/e2e_probe');
+const kContents = process.env.E2E_CONTENTS || path.join(kRoot, 'build/contents');
+const kRoundLimitS = Number(process.env.E2E_ROUND_LIMIT || 300);
+// OpenAL's source state while it plays.
+const kAlPlaying = 0x1012;
+
+// The state of the page's audio: every context's state, and how many
+// sources play a queue of several buffers (streamed music; effects have one).
+function audioState(session) {
+  return session.inspect(`(() => {
+    const contexts = Object.values(AL.contexts);
+    const sources = contexts.flatMap((c) => Object.values(c.sources));
+    return {
+      contexts: contexts.map((c) => c.audioCtx.state),
+      music: sources.filter((s) => s && s.state === ${kAlPlaying} && s.bufQueue.length > 1).length,
+    };
+  })()`);
+}
+
+async function expectMusic(session, where) {
+  const audio = await audioState(session);
+  assert.deepEqual(audio.contexts, ['running'], `${where}: sound is not running`);
+  assert.equal(audio.music, 1, `${where}: no music plays`);
+}
+
+// Taps until the scene changes from `from`: a tap the scene does not take yet
+// (a drop-in, an overlay folding away) is repeated, as a player would.
+async function tapUntilLeft(screen, from, vx, vy, what, holdMs = 80) {
+  for (let attempt = 1; attempt <= 4; attempt++) {
+    await screen.tap(vx, vy, holdMs);
+    await screen.page.waitForTimeout(1500);
+    if ((await screen.scene(await screen.shot('now'))) !== from) return;
+  }
+  throw new Error(`four touches did not leave the ${from} scene (${what})`);
+}
+
+// Plates dragged until the clear scene shows; at most 27 blocks a plate, so
+// no plate is perfect (the fever after one slows the gauge down).
+async function playRound(screen, limitS) {
+  const deadline = Date.now() + limitS * 1000;
+  let plates = 0;
+  for (;;) {
+    assert.ok(Date.now() < deadline, `no clear scene after ${limitS} s of play (${plates} plates)`);
+    const shotPath = await screen.shot('now');
+    const scene = await screen.scene(shotPath);
+    if (scene === 'clear') {
+      screen.log(`clear, after ${plates} plates`);
+      return plates;
+    }
+    const cells = scene === 'game' ? await screen.plan(shotPath, 27) : null;
+    if (cells) {
+      plates += 1;
+      await screen.dragCells(cells);
+      await screen.page.waitForTimeout(1000);
+    } else {
+      await screen.page.waitForTimeout(300);
+    }
+  }
+}
+
+// The clear scene: a tap makes the count jump to the score, which then stands
+// still; a second tap once the scene has run more than 128 ticks leads back
+// to the title. Returns the score.
+async function leaveClear(screen) {
+  const shown = Date.now();
+  await screen.page.waitForTimeout(1000);
+  await screen.tap(512, 300);
+  let first = '';
+  let second = '';
+  for (let read = 0; read < 8; read++) {
+    await screen.page.waitForTimeout(400);
+    first = second;
+    second = await screen.digits(await screen.shot('snapped'), 'clear');
+    if (/^\d{8}$/.test(second) && first === second) break;
+  }
+  assert.match(second, /^\d{8}$/, `the clear scene's score reads '${second}'`);
+  assert.equal(first, second, 'the score still moves after the tap');
+  const wait = shown + 4000 - Date.now();
+  if (wait > 0) await screen.page.waitForTimeout(wait);
+  await screen.tap(512, 300);
+  await screen.waitForScene('title', 15, 'title_again');
+  return Number(second);
+}
+
+test('the web build played on a phone through to Finish! and back to the title', { timeout: 900000 }, async () => {
+  for (const [what, where] of [['web build', kDist], ['e2e probe', kProbe], ['contents', kContents]]) {
+    assert.ok(fs.existsSync(where), `no ${what} at ${where} (scripts/web/build.sh builds both)`);
+  }
+  const shotDir = process.env.E2E_KEEP_SHOTS || fs.mkdtempSync(path.join(os.tmpdir(), 'tide_web_'));
+  fs.mkdirSync(shotDir, { recursive: true });
+  // "?stats": the program reports its tick and frame rates when it ends.
+  await withServedPage(kDist, 'index.html?stats', { phone: true }, async (session) => {
+    const screen = new GameScreen(session, { probe: kProbe, contents: kContents, shotDir });
+    // Every mouse event the page sees: a touch must reach the game once,
+    // never again as the mouse events a browser makes of an unhandled touch.
+    await session.inspect(`(() => {
+      window.tideMouseEvents = 0;
+      for (const type of ['mousedown', 'mouseup']) {
+        document.addEventListener(type, () => { window.tideMouseEvents += 1; }, true);
+      }
+    })()`);
+    await screen.locate();
+    console.log('logos, title');
+    await screen.waitForScene('logo1', 30);
+    await screen.waitForScene('logo2', 30);
+    await screen.waitForScene('title', 30);
+    const titleMs = Date.now() - session.started;
+    const readyMs = await session.inspect(`performance.getEntriesByName('tide-ready')[0].startTime`);
+    const before = await audioState(session);
+    assert.deepEqual(before.contexts, ['suspended'], 'sound ran before any touch');
+
+    // The drop-in takes about 4 s; a touch during it only skips it.
+    await session.page.waitForTimeout(6000);
+    await screen.waitForScene('title', 5, 'title_standing');
+    console.log('a held touch, loading, round');
+    await tapUntilLeft(screen, 'title', 512, 300, 'Touch Start', 300);
+    await screen.waitForScene('loading', 20);
+    const gameShot = await screen.waitForScene('game', 30, 'game_start');
+    assert.equal(await screen.digits(gameShot, 'hud'), '00000000');
+    await session.page.waitForTimeout(1500);
+    await expectMusic(session, 'the round');
+
+    console.log('the pause menu');
+    await tapUntilLeft(screen, 'game', 55, 40, 'the pause button');
+    await screen.waitForScene('pause', 5);
+    await screen.tap(810, 496);
+    await screen.waitForScene('game', 10, 'game_resumed');
+
+    console.log('the page hidden during the round');
+    await session.setPageHidden(true);
+    await session.page.waitForTimeout(1000);
+    const hidden = await audioState(session);
+    assert.deepEqual(hidden.contexts, ['suspended'], 'sound went on while the page was hidden');
+    await session.setPageHidden(false);
+    await screen.waitForScene('pause', 10, 'pause_after_hiding');
+    await session.page.waitForTimeout(500);
+    await expectMusic(session, 'the pause menu after the page came back');
+    await screen.tap(810, 496);
+    await screen.waitForScene('game', 10, 'game_resumed_again');
+
+    console.log('playing plates');
+    await session.countFrames();
+    const roundStart = Date.now();
+    const plates = await playRound(screen, kRoundLimitS);
+    const roundSeconds = (Date.now() - roundStart) / 1000;
+    const roundFps = (await session.framesCounted()) / roundSeconds;
+    assert.ok(plates >= 1, 'no plate was played');
+    await expectMusic(session, 'the clear scene');
+
+    console.log('the clear scene');
+    const score = await leaveClear(screen);
+    assert.ok(score > 0, 'a round of good sweets scored 0');
+    await expectMusic(session, 'the title again');
+    assert.equal(await session.inspect('window.tideMouseEvents'), 0,
+      'the browser turned touches into mouse events as well');
+
+    console.log('F12');
+    await session.page.keyboard.press('F12');
+    const frames = await session.waitForConsole(/^TIDE_STATS frames /, 10000);
+    const ticks = await session.waitForConsole(/^TIDE_STATS ticks /, 10000);
+    await session.page.waitForTimeout(500);
+    assert.match(await session.inspect(`document.getElementById('message').textContent`), /has ended/);
+
+    const counts = session.lines.filter((l) => l.type === 'log').map((l) => l.text);
+    assert.ok(counts.length >= 1, 'no plate count on the console');
+    assert.deepEqual(counts, counts.map((_, i) => String(i + 1)),
+      'the console log holds more than the plate counts 1, 2, 3, ...');
+    assert.deepEqual(session.problems(), []);
+
+    const steady = (line) => /steady_fps=([\d.]+)/.exec(line.text)[1];
+    console.log(`figures: ready ${readyMs.toFixed(0)} ms, title seen ${titleMs} ms after opening; `
+      + `round of ${plates} plates in ${roundSeconds.toFixed(1)} s at ${roundFps.toFixed(1)} frames/s; `
+      + `steady ticks ${steady(ticks)}/s, frames ${steady(frames)}/s over the run; score ${score}`);
+  });
+});

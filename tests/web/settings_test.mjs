@@ -1,0 +1,56 @@
+// The player's settings in the web build outlive the page: the volume turned
+// down with the '-' key is written to the page's storage, read again when the
+// page is opened anew (the master gain follows it), and the first visit's
+// note that there is no settings file yet does not come back.
+//   node --test tests/web/settings_test.mjs   (needs build-web/dist)
+import { test } from 'node:test';
+import assert from 'node:assert/strict';
+import fs from 'node:fs';
+import path from 'node:path';
+import { fileURLToPath } from 'node:url';
+
+import { withServedPage } from './browser.mjs';
+
+const kRoot = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
+const kDist = process.env.TIDE_WEB_DIST || path.join(kRoot, 'build-web/dist');
+const kSettings = '/settings/tide_marker/settings.ini';
+
+// Waits until the program runs and has had a few ticks to read keys.
+async function waitForProgram(session) {
+  for (let i = 0; i < 100; i++) {
+    const ready = await session.inspect(`performance.getEntriesByName('tide-ready').length > 0`);
+    if (ready) {
+      await session.page.waitForTimeout(1500);
+      return;
+    }
+    await session.page.waitForTimeout(100);
+  }
+  throw new Error(`the program did not start\n${session.transcript()}`);
+}
+
+function masterGain(session) {
+  return session.inspect('Object.values(AL.contexts)[0].gain.gain.value');
+}
+
+test('the volume chosen on one visit is kept for the next', { timeout: 120000 }, async () => {
+  assert.ok(fs.existsSync(kDist), `no web build at ${kDist} (scripts/web/build.sh)`);
+  await withServedPage(kDist, 'index.html', {}, async (session) => {
+    await waitForProgram(session);
+    assert.ok(session.lines.some((l) => /no settings file yet/.test(l.text)), 'a first visit has no settings');
+    assert.equal(await masterGain(session), 1);
+    await session.page.keyboard.press('-');
+    await session.page.waitForTimeout(1000);
+    assert.ok(Math.abs((await masterGain(session)) - 0.9) < 1e-6, 'the key did not turn the volume down');
+
+    const firstVisit = session.lines.length;
+    await session.page.reload({ waitUntil: 'load' });
+    await waitForProgram(session);
+    const text = await session.inspect(`FS.readFile('${kSettings}', { encoding: 'utf8' })`);
+    assert.match(text, /^volume = 90$/m);
+    assert.match(text, /^mute = off$/m);
+    assert.ok(Math.abs((await masterGain(session)) - 0.9) < 1e-6, 'the second visit did not take the volume');
+    const again = session.lines.slice(firstVisit);
+    assert.ok(!again.some((l) => /no settings file yet/.test(l.text)), 'the second visit found no settings');
+    assert.deepEqual(session.problems(), []);
+  });
+});
