@@ -13,6 +13,7 @@
 #include "engine/app/app.h"
 #include "engine/app/loop_internal.h"
 #include "engine/app/platform.h"
+#include "engine/app/settings_writer.h"
 #include "engine/audio/sound.h"
 
 namespace {
@@ -202,11 +203,13 @@ int32_t CallLocked(AppCallback callback) {
 }
 
 // One pass of the main loop: the ticks due (when passes feed them) and the
-// music, the events, then the frame and the present unless nobody can see
-// the window.
+// music, a waiting settings save (where no writer thread takes them; outside
+// the game lock, so a slow disk holds up no tick), the events, then the
+// frame and the present unless nobody can see the window.
 uint32_t MainLoopPass() {
   RunDueTicks(GetTimeMs());
   RefillMusicFromFrame();
+  SettingsWriterPass();
   PlatformPumpEvents();
   if (PlatformIsMinimized()) {
     // Nothing is drawn while nobody can see it; the ticks go on.
@@ -235,7 +238,11 @@ int32_t FinishMainLoop() {
     ReportRates("ticks", tickRing, measuredTickRate.load());
     ReportRates("frames", frameRing, measuredFrameRate.load());
   }
-  return CallLocked(endCallback);
+  int32_t result = CallLocked(endCallback);
+  // The end callback may hand over the last changes: they reach the disk
+  // before the program ends.
+  SettingsWriterFinish();
+  return result;
 }
 
 }  // namespace
@@ -256,8 +263,12 @@ void SetAppCallbacks(AppCallback start, AppCallback end, AppCallback frame) {
 
 int32_t RunMainLoop() {
   mainThreadId.store(std::this_thread::get_id());
+  SettingsWriterStart();
   int32_t startResult = CallLocked(startCallback);
-  if (startResult != 0) return startResult;
+  if (startResult != 0) {
+    SettingsWriterFinish();
+    return startResult;
+  }
   return PlatformRunLoop(PlatformLoop{MainLoopPass, MainLoopDone, FinishMainLoop});
 }
 

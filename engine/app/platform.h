@@ -110,9 +110,16 @@ int32_t PlatformExecutableFolder(char* buffer, size_t size);
 // 0 on success; 1, with SDL's reason on standard error, otherwise.
 int32_t PlatformSetWindowIcon(const uint8_t* pixels, int32_t width, int32_t height, bool hasAlpha);
 
-// Asks the system to put what was written to file on the disk itself, so a
-// power cut after a later rename cannot leave an empty file. 0 on success.
-int32_t PlatformFlushToDisk(FILE* file);
+// Asks the system to put what was written to the open file descriptor fd
+// on the disk itself, so a power cut after a later rename cannot leave an
+// empty file. 0 on success, 1 (errno set) on failure.
+int32_t PlatformFlushFile(int fd);
+// After a file in folder was created or renamed: makes the change to the
+// folder itself lasting (its entries on the disk, or in a browser the page's
+// storage). 0 when done, or in a browser when the storage sync is under way
+// (a sync that fails later says so on the console); 1 (errno set) when it
+// could not be done or started.
+int32_t PlatformFlushFolder(const std::string& folder);
 
 // The platform library's own text for its last failure (SDL_GetError), for
 // the one line a failed start-up step writes to standard error.

@@ -2,6 +2,7 @@
 // loop on the main thread beside real threads, X11 as the video driver, the
 // XDG folders for contents and settings, the allocator's trim, the
 // scheduler's short slices and fsync.
+#include <fcntl.h>
 #include <malloc.h>
 #include <sched.h>
 #include <sys/resource.h>
@@ -86,4 +87,14 @@ bool PlatformPreferPromptWakeups() {
 #endif
 }
 
-int32_t PlatformFlushToDisk(FILE* file) { return file != nullptr && fsync(fileno(file)) == 0 ? 0 : 1; }
+int32_t PlatformFlushFile(int fd) { return fsync(fd) == 0 ? 0 : 1; }
+
+int32_t PlatformFlushFolder(const std::string& folder) {
+  int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return 1;
+  int result = fsync(fd);
+  int error = errno;
+  close(fd);
+  errno = error;
+  return result == 0 ? 0 : 1;
+}

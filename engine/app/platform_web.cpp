@@ -4,6 +4,7 @@
 // or key, sound pauses while the page is hidden, the contents are preloaded
 // into ./contents, and the settings live in the page's own storage.
 #include <emscripten.h>
+#include <unistd.h>
 
 #include "engine/app/contents_search.h"
 #include "engine/app/platform.h"
@@ -56,11 +57,13 @@ EM_JS(void, TellPageEnded, (int code), {
   if (typeof Module.onProgramEnd === 'function') Module.onProgramEnd(code);
 });
 
-// The files under the settings folder go to the page's storage once the
-// code now running has returned (a settings file is renamed into place after
-// its flush).
-EM_JS(void, ScheduleStorageSync, (), {
-  if (typeof Module.syncSettingsStorage === 'function') setTimeout(Module.syncSettingsStorage, 0);
+// Starts the copy of the settings folder into the page's storage (see
+// platform_web_pre.js, which runs one copy at a time and one more after it
+// for the changes that came meanwhile). 0 when there is no page storage.
+EM_JS(int, StartStorageSync, (), {
+  if (typeof Module.syncSettingsStorage !== 'function') return 0;
+  Module.syncSettingsStorage();
+  return 1;
 });
 
 namespace {
@@ -99,8 +102,14 @@ void PlatformReturnFreedMemory() {}
 // The page has one thread and no scheduler to ask.
 bool PlatformPreferPromptWakeups() { return false; }
 
-int32_t PlatformFlushToDisk(FILE* file) {
-  if (file == nullptr) return 1;
-  ScheduleStorageSync();
+// Emscripten's fsync does what the mounted file system can do at once (the
+// page's storage keeps files in memory until the sync below copies them).
+int32_t PlatformFlushFile(int fd) { return fsync(fd) == 0 ? 0 : 1; }
+
+// In the page: the copy into IndexedDB starts now and ends later; one that
+// fails says so on the console. Without the page's storage (the tests under
+// Node.js, on its own file system) there is nothing more to do.
+int32_t PlatformFlushFolder(const std::string&) {
+  StartStorageSync();
   return 0;
 }

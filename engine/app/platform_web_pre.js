@@ -20,9 +20,24 @@ Module['preRun'].push(function () {
   });
 });
 
-// Called by the program after it wrote a settings file.
+// Called by the program after it renamed a settings file into place. One
+// copy into IndexedDB runs at a time; a call while one runs asks for one
+// more after it (which takes every change made meanwhile), so quick changes
+// cost at most two copies and the last state is always copied.
+var settingsSyncRunning = false;
+var settingsSyncAgain = false;
 Module['syncSettingsStorage'] = function () {
+  if (settingsSyncRunning) {
+    settingsSyncAgain = true;
+    return;
+  }
+  settingsSyncRunning = true;
   FS.syncfs(false, function (error) {
+    settingsSyncRunning = false;
     if (error) err('the settings could not be kept (' + error + ')');
+    if (settingsSyncAgain) {
+      settingsSyncAgain = false;
+      Module['syncSettingsStorage']();
+    }
   });
 };

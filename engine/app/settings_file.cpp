@@ -1,9 +1,15 @@
-// Reading and crash-safe writing of "key = value" settings files.
+// Reading and crash-safe writing of "key = value" settings files, and the
+// clean-up of what an interrupted write left.
 #include "engine/app/settings_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <random>
 #include <system_error>
@@ -13,13 +19,9 @@
 namespace {
 
 constexpr char kSettingsFileName[] = "settings.ini";
-
-std::string Trim(const std::string& text) {
-  size_t first = text.find_first_not_of(" \t\r");
-  if (first == std::string::npos) return "";
-  size_t last = text.find_last_not_of(" \t\r");
-  return text.substr(first, last - first + 1);
-}
+// The temporary file beside the target is "<target>.<8 hex digits>.tmp".
+constexpr char kTemporarySuffix[] = ".tmp";
+constexpr int kTemporaryNameTries = 16;
 
 bool IsAbsolute(const char* path) { return path != nullptr && path[0] == '/'; }
 
@@ -43,28 +45,32 @@ bool ReadWhole(FILE* file, std::string* text, std::string* error) {
   return true;
 }
 
-// The entries of a text; the first line that is not "key = value" (nor a
-// comment, a [section] or blank) is described in *problem.
-void ParseEntries(const std::string& text, SettingsFile* file, std::string* problem) {
-  size_t start = 0;
-  int lineNumber = 0;
-  while (start < text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    std::string line = Trim(text.substr(start, end - start));
-    start = end + 1;
-    ++lineNumber;
-    if (line.empty() || line[0] == '#' || line[0] == ';' || line[0] == '[') continue;
-    size_t equals = line.find('=');
-    std::string key = equals == std::string::npos ? "" : Trim(line.substr(0, equals));
-    bool printable = true;
-    for (char c : line) printable = printable && (static_cast<unsigned char>(c) >= 0x20 || c == '\t');
-    if (key.empty() || !printable) {
-      if (problem->empty()) *problem = "line " + std::to_string(lineNumber) + " is not \"key = value\"";
-      continue;
-    }
-    PutSetting(file, key, Trim(line.substr(equals + 1)));
+// Creates a temporary file of this write's own beside path: O_EXCL makes
+// the open fail rather than share a file another writer (another copy of
+// the program) has made. The descriptor, or -1 with errno set.
+int CreateTemporary(const std::string& path, std::string* temporary) {
+  std::random_device random;
+  for (int i = 0; i < kTemporaryNameTries; ++i) {
+    char suffix[16];
+    std::snprintf(suffix, sizeof suffix, ".%08x", static_cast<unsigned>(random()));
+    *temporary = path + suffix + kTemporarySuffix;
+    int fd = open(temporary->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd >= 0 || errno != EEXIST) return fd;
   }
+  errno = EEXIST;
+  return -1;
+}
+
+// Writes all of text to fd, going on after short writes and interruptions.
+bool WriteAll(int fd, const std::string& text) {
+  size_t done = 0;
+  while (done < text.size()) {
+    ssize_t n = write(fd, text.data() + done, text.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<size_t>(n);
+  }
+  return true;
 }
 
 }  // namespace
@@ -116,7 +122,7 @@ SettingsFile ReadSettingsFile(const std::string& path) {
     return file;
   }
   std::string problem;
-  ParseEntries(text, &file, &problem);
+  file.entries = ParseSettingsText(text, &problem);
   if (!problem.empty()) {
     file.result = SettingsReadResult::kDamaged;
     file.problem = "the settings file " + path + " is damaged (" + problem + ")";
@@ -124,22 +130,6 @@ SettingsFile ReadSettingsFile(const std::string& path) {
   }
   file.result = SettingsReadResult::kRead;
   return file;
-}
-
-const std::string* FindSetting(const SettingsFile& file, const std::string& key) {
-  for (const SettingsEntry& entry : file.entries)
-    if (entry.key == key) return &entry.value;
-  return nullptr;
-}
-
-void PutSetting(SettingsFile* file, const std::string& key, const std::string& value) {
-  for (SettingsEntry& entry : file->entries) {
-    if (entry.key == key) {
-      entry.value = value;
-      return;
-    }
-  }
-  file->entries.push_back({key, value});
 }
 
 bool WriteSettingsFile(const std::string& path, const std::string& header, const SettingsFile& file,
@@ -151,34 +141,58 @@ bool WriteSettingsFile(const std::string& path, const std::string& header, const
     *error = "cannot make the folder " + target.parent_path().string() + " (" + code.message() + ")";
     return false;
   }
-  std::string text = header.empty() ? "" : "# " + header + "\n";
-  for (const SettingsEntry& entry : file.entries) text += entry.key + " = " + entry.value + "\n";
-
-  // A name of its own, so two copies of the program saving at once never
-  // write into the same temporary file.
-  std::string temporary = path + "." + std::to_string(std::random_device{}()) + ".tmp";
-  FILE* out = std::fopen(temporary.c_str(), "wb");
-  if (out == nullptr) {
+  std::string text = FormatSettingsText(header, file.entries);
+  std::string temporary;
+  int fd = CreateTemporary(path, &temporary);
+  if (fd < 0) {
     *error = "cannot write " + temporary + " (" + ErrnoText(errno) + ")";
     return false;
   }
-  bool written = std::fwrite(text.data(), 1, text.size(), out) == text.size() && std::fflush(out) == 0 &&
-                 PlatformFlushToDisk(out) == 0;
+  bool written = WriteAll(fd, text) && PlatformFlushFile(fd) == 0;
   int writeError = errno;
-  bool closed = std::fclose(out) == 0;
+  bool closed = close(fd) == 0;
   if (!closed && written) writeError = errno;
   if (!written || !closed) {
-    std::remove(temporary.c_str());
+    unlink(temporary.c_str());
     *error = "cannot write " + temporary + " (" + ErrnoText(writeError) + ")";
     return false;
   }
   // The rename replaces the old file in one step: a reader, or a program
   // that crashed before this line, sees the old file whole or the new one.
-  std::filesystem::rename(temporary, target, code);
-  if (code) {
-    std::remove(temporary.c_str());
-    *error = "cannot replace " + path + " (" + code.message() + ")";
+  if (rename(temporary.c_str(), path.c_str()) != 0) {
+    int renameError = errno;
+    unlink(temporary.c_str());
+    *error = "cannot replace " + path + " (" + ErrnoText(renameError) + ")";
+    return false;
+  }
+  // The rename itself is kept only once the folder's entry is on the disk.
+  std::string folder = target.parent_path().string();
+  if (PlatformFlushFolder(folder.empty() ? "." : folder) != 0) {
+    *error = "cannot flush the folder " + folder + " (" + ErrnoText(errno) + ")";
     return false;
   }
   return true;
+}
+
+int32_t RemoveStaleSettingsTemporaries(const std::string& path) {
+  std::filesystem::path target(path);
+  std::string prefix = target.filename().string() + ".";
+  std::error_code code;
+  std::filesystem::directory_iterator folder(target.parent_path(), code);
+  if (code) return 0;
+  int32_t removed = 0;
+  time_t now = time(nullptr);
+  for (const std::filesystem::directory_entry& entry : folder) {
+    std::string name = entry.path().filename().string();
+    size_t suffixLength = sizeof kTemporarySuffix - 1;
+    if (name.size() <= prefix.size() + suffixLength || name.compare(0, prefix.size(), prefix) != 0 ||
+        name.compare(name.size() - suffixLength, suffixLength, kTemporarySuffix) != 0) {
+      continue;
+    }
+    struct stat info;
+    if (lstat(entry.path().c_str(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
+    if (now - info.st_mtime < kSettingsTemporaryStaleSeconds) continue;
+    if (unlink(entry.path().c_str()) == 0) ++removed;
+  }
+  return removed;
 }

@@ -1,24 +1,22 @@
-// Small "key = value" settings files: where they live, reading them whole
-// and writing them so that a crash or a full disk mid-write never leaves a
-// half-written file (a temporary file beside it, flushed to disk, then
-// renamed over it). Main thread or tick; one writer at a time.
+// Small "key = value" settings files on the disk: where they live, reading
+// them whole and writing them so that a crash or a full disk mid-write never
+// leaves a half-written file (a temporary file of its own beside it, flushed
+// to disk, renamed over it, then the folder flushed). Writing waits for the
+// disk: it belongs on the settings writer (settings_writer.h), never in a
+// tick. Any thread; one writer of a given file at a time.
 #pragma once
 
 #include <cstdint>
 #include <string>
-#include <utility>
 #include <vector>
+
+#include "engine/app/settings_text.h"
 
 enum class SettingsReadResult : int32_t {
   kRead,        // every line understood
   kMissing,     // no file yet
   kUnreadable,  // there, but it cannot be opened or read
   kDamaged,     // read; some lines were not "key = value" (the rest is kept)
-};
-
-struct SettingsEntry {
-  std::string key;
-  std::string value;
 };
 
 struct SettingsFile {
@@ -43,13 +41,22 @@ std::string SettingsFilePath(const char* xdgConfigHome, const char* home, const 
 std::string SystemSettingsPath(const char* programName);
 
 SettingsFile ReadSettingsFile(const std::string& path);
-// The value of key, or nullptr.
-const std::string* FindSetting(const SettingsFile& file, const std::string& key);
-// Sets key (added at the end when new).
-void PutSetting(SettingsFile* file, const std::string& key, const std::string& value);
+inline const std::string* FindSetting(const SettingsFile& file, const std::string& key) {
+  return FindSetting(file.entries, key);
+}
+inline void PutSetting(SettingsFile* file, const std::string& key, const std::string& value) {
+  PutSetting(&file->entries, key, value);
+}
 
 // Writes the entries after a comment line (header, may be empty), creating
 // the folder when needed. On failure the file at path is left as it was, the
 // temporary file is removed, and *error says why.
 bool WriteSettingsFile(const std::string& path, const std::string& header, const SettingsFile& file,
                        std::string* error);
+
+// Removes the temporary files a write of path left behind when the program
+// was stopped between making one and renaming it (a crash, a power cut).
+// Files younger than kSettingsTemporaryStaleSeconds are left alone: they may
+// be another copy of the program's write under way. Returns how many went.
+constexpr int64_t kSettingsTemporaryStaleSeconds = 60;
+int32_t RemoveStaleSettingsTemporaries(const std::string& path);

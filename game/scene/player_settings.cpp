@@ -1,13 +1,15 @@
 // The player's settings: read at start, the volume keys each tick, the level
-// shown after a change, and every change written back to the settings file.
+// shown after a change, and every change handed to the settings writer.
 #include "game/scene/player_settings.h"
 
+#include <atomic>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "engine/app/app.h"
 #include "engine/app/settings_file.h"
+#include "engine/app/settings_writer.h"
 #include "engine/audio/sound.h"
 #include "engine/render/debug_text.h"
 #include "engine/render/sprite.h"
@@ -15,10 +17,6 @@
 
 namespace {
 
-constexpr char kFullscreenKey[] = "fullscreen";
-constexpr char kVolumeKey[] = "volume";
-constexpr char kMuteKey[] = "mute";
-constexpr char kHeader[] = "TIDE_MARKER settings: fullscreen and mute on or off, volume 0 to 100";
 // The level's text: centred near the top, in the debug text at 32 units a
 // line (16 units a character), dark on a white outline so it reads on the
 // light scenes and on black, upright, at the fade's depth (drawn after it,
@@ -44,43 +42,34 @@ constexpr KeyBinding kBindings[] = {
 
 void Warn(const std::string& line) { std::fprintf(stderr, "%s: %s\n", kProgramName, line.c_str()); }
 
-// "on"/"off" and the usual spellings of a yes or a no.
-bool ParseSwitch(const std::string& text, bool* value) {
-  if (text == "on" || text == "true" || text == "yes" || text == "1") {
-    *value = true;
-    return true;
-  }
-  if (text == "off" || text == "false" || text == "no" || text == "0") {
-    *value = false;
-    return true;
-  }
-  return false;
-}
-
-// 0..100; a level between the steps goes to the nearest step.
-bool ParseVolume(const std::string& text, int32_t* volume) {
-  if (text.empty() || text.size() > 3) return false;
-  for (char c : text)
-    if (c < '0' || c > '9') return false;
-  int32_t value = std::atoi(text.c_str());
-  if (value > kVolumeMax) return false;
-  *volume = (value + kVolumeStep / 2) / kVolumeStep * kVolumeStep;
-  return true;
-}
-
 float Gain(const PlayerSettings& settings) {
   return settings.muted ? 0.0f : static_cast<float>(settings.volume) / static_cast<float>(kVolumeMax);
 }
 
-void Save() {
-  std::string error;
-  if (WritePlayerSettings(playerSettings, &error)) {
-    playerSettings.saveFailed = false;
+// Said once: a folder that cannot be written stays so for every key press.
+// Set by the writer's reports (or the tick, when there is no folder at all).
+std::atomic<bool> saveFailureSaid{false};
+
+void ReportSave(bool saved, const std::string& error) {
+  if (saved) {
+    saveFailureSaid.store(false);
     return;
   }
-  // Said once: a folder that cannot be written stays so for every key press.
-  if (!playerSettings.saveFailed) Warn("the settings are not kept: " + error);
-  playerSettings.saveFailed = true;
+  if (!saveFailureSaid.exchange(true)) Warn("the settings are not kept: " + error);
+}
+
+// Hands the current values to the settings writer; the tick goes on at once.
+void Save() {
+  if (playerSettings.path.empty()) {
+    ReportSave(false, "there is no folder for them (neither XDG_CONFIG_HOME nor HOME is set)");
+    return;
+  }
+  SettingsSave save;
+  save.path = playerSettings.path;
+  save.header = kPlayerSettingsHeader;
+  save.file.entries = PlayerSettingsEntries(playerSettings);
+  save.report = ReportSave;
+  RequestSettingsSave(std::move(save));
 }
 
 }  // namespace
@@ -88,23 +77,9 @@ void Save() {
 PlayerSettings playerSettings;
 
 void ReadPlayerSettings(const std::string& path, PlayerSettings* settings, std::string* problem) {
-  settings->fullscreenSaved = false;
-  settings->volume = kVolumeMax;
-  settings->muted = false;
   SettingsFile file = ReadSettingsFile(path);
   *problem = file.problem;
-  const std::string* value = FindSetting(file, kFullscreenKey);
-  if (value != nullptr && !ParseSwitch(*value, &settings->fullscreenSaved) && problem->empty()) {
-    *problem = "in " + path + ", fullscreen '" + *value + "' is not on or off; it stays off";
-  }
-  value = FindSetting(file, kVolumeKey);
-  if (value != nullptr && !ParseVolume(*value, &settings->volume) && problem->empty()) {
-    *problem = "in " + path + ", volume '" + *value + "' is not 0 to 100; it stays at 100";
-  }
-  value = FindSetting(file, kMuteKey);
-  if (value != nullptr && !ParseSwitch(*value, &settings->muted) && problem->empty()) {
-    *problem = "in " + path + ", mute '" + *value + "' is not on or off; it stays off";
-  }
+  PlayerSettingsFromEntries(file.entries, path, settings, problem);
 }
 
 void ApplyVolumeKey(VolumeKey key, int32_t* volume, bool* muted) {
@@ -123,26 +98,17 @@ void ApplyVolumeKey(VolumeKey key, int32_t* volume, bool* muted) {
   }
 }
 
-bool WritePlayerSettings(const PlayerSettings& settings, std::string* error) {
-  if (settings.path.empty()) {
-    *error = "there is no folder for them (neither XDG_CONFIG_HOME nor HOME is set)";
-    return false;
-  }
-  SettingsFile file;
-  PutSetting(&file, kFullscreenKey, settings.fullscreenSaved ? "on" : "off");
-  PutSetting(&file, kVolumeKey, std::to_string(settings.volume));
-  PutSetting(&file, kMuteKey, settings.muted ? "on" : "off");
-  return WriteSettingsFile(settings.path, kHeader, file, error);
-}
-
 void PlayerSettingsInit(WindowModeChoice windowMode) {
   playerSettings = PlayerSettings{};
+  saveFailureSaid.store(false);
   playerSettings.path = SystemSettingsPath(kProgramName);
   std::string problem;
   if (playerSettings.path.empty()) {
     ReadPlayerSettings("", &playerSettings, &problem);
     problem = "there is no folder for the settings (neither XDG_CONFIG_HOME nor HOME is set); defaults are used";
   } else {
+    // What a write stopped half-way by a crash left beside the file.
+    RemoveStaleSettingsTemporaries(playerSettings.path);
     ReadPlayerSettings(playerSettings.path, &playerSettings, &problem);
   }
   if (!problem.empty()) Warn(problem);

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "engine/app/command_line.h"
+#include "engine/app/settings_text.h"
 
 constexpr int32_t kVolumeStep = 10;
 constexpr int32_t kVolumeMax = 100;
@@ -26,7 +27,6 @@ struct PlayerSettings {
   int32_t volume;   // 0..100, a multiple of kVolumeStep
   bool muted;
   std::string path;  // the settings file; empty when there is no place for it
-  bool saveFailed;   // a failure was reported once already
   int32_t showTicks;  // ticks the level stays on screen
 };
 
@@ -46,5 +46,9 @@ bool PlayerSettingsFullscreen();
 void ReadPlayerSettings(const std::string& path, PlayerSettings* settings, std::string* problem);
 enum class VolumeKey : int32_t { kMute, kDown, kUp };
 void ApplyVolumeKey(VolumeKey key, int32_t* volume, bool* muted);
-// Writes the settings; false with *error on failure.
-bool WritePlayerSettings(const PlayerSettings& settings, std::string* error);
+// The same from entries already read (path only names the file in *problem),
+// and the entries a save writes, after kPlayerSettingsHeader.
+void PlayerSettingsFromEntries(const std::vector<SettingsEntry>& entries, const std::string& path,
+                               PlayerSettings* settings, std::string* problem);
+std::vector<SettingsEntry> PlayerSettingsEntries(const PlayerSettings& settings);
+extern const char kPlayerSettingsHeader[];

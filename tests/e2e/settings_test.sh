@@ -3,7 +3,8 @@
 # of its own:
 #   1. no settings file: one line on standard error; M silences the captured
 #      mix and M again brings the music back; '-' five times and M are saved
-#      (volume 50, mute on) while the game plays on;
+#      (volume 50, mute on) while the game plays on (the file is written off
+#      the tick, so it is waited for);
 #   2. the next run starts muted as saved (the title's music is not heard);
 #   3. a damaged file: one line naming it, the defaults (music heard);
 #   4. a settings folder that cannot be made: the game plays on, key presses
@@ -53,6 +54,23 @@ end_run() {
   [ ! -s "$game_out" ] || fail "standard output is not empty: $(head -n3 "$game_out")"
 }
 
+# Waits up to 5 s for the settings file ($1) to hold every line given after
+# it: saves are written a moment after the key, by the settings writer.
+wait_for_saved() {
+  local file=$1 waited=0 line missing
+  shift
+  while :; do
+    missing=""
+    for line in "$@"; do
+      grep -qx "$line" "$file" 2>/dev/null || { missing=$line; break; }
+    done
+    [ -z "$missing" ] && return 0
+    [ "$waited" -lt 50 ] || fail "'$missing' not saved: $(cat "$file" 2>&1)"
+    sleep 0.1
+    waited=$((waited + 1))
+  done
+}
+
 # Lines of the run's standard error about the settings.
 settings_lines() { grep -c 'settings' "$game_err"; }
 
@@ -96,9 +114,7 @@ sleep 1.5
 t_heard=$(elapsed)
 for i in 1 2 3 4 5; do press minus; done
 press m
-grep -qx 'volume = 50' "$config/tide_marker/settings.ini" || fail "volume 50 not saved: $(cat "$config/tide_marker/settings.ini")"
-grep -qx 'mute = on' "$config/tide_marker/settings.ini" || fail "mute not saved"
-grep -qx 'fullscreen = off' "$config/tide_marker/settings.ini" || fail "fullscreen not saved as off"
+wait_for_saved "$config/tide_marker/settings.ini" 'volume = 50' 'mute = on' 'fullscreen = off'
 [ "$(scene_of "$(take_shot after_keys)")" = title ] || fail "the keys left the title"
 end_run
 place_capture

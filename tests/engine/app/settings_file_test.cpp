@@ -7,6 +7,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -189,6 +191,24 @@ TEST(SettingsFile, AWriterKilledMidWriteLeavesTheOldOrTheNewFileWhole) {
     }
   }
   std::printf("killed writers left the old file %d times, the new one %d times\n", oldSeen, newSeen);
+  fs::remove_all(dir);
+}
+
+TEST(SettingsFile, StaleTemporariesGoAndNothingElse) {
+  std::string dir = MakeTempDir();
+  const std::vector<std::string> kept = {"settings.ini", "settings.ini.1234abcd.tmp", "other.ini.0000aaaa.tmp",
+                                         "settings.ini.bak", "settings.ini.tmp"};
+  for (const std::string& name : kept) WriteText(dir + "/" + name, "x");
+  WriteText(dir + "/settings.ini.0000abcd.tmp", "left by a crash");
+  // Only the crash's file is old enough to be nobody's write under way.
+  fs::last_write_time(dir + "/settings.ini.0000abcd.tmp",
+                      fs::file_time_type::clock::now() - std::chrono::seconds(2 * kSettingsTemporaryStaleSeconds));
+  EXPECT_EQ(RemoveStaleSettingsTemporaries(dir + "/settings.ini"), 1);
+  std::vector<std::string> left = FilesIn(dir), expected = kept;
+  std::sort(left.begin(), left.end());
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(left, expected);
+  EXPECT_EQ(RemoveStaleSettingsTemporaries(dir + "/none/settings.ini"), 0);
   fs::remove_all(dir);
 }
 
