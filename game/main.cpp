@@ -12,12 +12,13 @@
 #include "game/build_info.h"
 #include "game/scene/player_settings.h"
 #include "game/scene/scene.h"
+#include "game/usage.h"
 
 int main(int argc, char** argv) {
   CommandLine options = ParseCommandLine(argc, argv);
   switch (options.action) {
     case CommandLineAction::kShowHelp:
-      std::fputs(UsageText(kProgramName).c_str(), stdout);
+      std::fputs(GameUsageText().c_str(), stdout);
       return 0;
     case CommandLineAction::kShowVersion:
       if (kSourceRevision[0] != '\0') {
@@ -27,7 +28,7 @@ int main(int argc, char** argv) {
       }
       return 0;
     case CommandLineAction::kUsageError:
-      std::fprintf(stderr, "%s: %s\n%s", kProgramName, options.error.c_str(), UsageText(kProgramName).c_str());
+      std::fprintf(stderr, "%s: %s\n%s", kProgramName, options.error.c_str(), GameUsageText().c_str());
       return kExitUsageError;
     case CommandLineAction::kRun:
       break;

@@ -63,7 +63,9 @@ bool IsAudioOpen();
 
 // ---- Input --------------------------------------------------------------------
 
-// Virtual-key codes understood by IsKeyDown and the key handler.
+// Virtual-key codes understood by IsKeyDown and the key handler. Letters and
+// digits are their characters ('A' to 'Z' upper case, '0' to '9'), F1 to F12
+// are 0x70 to 0x7B.
 constexpr int32_t kKeyReturn = 0x0D;
 constexpr int32_t kKeyEscape = 0x1B;
 constexpr int32_t kKeyLeft = 0x25;
@@ -72,6 +74,11 @@ constexpr int32_t kKeyRight = 0x27;
 constexpr int32_t kKeyDown = 0x28;
 constexpr int32_t kKeyF11 = 0x7A;
 constexpr int32_t kKeyF12 = 0x7B;
+// '-' and '=' (with '+' on the same key) on the main keys, and the keypad's.
+constexpr int32_t kKeyMinus = 0xBD;
+constexpr int32_t kKeyPlus = 0xBB;
+constexpr int32_t kKeyNumpadMinus = 0x6D;
+constexpr int32_t kKeyNumpadPlus = 0x6B;
 
 struct TouchSlot {
   float startX, startY;
@@ -183,13 +190,3 @@ const char* GetContentsFolder();
 // Shows the PNG picture at path as the open window's icon. 0 on success; 1,
 // with one line on standard error, when it cannot be read or shown.
 int32_t SetWindowIcon(const char* path);
-
-// ---- Settings keys --------------------------------------------------------------------
-
-// Keys of the player's settings: M mutes, '-' and '=' (or the keypad's - and
-// +) turn the volume down and up.
-constexpr int32_t kKeyM = 0x4D;
-constexpr int32_t kKeyMinus = 0xBD;
-constexpr int32_t kKeyPlus = 0xBB;
-constexpr int32_t kKeyNumpadMinus = 0x6D;
-constexpr int32_t kKeyNumpadPlus = 0x6B;

@@ -2,6 +2,7 @@
 // text that --help prints and a wrong option is answered with.
 #include "engine/app/command_line.h"
 
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -13,11 +14,21 @@ bool IsContentsWithValue(const char* arg) {
   return std::strncmp(arg, kContentsOption, length) == 0 && arg[length] == '=';
 }
 
-CommandLine UsageError(const std::string& line) {
-  CommandLine result;
-  result.action = CommandLineAction::kUsageError;
-  result.error = line;
-  return result;
+// The argument as an error line shows it: a line break or another control
+// character in it would break the one line, or hide what was typed.
+std::string Shown(const char* arg) {
+  std::string shown;
+  for (const char* c = arg; *c != '\0'; ++c) {
+    unsigned char byte = static_cast<unsigned char>(*c);
+    if (byte >= 0x20 && byte != 0x7F) {
+      shown += *c;
+    } else {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+      shown += escaped;
+    }
+  }
+  return shown;
 }
 
 }  // namespace
@@ -25,6 +36,9 @@ CommandLine UsageError(const std::string& line) {
 CommandLine ParseCommandLine(int argc, const char* const* argv) {
   CommandLine result;
   bool helpOrVersion = false;
+  // The first wrong argument; reported once every argument has been seen,
+  // unless --help or --version was asked for.
+  std::string error;
   for (int i = 1; i < argc; ++i) {
     const char* arg = argv[i] != nullptr ? argv[i] : "";
     if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) {
@@ -41,28 +55,35 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
       // The value is the next argument whatever it looks like, so a folder
       // whose name starts with a dash can still be given.
       if (i + 1 >= argc || argv[i + 1] == nullptr || argv[i + 1][0] == '\0') {
-        return UsageError("option '--contents' needs a folder");
+        if (error.empty()) error = "option '--contents' needs a folder";
+        // An empty value is taken with the option; nothing follows a
+        // missing one.
+        ++i;
+        continue;
       }
       result.contentsFolder = argv[++i];
       result.contentsGiven = true;
     } else if (IsContentsWithValue(arg)) {
+      if (arg[sizeof kContentsOption] == '\0') {
+        if (error.empty()) error = "option '--contents' needs a folder";
+        continue;
+      }
       result.contentsFolder = arg + sizeof kContentsOption;
-      if (result.contentsFolder.empty()) return UsageError("option '--contents' needs a folder");
       result.contentsGiven = true;
-    } else if (arg[0] == '-') {
-      return UsageError(std::string("unknown option '") + arg + "'");
-    } else {
-      return UsageError(std::string("unexpected argument '") + arg + "'");
+    } else if (error.empty()) {
+      error = std::string(arg[0] == '-' ? "unknown option '" : "unexpected argument '") + Shown(arg) + "'";
     }
   }
-  return result;
+  if (helpOrVersion || error.empty()) return result;
+  CommandLine wrong;
+  wrong.action = CommandLineAction::kUsageError;
+  wrong.error = error;
+  return wrong;
 }
 
-std::string UsageText(const char* programName) {
+std::string UsageText(const char* programName, const std::string& about, const std::string& notes) {
   std::string name = programName;
-  return "Usage: " + name + " [OPTION]...\n"
-         "A one-finger arcade game: drag through the ingredient blocks to make\n"
-         "sweets for the customer.\n"
+  return "Usage: " + name + " [OPTION]...\n" + about +
          "\n"
          "  --fullscreen      play in full screen at the desktop's size\n"
          "  --windowed        play in a 1024 x 576 window\n"
@@ -73,9 +94,6 @@ std::string UsageText(const char* programName) {
          "\n"
          "Without --contents the pictures and sounds are looked for in ./contents,\n"
          "then in ../share/" + name + "/contents beside the program's folder, then in\n"
-         "each folder of $XDG_DATA_DIRS (/usr/local/share:/usr/share) + /" + name + "/contents.\n"
-         "\n"
-         "Keys: M mutes and unmutes, - and = turn the volume down and up, F12 quits.\n"
-         "Full screen and volume are kept in $XDG_CONFIG_HOME/" + name + "/settings.ini\n"
-         "(~/.config/" + name + "/settings.ini when XDG_CONFIG_HOME is not set).\n";
+         "each folder of $XDG_DATA_DIRS (/usr/local/share:/usr/share) + /" + name + "/contents.\n" +
+         (notes.empty() ? "" : "\n" + notes);
 }

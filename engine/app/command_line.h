@@ -1,6 +1,7 @@
 // The program's command line: options read from an argv array into a plain
-// record, with no side effects, and the usage text. The entry point acts on
-// the result (prints, exits, or starts the game with the options).
+// record, with no side effects, and the usage text around the game's own
+// words. The entry point acts on the result (prints, exits, or starts the
+// game with the options).
 #pragma once
 
 #include <cstdint>
@@ -29,10 +30,16 @@ struct CommandLine {
   std::string error;
 };
 
-// Reads argv[1..argc-1]. The first of --help or --version wins over the
-// other options; of --fullscreen and --windowed the last one given counts.
-// --contents takes the next argument, or the value after "--contents=".
+// Reads argv[1..argc-1]. The first of --help or --version wins over every
+// other argument, a wrong one included, wherever it stands: who asks for the
+// help gets it (the other options still fill the record). Of --fullscreen
+// and --windowed the last one given counts. --contents takes the next
+// argument, or the value after "--contents=". Otherwise the first wrong
+// argument makes a kUsageError; its line shows control characters as \xNN.
 CommandLine ParseCommandLine(int argc, const char* const* argv);
 
 // The usage text, ending in a newline; programName as the program is named.
-std::string UsageText(const char* programName);
+// about (what the program is) follows the usage line, and notes (its keys,
+// its files) end the text; the engine's part lists the options and where
+// the contents are looked for. Each ends in a newline or is empty.
+std::string UsageText(const char* programName, const std::string& about, const std::string& notes);

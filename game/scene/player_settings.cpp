@@ -30,12 +30,15 @@ constexpr float kTextColour[3] = {0.36f, 0.16f, 0.24f};
 constexpr float kShowDepth = 0.0f;
 constexpr float kDebugTextDepth = 0.1f;
 
+// The settings' keys: M mutes, '-' and '=' (or the keypad's - and +) turn
+// the volume down and up.
+constexpr int32_t kKeyMute = 'M';
 struct KeyBinding {
   VolumeKey action;
   int32_t keys[2];
 };
 constexpr KeyBinding kBindings[] = {
-    {VolumeKey::kMute, {kKeyM, kKeyM}},
+    {VolumeKey::kMute, {kKeyMute, kKeyMute}},
     {VolumeKey::kDown, {kKeyMinus, kKeyNumpadMinus}},
     {VolumeKey::kUp, {kKeyPlus, kKeyNumpadPlus}},
 };

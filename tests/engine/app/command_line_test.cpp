@@ -41,6 +41,12 @@ TEST(CommandLine, OptionsAreRead) {
       {{"--version"}, Action::kShowVersion, Mode::kFromSettings, false, ""},
       {{"--version", "--help"}, Action::kShowVersion, Mode::kFromSettings, false, ""},
       {{"--windowed", "--help"}, Action::kShowHelp, Mode::kWindowed, false, ""},
+      // Who asks for the help gets it, whatever else is wrong on the line.
+      {{"--help", "--bogus"}, Action::kShowHelp, Mode::kFromSettings, false, ""},
+      {{"--bogus", "--help"}, Action::kShowHelp, Mode::kFromSettings, false, ""},
+      {{"stray", "--version", "--contents"}, Action::kShowVersion, Mode::kFromSettings, false, ""},
+      // ... but a value is a value.
+      {{"--contents", "--help"}, Action::kRun, Mode::kFromSettings, true, "--help"},
   };
   for (const Case& c : cases) {
     std::string joined;
@@ -65,7 +71,9 @@ TEST(CommandLine, ErrorsNameTheArgument) {
       {{"--fullscreen", "-x"}, "unknown option '-x'"},
       {{"--Fullscreen"}, "unknown option '--Fullscreen'"},
       {{"-"}, "unknown option '-'"},
-      {{"--help", "--bogus"}, "unknown option '--bogus'"},
+      {{"--bogus", "--other"}, "unknown option '--bogus'"},
+      {{"--contents=", "--bogus"}, "option '--contents' needs a folder"},
+      {{"--a\nb\x7f"}, "unknown option '--a\\x0Ab\\x7F'"},
       {{"--contents"}, "option '--contents' needs a folder"},
       {{"--contents="}, "option '--contents' needs a folder"},
       {{"--contents", ""}, "option '--contents' needs a folder"},
@@ -82,12 +90,12 @@ TEST(CommandLine, ErrorsNameTheArgument) {
 }
 
 TEST(CommandLine, UsageNamesEveryOptionAndThePlaces) {
-  std::string usage = UsageText("tide_marker");
+  std::string usage = UsageText("tide_marker", "About the game.\n", "Its keys.\n");
   ASSERT_FALSE(usage.empty());
-  EXPECT_EQ(usage.back(), '\n');
-  EXPECT_EQ(usage.rfind("Usage: tide_marker ", 0), 0u);
+  EXPECT_EQ(usage.rfind("Usage: tide_marker [OPTION]...\nAbout the game.\n\n", 0), 0u);
+  EXPECT_EQ(usage.substr(usage.size() - 12), "\n\nIts keys.\n");
   for (const char* word : {"--fullscreen", "--windowed", "--contents DIR", "--help", "--version", "./contents",
-                           "share/tide_marker/contents", "XDG_DATA_DIRS", "tide_marker/settings.ini"}) {
+                           "share/tide_marker/contents", "XDG_DATA_DIRS"}) {
     EXPECT_NE(usage.find(word), std::string::npos) << word;
   }
   // Every option the usage lists is one the parser takes.
