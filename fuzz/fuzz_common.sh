@@ -4,7 +4,7 @@
 # fills the seed folders.
 fuzz_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 fuzz_build=${TIDE_FUZZ_BUILD:-$fuzz_root/build-fuzz}
-fuzz_targets=(png_decode ogg_decode music_stream)
+fuzz_targets=(png_decode ogg_decode music_stream settings_file command_line)
 
 fuzz_setup() {
   "$fuzz_root/scripts/install_deps.sh"
@@ -29,11 +29,27 @@ fuzz_setup() {
   done
 }
 
-fuzz_seed_kind() { [ "$1" = png_decode ] && echo png || echo ogg; }
+fuzz_seed_kind() {
+  case $1 in
+    png_decode) echo png ;;
+    settings_file) echo settings ;;
+    command_line) echo command_line ;;
+    *) echo ogg ;;
+  esac
+}
 
 # Ogg inputs are cut to 16 KiB: room for the three headers and several pages
 # of audio, while whole streams of seconds would slow every run many times over.
-fuzz_target_options() { [ "$1" = png_decode ] || echo -max_len=16384; }
+# Settings files and command lines of 1 KiB hold dozens of lines or
+# arguments, more than the program ever writes or is given.
+fuzz_target_options() {
+  case $1 in
+    png_decode) ;;
+    settings_file) echo -max_len=1024 ;;
+    command_line) echo -max_len=1024 ;;
+    *) echo -max_len=16384 ;;
+  esac
+}
 
 # fuzz_run <target> <libFuzzer options...>: runs one target over its kept
 # corpus and the seeds; the log goes to <build>/logs/<target>.log. Extra

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Fills the seed folders of the fuzz targets: the PNG conformance suite and the
 # Vorbis test streams from the test data (tests/data), plus the pictures and sounds
-# a build generated into its contents folder when one is there.
+# a build generated into its contents folder when one is there, and the
+# settings files and command lines kept in fuzz/seeds.
 #   fuzz/make_seeds.sh <seed-dir> [contents-dir...]
 # Inputs larger than 64 KiB are left out: they slow every run without adding
 # structure the small ones lack.
@@ -31,4 +32,9 @@ for contents in "$@"; do
   copy_small "$out/png" "$contents"/*.png
   copy_small "$out/ogg" "$contents"/*.ogg
 done
-echo "seeds: $(ls "$out/png" | wc -l) png, $(ls "$out/ogg" | wc -l) ogg in $out"
+for kind in settings command_line; do
+  mkdir -p "$out/$kind"
+  cp -f "$root/fuzz/seeds/$kind"/* "$out/$kind/"
+done
+echo "seeds: $(ls "$out/png" | wc -l) png, $(ls "$out/ogg" | wc -l) ogg, $(ls "$out/settings" | wc -l) settings," \
+  "$(ls "$out/command_line" | wc -l) command lines in $out"

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Long fuzzing runs of the decoder targets, one after another, growing the
+# Long fuzzing runs of the fuzz targets, one after another, growing the
 # corpora kept under build-fuzz/corpus.
 #   scripts/fuzz_long.sh <seconds> [target...]      run each target this long
 #   scripts/fuzz_long.sh -runs <count> [target...]  run each target this many inputs
-# Targets: png_decode ogg_decode music_stream (all by default). Crashing
-# inputs land in build-fuzz/artifacts/<target>/, logs in build-fuzz/logs/.
+# Targets: png_decode ogg_decode music_stream settings_file command_line (all
+# by default). Crashing inputs land in build-fuzz/artifacts/<target>/, logs
+# in build-fuzz/logs/.
 set -uo pipefail
 . "$(dirname "$0")/../fuzz/fuzz_common.sh"
 if [ "${1:-}" = -runs ]; then

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the decoder fuzz targets and runs each for a short bounded time
+# Builds the fuzz targets and runs each for a short bounded time
 # (TIDE_FUZZ_SECONDS, 20 by default). Fails when any target finds a crash, a
 # leak, undefined behaviour or a broken result check.
 set -uo pipefail
