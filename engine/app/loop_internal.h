@@ -31,7 +31,6 @@ uint32_t NextTickDeadline(uint32_t deadline, uint32_t now, uint32_t period, uint
 
 // Steps of CreateAppWindow.
 int32_t SetupGlContext(int32_t width, int32_t height, bool noVsync);
-int32_t OpenAudioDevice();
 
 // True while a tick callback is set (ticks are not paused by a scene switch).
 bool HasTickCallback();

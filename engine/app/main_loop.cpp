@@ -13,6 +13,7 @@
 #include "engine/app/app.h"
 #include "engine/app/loop_internal.h"
 #include "engine/app/platform.h"
+#include "engine/audio/audio_device.h"
 #include "engine/audio/sound.h"
 
 namespace {
@@ -201,12 +202,18 @@ int32_t CallLocked(AppCallback callback) {
   return result;
 }
 
-// One pass of the main loop: the ticks due (when passes feed them) and the
-// music, the events, then the frame and the present unless nobody can see
+// One pass of the main loop: the ticks due (when passes feed them), the
+// music and the audio device's watch, the events, then the frame and the present unless nobody can see
 // the window.
 uint32_t MainLoopPass() {
   RunDueTicks(GetTimeMs());
   RefillMusicFromFrame();
+  // A lost audio device is replaced between ticks: the watcher opens the new
+  // one unlocked (that can take a while), the move onto it holds the game.
+  if (WatchAudioDevice(GetTimeMs())) {
+    std::lock_guard<std::mutex> hold(gameLock);
+    SwapInAudioDevice();
+  }
   PlatformPumpEvents();
   if (PlatformIsMinimized()) {
     // Nothing is drawn while nobody can see it; the ticks go on.

@@ -86,9 +86,9 @@ void ClearRestart(Sound* sound) {
   sound->command.compare_exchange_strong(expected, 0);
 }
 
-// Stops the source and deletes every buffer still queued on it.
-void EmptyQueue(ALuint source) {
-  std::lock_guard<std::mutex> lock(musicQueueLock);
+// Stops the source and deletes every buffer still queued on it; the caller
+// holds musicQueueLock.
+void EmptyQueueLocked(ALuint source) {
   alSourceStop(source);
   for (;;) {
     ALint queued = 0;
@@ -101,6 +101,11 @@ void EmptyQueue(ALuint source) {
     if (buffer == 0) break;
     alDeleteBuffers(1, &buffer);
   }
+}
+
+void EmptyQueue(ALuint source) {
+  std::lock_guard<std::mutex> lock(musicQueueLock);
+  EmptyQueueLocked(source);
 }
 
 // Opens the music path for the current music; false (nothing left open) when
@@ -277,6 +282,9 @@ void SetMusicFedByPasses(int32_t choice) { passesFeedChoice = choice; }
 
 int32_t QueueMusicChunk(Sound* sound, const void* chunk, int32_t bytes, int32_t code, int32_t rate) {
   if (bytes <= 0) return 1;
+  // Everything below under the lock: a device change (which takes it) never
+  // meets this half done.
+  std::lock_guard<std::mutex> lock(musicQueueLock);
   // With the device gone the chunk is held (polled), not decoded past unheard.
   if (!AudioReady()) return 0;
   if (sound->kind == 1) {
@@ -289,41 +297,64 @@ int32_t QueueMusicChunk(Sound* sound, const void* chunk, int32_t bytes, int32_t 
   ALenum format = AlFormatForCode(code);
   if (format == 0) return 1;
   ALuint source = sound->source;
-  int32_t result = 0;
-  {
-    std::lock_guard<std::mutex> lock(musicQueueLock);
-    ALint state = AL_STOPPED;
-    alGetSourcei(source, AL_SOURCE_STATE, &state);
+  // A device change whose new device gave no source: silent, as without one.
+  if (source == 0) return 0;
+  ALint state = AL_STOPPED;
+  alGetSourcei(source, AL_SOURCE_STATE, &state);
+  if (state != AL_PLAYING && sound->playing == 1) {
+    // A source that stopped while it should play: an underrun, or a device
+    // that went away, which stops every source. Then the chunk is held until
+    // a new device is there.
+    if (!CheckAudioDeviceConnected()) return 0;
     // Starts playback after PlaySound, and again after an underrun.
-    if (state != AL_PLAYING && sound->playing == 1) alSourcePlay(source);
-    for (;;) {
-      ALint processed = 0;
-      alGetSourcei(source, AL_BUFFERS_PROCESSED, &processed);
-      if (processed <= 0) break;
-      ALuint done = 0;
-      alSourceUnqueueBuffers(source, 1, &done);
-      if (done == 0) break;
-      alDeleteBuffers(1, &done);
-    }
-    ALint queued = 0;
-    alGetSourcei(source, AL_BUFFERS_QUEUED, &queued);
-    if (sound->playing == 1 && queued < kMusicMaxQueued) {
-      ALuint buffer = 0;
-      alGenBuffers(1, &buffer);
-      alBufferData(buffer, format, chunk, bytes, rate);
-      alSourceQueueBuffers(source, 1, &buffer);
-      sound->buffer = buffer;
-      result = 1;
-    }
+    alSourcePlay(source);
+  }
+  for (;;) {
+    ALint processed = 0;
+    alGetSourcei(source, AL_BUFFERS_PROCESSED, &processed);
+    if (processed <= 0) break;
+    ALuint done = 0;
+    alSourceUnqueueBuffers(source, 1, &done);
+    if (done == 0) break;
+    alDeleteBuffers(1, &done);
+  }
+  int32_t result = 0;
+  ALint queued = 0;
+  alGetSourcei(source, AL_BUFFERS_QUEUED, &queued);
+  if (sound->playing == 1 && queued < kMusicMaxQueued) {
+    ALuint buffer = 0;
+    alGenBuffers(1, &buffer);
+    alBufferData(buffer, format, chunk, bytes, rate);
+    alSourceQueueBuffers(source, 1, &buffer);
+    sound->buffer = buffer;
+    result = 1;
   }
   sound->kind = 2;
   return result;
 }
 
 void StopMusic(Sound* sound) {
+  std::lock_guard<std::mutex> lock(musicQueueLock);
+  // Read under the lock: a device change renames the source.
   ALuint source = sound->source;
   if (source == 0 || !AudioReady()) return;
-  EmptyQueue(source);
+  EmptyQueueLocked(source);
+}
+
+std::unique_lock<std::mutex> HoldMusicQueue() { return std::unique_lock<std::mutex>(musicQueueLock); }
+
+// The caller holds the queue lock (HoldMusicQueue).
+void RebuildMusicVoice() {
+  Sound* sound = currentMusic.load();
+  // A stream still starting makes its source with its first chunk.
+  if (sound == nullptr || sound->kind != 2) return;
+  ALuint source = 0;
+  alGenSources(1, &source);
+  if (source != 0) ApplySourceSetup(source, 0.0f);
+  // Its queue starts empty: the feed's next chunk starts it playing again,
+  // as after an underrun, from where the decoder stands.
+  sound->source = source;
+  sound->buffer = 0;
 }
 
 void ReleaseMusic(Sound* sound) {
