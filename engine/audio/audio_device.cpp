@@ -104,9 +104,11 @@ bool CheckAudioDeviceConnected() {
   ALCcontext* context = alcGetCurrentContext();
   if (context == nullptr) return false;
   if (DeviceConnected(alcGetContextsDevice(context))) return true;
-  deviceLost = true;
+  MarkAudioDeviceLost();
   return false;
 }
+
+void MarkAudioDeviceLost() { deviceLost = true; }
 
 int32_t OpenAudioDevice() {
   state.device = alcOpenDevice(nullptr);
@@ -157,7 +159,7 @@ bool WatchAudioDevice(uint32_t nowMs) {
   if (!state.lossReported) {
     state.lossReported = true;
     state.nextRetryMs = nowMs;
-    std::fprintf(stderr, "audio device: \"%s\" is gone; the game plays on silently until a device is back\n",
+    std::fprintf(stderr, "audio device: \"%s\" is gone; the game plays on silently and tries again every 2 s\n",
                  state.name);
   }
   if (state.newDevice != nullptr || state.reopened) return true;

@@ -16,6 +16,8 @@ bool AudioReady();
 // it is not (the watcher then looks for a new one). For the music feed, which
 // meets a lost device first as a source that stopped.
 bool CheckAudioDeviceConnected();
+// From then on AudioReady is false until a new device is swapped in.
+void MarkAudioDeviceLost();
 // The fixed properties of a new source (rolloff 1 for effects, 0 for music).
 void ApplySourceSetup(uint32_t source, float rolloff);
 // OpenAL format of a SoundFormat code, 0 for a code outside 0..3.
