@@ -12,11 +12,10 @@
 #include <AL/al.h>
 
 #include <atomic>
-#include <chrono>
 #include <cstring>
 #include <mutex>
-#include <thread>
 
+#include "engine/app/app.h"
 #include "engine/app/platform.h"
 #include "engine/audio/audio_internal.h"
 #include "engine/audio/ogg_stream.h"
@@ -27,9 +26,8 @@ namespace {
 constexpr int32_t kMusicChunkBytes = 4096;
 constexpr ALint kMusicMaxQueued = 48;
 constexpr int kMusicPollMs = 10;
-// As large as the contents path buffer, so any track in the contents folder
-// start-up accepted can be streamed.
-constexpr size_t kMusicPathCapacity = 264;
+// Any track in the contents folder start-up accepted can be streamed.
+constexpr size_t kMusicPathCapacity = kContentsPathSize;
 
 // Chunks a main-loop pass decodes at most: the queue of 48 fills within a
 // few frames, and no frame pays for more than about 190 ms of music at once.
@@ -68,7 +66,8 @@ uint8_t musicChunk[kMusicChunkBytes];
 MusicFeed feed;
 std::atomic<int32_t> musicStarted{kStartPending};
 std::atomic<bool> musicThreadRunning{false};
-std::thread musicThread;
+// The platform's thread handle; main thread only.
+void* musicThread = nullptr;
 std::mutex musicQueueLock;
 // True while the main loop's passes feed the music (no thread).
 bool feedFromPasses = false;
@@ -78,7 +77,13 @@ int32_t passesFeedChoice = -1;
 
 bool PassesFeed() { return passesFeedChoice >= 0 ? passesFeedChoice == 1 : !PlatformHasThreads(); }
 
-void PollSleep() { std::this_thread::sleep_for(std::chrono::milliseconds(kMusicPollMs)); }
+void PollSleep() { PlatformSleepMs(kMusicPollMs); }
+
+void JoinMusicThread() {
+  if (musicThread == nullptr) return;
+  PlatformJoinThread(musicThread);
+  musicThread = nullptr;
+}
 
 // Clears command 1 without overwriting a -1 that arrived meanwhile.
 void ClearRestart(Sound* sound) {
@@ -235,7 +240,7 @@ int32_t LoadMusic(Sound* sound, const char* path) {
   if (!AudioReady()) return 1;
   // Only one stream at a time: the previous one must have been released.
   if (musicThreadRunning || feedFromPasses) return 1;
-  if (musicThread.joinable()) musicThread.join();
+  JoinMusicThread();
 
   std::memcpy(musicPath, path, length + 1);
   ZeroSound(sound);
@@ -248,9 +253,8 @@ int32_t LoadMusic(Sound* sound, const char* path) {
   }
   musicStarted = kStartPending;
   musicThreadRunning = true;
-  try {
-    musicThread = std::thread(MusicThreadMain);
-  } catch (...) {
+  musicThread = PlatformStartThread("music", MusicThreadMain);
+  if (musicThread == nullptr) {
     musicThreadRunning = false;
     currentMusic = nullptr;
     ZeroSound(sound);
@@ -260,7 +264,7 @@ int32_t LoadMusic(Sound* sound, const char* path) {
   if (musicStarted == kStartReady) return 0;
 
   // The thread has reported its failure and is ending by itself.
-  musicThread.join();
+  JoinMusicThread();
   AbandonStart(sound);
   return 1;
 }
@@ -368,7 +372,7 @@ void ReleaseMusic(Sound* sound) {
       // The thread ends after its current pass or its next 10 ms poll.
       while (musicThreadRunning) PollSleep();
     }
-    if (musicThread.joinable()) musicThread.join();
+    JoinMusicThread();
     currentMusic = nullptr;
   }
   ALuint source = sound->source;

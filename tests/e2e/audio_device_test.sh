@@ -156,6 +156,7 @@ device_case() {
   [ "$name" = gone ] && return 0
   # The round's music within 3 s of the new server or sink (the recording
   # started when it was there), and the effects of the drag on top of it.
+  echo "music heard $("$hx_probe" onset "$hx_dir/after.wav") s after the device was there" >>"$hx_dir/measures.txt"
   expect_above playing "$hx_dir/after.wav" 3.0 5.0 0.99
 }
 
