@@ -36,12 +36,12 @@ void BoardCursorUpdate(BoardCursor* c) {
   if (k->fingerPressed) c->ownsHold = true;
   if (!k->fingerHeld) c->ownsHold = false;
   const bool aimAtBoard = c->ownsHold || !k->fingerHeld;
-  KeyPlayAim(k, aimAtBoard ? board.grid.blocks[c->cell].sprite.pos : kNowhere);
+  KeyPlayAim(k, aimAtBoard ? BoardCellCentre(&board, c->cell) : kNowhere);
 }
 
 void BoardCursorDraw(BoardCursor* c) {
   if (!keyPlay.active) return;
-  c->frame.pos = board.grid.blocks[c->cell].sprite.pos;
+  c->frame.pos = BoardCellCentre(&board, c->cell);
   DrawSprite(&c->frame, &c->texture);
 }
 

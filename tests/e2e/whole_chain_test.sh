@@ -7,8 +7,64 @@
 # game's own pictures; the mix captured by OpenAL Soft's wave writer must
 # carry music in the title, the round and the clear scene and silence under
 # the logos; standard output may hold only the plate counts, 1, 2, 3, ...
+# With E2E_INPUT=keys the same run is played with keys alone (no mouse event
+# until the end): Space for the touches, Escape and the highlighted button for
+# the pause menu, the arrows and a held Space for the drags; the cursor must
+# show on the board, and be gone after one mouse move.
 set -uo pipefail
 source "$(dirname "$0")/e2e_lib.sh"
+keys=0
+[ "${E2E_INPUT:-mouse}" = keys ] && keys=1
+
+# Key play: the cursor's cell, tracked as the game keeps it (0 when a round
+# starts, kept from plate to plate).
+cursor=0
+key() { xdotool key --delay 80 --window "$wid" "$@"; }
+# The cursor to cell $1, one arrow press a block.
+walk_to() {
+  local dc=$(($1 % 6 - cursor % 6)) dr=$(($1 / 6 - cursor / 6)) moves=()
+  while [ $dc -gt 0 ]; do moves+=(Right); dc=$((dc - 1)); done
+  while [ $dc -lt 0 ]; do moves+=(Left); dc=$((dc + 1)); done
+  while [ $dr -gt 0 ]; do moves+=(Down); dr=$((dr - 1)); done
+  while [ $dr -lt 0 ]; do moves+=(Up); dr=$((dr + 1)); done
+  [ ${#moves[@]} -gt 0 ] && key "${moves[@]}"
+  cursor=$1
+}
+# Whether the cursor's frame shows around cell $2 in screenshot $1: its
+# yellow corner mark left of the block, a third of the way down.
+cursor_at() {
+  local x=$((75 + ($2 % 6) * 95 - 49)) y=$((125 + ($2 / 6) * 95 - 31))
+  read -r r g b < <(od -An -tu1 -j $(((y * 1024 + x) * 3)) -N3 "$1")
+  [ "$r" -gt 200 ] && [ "$g" -gt 160 ] && [ "$b" -lt 130 ]
+}
+if [ $keys = 1 ]; then
+  tap_at() { key space; }
+  drag_cells() {
+    walk_to "$1"
+    xdotool keydown --window "$wid" space
+    sleep 0.06
+    local cell
+    for cell in "${@:2}"; do walk_to "$cell"; done
+    sleep 0.05
+    xdotool keyup --window "$wid" space
+    if [ -z "${cursor_seen:-}" ]; then
+      sleep 0.3
+      cursor_at "$(take_shot drag_end)" "$cursor" || fail "no cursor on cell $cursor after a drag"
+      cursor_seen=1
+    fi
+  }
+  leave_title() {
+    local attempt
+    for attempt in 1 2 3; do
+      xdotool keydown --window "$wid" Return
+      sleep 0.7
+      xdotool keyup --window "$wid" Return
+      sleep 2
+      [ "$(scene_of "$(take_shot now)")" != title ] && return 0
+    done
+    fail "three presses of Enter on the title did not start $1"
+  }
+fi
 
 [ -x "$probe" ] || fail "missing $probe (build the e2e_probe target)"
 [ -d contents ] || fail "no contents folder in $PWD (build the contents target)"
@@ -46,13 +102,26 @@ digits=$("$probe" digits "$seen_shot" hud)
 # The pause menu: open it, see its buttons, resume. (A press while the
 # opening overlay still folds away is ignored by the game: press again.)
 for attempt in 1 2 3 4; do
-  tap_at 55 40
+  if [ $keys = 1 ]; then key Escape; else tap_at 55 40; fi
   sleep 1
   [ "$(scene_of "$(take_shot now)")" = pause ] && break
 done
 wait_for_scene pause 5
+if [ $keys = 1 ]; then
+  # The menu opens on resume, framed; Left frames quit, Right resume again.
+  key Left Right
+  sleep 0.3
+  shot=$(take_shot pause_chosen)
+  keep_shot "$shot" pause_chosen
+  read -r r g b < <(od -An -tu1 -j $(((464 * 1024 + 759) * 3)) -N3 "$shot")
+  [ "$r" -gt 200 ] && [ "$g" -gt 160 ] && [ "$b" -lt 130 ] || fail "no frame around the resume button"
+fi
 tap_at 810 496
 wait_for_scene game 10 game_resumed
+if [ $keys = 1 ]; then
+  sleep 1
+  cursor_at "$(take_shot cursor_start)" 0 || fail "no cursor on the top-left block at the round's start"
+fi
 
 play_round "$round_limit" round1
 
@@ -69,6 +138,19 @@ digits=$("$probe" digits "$seen_shot" hud)
 [ "$digits" = 00000000 ] || fail "round 2 starts with score '$digits', expected 00000000"
 t_game2=$seen_at
 sleep 3
+if [ $keys = 1 ]; then
+  # A new round puts the cursor back on the top-left block; the first mouse
+  # move hides it.
+  shot=$(take_shot cursor_round2)
+  keep_shot "$shot" cursor_round2
+  cursor_at "$shot" 0 || fail "round 2 does not show the cursor on the top-left block"
+  # shellcheck disable=SC2046
+  xdotool mousemove $(to_screen 900 300)
+  sleep 0.5
+  shot=$(take_shot cursor_gone)
+  keep_shot "$shot" cursor_gone
+  cursor_at "$shot" 0 && fail "the cursor still shows after the mouse moved"
+fi
 
 echo "F12"
 t_f12=$(elapsed)
