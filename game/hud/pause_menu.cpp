@@ -111,10 +111,11 @@ int32_t PauseMenuInit(PauseMenu* m) {
               32, 32, loadingBlockCell.x, loadingBlockCell.y, 0.25f, 0.25f, kIntroDepth);
   m->spinner.angle = spinnerAngle;
 
-  if (!LoadOrReport(&m->cursorTexture, "cursor.png")) return 1;
-  SetupSprite(&m->chosenFrame, 0, 0, kChosenFrameSize, kChosenFrameSize, 0, 0, 1, 1, 0);
-
   SoundCue::LoadSe(&m->pageSound, "SE_pageFlip.ogg");
+  // Last: without the frame the menu still works, only the keys' choice
+  // goes unseen.
+  SetupSprite(&m->chosenFrame, 0, 0, kChosenFrameSize, kChosenFrameSize, 0, 0, 1, 1, 0);
+  if (!LoadOrReport(&m->cursorTexture, "cursor.png")) return 1;
   return 0;
 }
 
