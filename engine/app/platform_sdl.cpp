@@ -61,7 +61,7 @@ int32_t VirtualKeyFromSdl(SDL_Keycode key) {
     case SDLK_DOWN: return kKeyDown;
     case SDLK_BACKSPACE: return 0x08;
     case SDLK_TAB: return 0x09;
-    case SDLK_RETURN: return 0x0D;
+    case SDLK_RETURN: case SDLK_KP_ENTER: return kKeyReturn;
     case SDLK_LSHIFT: case SDLK_RSHIFT: return 0x10;
     case SDLK_LCTRL: case SDLK_RCTRL: return 0x11;
     case SDLK_LALT: case SDLK_RALT: return 0x12;
@@ -71,6 +71,21 @@ int32_t VirtualKeyFromSdl(SDL_Keycode key) {
     case SDLK_EQUALS: case SDLK_PLUS: return kKeyPlus;
     case SDLK_KP_MINUS: return kKeyNumpadMinus;
     case SDLK_KP_PLUS: return kKeyNumpadPlus;
+    default: return 0;
+  }
+}
+
+// A controller button to the key the game reads; 0 for buttons it does not.
+int32_t VirtualKeyFromPadButton(Uint8 button) {
+  switch (button) {
+    case SDL_CONTROLLER_BUTTON_DPAD_UP: return kKeyPadUp;
+    case SDL_CONTROLLER_BUTTON_DPAD_DOWN: return kKeyPadDown;
+    case SDL_CONTROLLER_BUTTON_DPAD_LEFT: return kKeyPadLeft;
+    case SDL_CONTROLLER_BUTTON_DPAD_RIGHT: return kKeyPadRight;
+    case SDL_CONTROLLER_BUTTON_A: return kKeyPadSouth;
+    case SDL_CONTROLLER_BUTTON_B: return kKeyPadEast;
+    case SDL_CONTROLLER_BUTTON_X: return kKeyPadWest;
+    case SDL_CONTROLLER_BUTTON_START: return kKeyPadStart;
     default: return 0;
   }
 }
@@ -98,6 +113,15 @@ bool InitVideo() {
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) return true;
   SDL_SetHint(SDL_HINT_VIDEODRIVER, "");
   return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+}
+
+// Controllers are optional: without the subsystem the game is played with
+// the mouse and the keys, and says so once.
+void InitPads() {
+  if (SDL_WasInit(SDL_INIT_GAMECONTROLLER)) return;
+  if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) {
+    std::fprintf(stderr, "game controllers: %s\n", SDL_GetError());
+  }
 }
 
 // Full screen with a display-mode change: only an exact mode is accepted.
@@ -210,6 +234,38 @@ void HandleKey(const SDL_KeyboardEvent& e) {
   InputPostEvent(event);
 }
 
+// SDL reports a pad plugged in by its device index (also for each pad present
+// when the subsystem starts); it is opened once and known by its instance id.
+void OpenPad(int deviceIndex) {
+  if (!SDL_IsGameController(deviceIndex)) return;
+  const SDL_JoystickID id = SDL_JoystickGetDeviceInstanceID(deviceIndex);
+  if (id < 0 || SDL_GameControllerFromInstanceID(id) != nullptr) return;
+  if (SDL_GameControllerOpen(deviceIndex) == nullptr) {
+    std::fprintf(stderr, "game controller %d: %s\n", deviceIndex, SDL_GetError());
+  }
+}
+
+void ClosePad(SDL_JoystickID id) {
+  SDL_GameController* pad = SDL_GameControllerFromInstanceID(id);
+  if (pad != nullptr) SDL_GameControllerClose(pad);
+  InputPadRemoved(id);
+}
+
+void HandlePadButton(const SDL_ControllerButtonEvent& e) {
+  const int32_t key = VirtualKeyFromPadButton(e.button);
+  if (key != 0) InputPadButton(e.which, key, e.state == SDL_PRESSED);
+}
+
+void HandlePadAxis(const SDL_ControllerAxisEvent& e) {
+  if (e.axis != SDL_CONTROLLER_AXIS_LEFTX && e.axis != SDL_CONTROLLER_AXIS_LEFTY) return;
+  SDL_GameController* pad = SDL_GameControllerFromInstanceID(e.which);
+  if (pad == nullptr) return;
+  constexpr float kAxisRange = 32767.0f;
+  const float x = static_cast<float>(SDL_GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_LEFTX)) / kAxisRange;
+  const float y = static_cast<float>(SDL_GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_LEFTY)) / kAxisRange;
+  InputPadStick(e.which, x, y);
+}
+
 // Used only when touches are not turned into mouse events: the first finger
 // down plays slot 0 until it lifts; other fingers are ignored.
 void HandleFinger(const SDL_TouchFingerEvent& e) {
@@ -260,6 +316,19 @@ void HandleEvent(const SDL_Event& e) {
     case SDL_FINGERMOTION:
       HandleFinger(e.tfinger);
       break;
+    case SDL_CONTROLLERDEVICEADDED:
+      OpenPad(e.cdevice.which);
+      break;
+    case SDL_CONTROLLERDEVICEREMOVED:
+      ClosePad(e.cdevice.which);
+      break;
+    case SDL_CONTROLLERBUTTONDOWN:
+    case SDL_CONTROLLERBUTTONUP:
+      HandlePadButton(e.cbutton);
+      break;
+    case SDL_CONTROLLERAXISMOTION:
+      HandlePadAxis(e.caxis);
+      break;
     default:
       break;
   }
@@ -277,6 +346,7 @@ int ThreadTrampoline(void* data) {
 int32_t PlatformOpenWindow(const char* caption, int32_t width, int32_t height,
                            int32_t flags, int32_t* clientWidth, int32_t* clientHeight) {
   if (platform.window || !InitVideo()) return kPlatformWindowFailed;
+  InitPads();
   platform.flags = flags;
   platform.minimized = false;
   platform.fingerActive = false;
