@@ -1,8 +1,12 @@
 // Touch and key input: the raw state the event pump writes on the main thread,
 // its reads (scaled to the virtual screen) and the per-tick bookkeeping of the
 // game's touch slots. Raw state is atomic: it is read by the timer thread.
+// A point's position is stored before its down flag, which is published with
+// release ordering and read first with acquire: a tick that sees a press sees
+// it where it happened, never at the position before it.
 #include <atomic>
 #include <cmath>
+#include <cstring>
 
 #include "engine/app/app.h"
 #include "engine/app/loop_internal.h"
@@ -20,8 +24,9 @@ constexpr uint16_t kArrowRightBit = 4;
 constexpr uint16_t kArrowDownBit = 8;
 
 struct RawInput {
-  std::atomic<float> x[kRawPointCount];
-  std::atomic<float> y[kRawPointCount];
+  // x in the low half, y in the high half: one word, so that a read never
+  // takes x from one move and y from the one before.
+  std::atomic<uint64_t> position[kRawPointCount];
   std::atomic<int32_t> down[kRawPointCount];
   std::atomic<uint16_t> arrowKeyBits;
   std::atomic<uint8_t> keys[kKeyCount];
@@ -32,6 +37,8 @@ struct RawInput {
 RawInput raw;
 float previousPinchDistance;
 std::atomic<uint32_t> focusLossCount{0};
+// Tests only: runs between a point's flag and position reads.
+std::atomic<TouchReadHook> touchReadHook{nullptr};
 
 // Timer thread: the keys as the last two samplings saw them.
 struct KeySamples {
@@ -41,6 +48,26 @@ struct KeySamples {
 KeySamples keySamples;
 
 bool ValidIndex(int32_t index) { return index >= 0 && index < kRawPointCount; }
+
+uint64_t PackPosition(float x, float y) {
+  uint32_t xBits, yBits;
+  std::memcpy(&xBits, &x, sizeof xBits);
+  std::memcpy(&yBits, &y, sizeof yBits);
+  return static_cast<uint64_t>(yBits) << 32 | xBits;
+}
+
+// One point as the pump last published it: the flag first (acquire), then
+// the position, which is then at least as new as the press or release seen.
+int32_t ReadPoint(int32_t index, float* x, float* y) {
+  const int32_t down = raw.down[index].load(std::memory_order_acquire);
+  if (TouchReadHook hook = touchReadHook.load(std::memory_order_relaxed)) hook();
+  const uint64_t packed = raw.position[index].load(std::memory_order_relaxed);
+  const uint32_t xBits = static_cast<uint32_t>(packed);
+  const uint32_t yBits = static_cast<uint32_t>(packed >> 32);
+  std::memcpy(x, &xBits, sizeof xBits);
+  std::memcpy(y, &yBits, sizeof yBits);
+  return down;
+}
 
 uint16_t ArrowBit(int32_t virtualKey) {
   switch (virtualKey) {
@@ -60,8 +87,8 @@ int32_t pinchDirection;
 
 int32_t GetTouch(int32_t index, float* x, float* y) {
   if (!ValidIndex(index)) return 0;
-  float rawX = raw.x[index].load(std::memory_order_relaxed);
-  float rawY = raw.y[index].load(std::memory_order_relaxed);
+  float rawX = 0.0f, rawY = 0.0f;
+  const int32_t down = ReadPoint(index, &rawX, &rawY);
   float clientWidth = static_cast<float>(raw.clientWidth.load(std::memory_order_relaxed));
   float clientHeight = static_cast<float>(raw.clientHeight.load(std::memory_order_relaxed));
   float virtualWidth = raw.virtualWidth.load(std::memory_order_relaxed);
@@ -78,18 +105,15 @@ int32_t GetTouch(int32_t index, float* x, float* y) {
     *x = (rawX - picture.x) / picture.width * virtualWidth;
     *y = (rawY - picture.y) / picture.height * virtualHeight;
   }
-  return raw.down[index].load(std::memory_order_relaxed);
+  return down;
 }
 
 int32_t GetTouchRaw(int32_t index, float* x, float* y) {
-  if (!ValidIndex(index)) return 0;
-  *x = raw.x[index].load(std::memory_order_relaxed);
-  *y = raw.y[index].load(std::memory_order_relaxed);
-  return raw.down[index].load(std::memory_order_relaxed);
+  return ValidIndex(index) ? ReadPoint(index, x, y) : 0;
 }
 
 int32_t IsTouchDown(int32_t index) {
-  return ValidIndex(index) ? raw.down[index].load(std::memory_order_relaxed) : 0;
+  return ValidIndex(index) ? raw.down[index].load(std::memory_order_acquire) : 0;
 }
 
 void SetTouchArea(float virtualWidth, float virtualHeight) {
@@ -130,17 +154,18 @@ float GetVirtualHeight() { return raw.virtualHeight.load(std::memory_order_relax
 
 uint32_t GetFocusLossCount() { return focusLossCount.load(); }
 
+void SetTouchReadHook(TouchReadHook hook) { touchReadHook.store(hook); }
+
 void InputFocusLost() { focusLossCount.fetch_add(1); }
 
 int32_t GetClientWidth() { return raw.clientWidth.load(std::memory_order_relaxed); }
 int32_t GetClientHeight() { return raw.clientHeight.load(std::memory_order_relaxed); }
 
-void InputMouseMove(float x, float y) {
-  raw.x[0].store(x, std::memory_order_relaxed);
-  raw.y[0].store(y, std::memory_order_relaxed);
-}
+void InputMouseMove(float x, float y) { raw.position[0].store(PackPosition(x, y), std::memory_order_relaxed); }
 
-void InputMouseButton(int32_t down) { raw.down[0].store(down ? 1 : 0, std::memory_order_relaxed); }
+// Release: the position stored before this flag is seen by every read that
+// sees the flag.
+void InputMouseButton(int32_t down) { raw.down[0].store(down ? 1 : 0, std::memory_order_release); }
 
 void InputKey(int32_t virtualKey, bool pressed) {
   raw.keys[virtualKey & 0xFF].store(pressed ? 1 : 0, std::memory_order_relaxed);
@@ -156,8 +181,7 @@ void InputKey(int32_t virtualKey, bool pressed) {
 
 void InputReset(int32_t clientWidth, int32_t clientHeight) {
   for (int i = 0; i < kRawPointCount; ++i) {
-    raw.x[i].store(0.0f);
-    raw.y[i].store(0.0f);
+    raw.position[i].store(PackPosition(0.0f, 0.0f));
     raw.down[i].store(0);
   }
   for (auto& key : raw.keys) key.store(0);
