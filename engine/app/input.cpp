@@ -37,6 +37,8 @@ struct RawInput {
 RawInput raw;
 float previousPinchDistance;
 std::atomic<uint32_t> focusLossCount{0};
+// True from a focus loss (or minimising) until the window is back.
+std::atomic<bool> windowAway{false};
 // Tests only: runs between a point's flag and position reads.
 std::atomic<TouchReadHook> touchReadHook{nullptr};
 
@@ -156,7 +158,14 @@ uint32_t GetFocusLossCount() { return focusLossCount.load(); }
 
 void SetTouchReadHook(TouchReadHook hook) { touchReadHook.store(hook); }
 
-void InputFocusLost() { focusLossCount.fetch_add(1); }
+bool IsWindowAway() { return windowAway.load(); }
+
+void InputFocusLost() {
+  windowAway.store(true);
+  focusLossCount.fetch_add(1);
+}
+
+void InputFocusGained() { windowAway.store(false); }
 
 int32_t GetClientWidth() { return raw.clientWidth.load(std::memory_order_relaxed); }
 int32_t GetClientHeight() { return raw.clientHeight.load(std::memory_order_relaxed); }
@@ -186,6 +195,8 @@ void InputReset(int32_t clientWidth, int32_t clientHeight) {
   }
   for (auto& key : raw.keys) key.store(0);
   raw.arrowKeyBits.store(0);
+  // A window just opened has not been left yet.
+  windowAway.store(false);
   raw.clientWidth.store(clientWidth);
   raw.clientHeight.store(clientHeight);
   raw.virtualWidth.store(static_cast<float>(clientWidth));

@@ -148,6 +148,9 @@ void HandleWindowEvent(const SDL_WindowEvent& e) {
     case SDL_WINDOWEVENT_FOCUS_LOST:
       InputFocusLost();
       break;
+    case SDL_WINDOWEVENT_FOCUS_GAINED:
+      InputFocusGained();
+      break;
     case SDL_WINDOWEVENT_MINIMIZED:
       platform.minimized = true;
       InputFocusLost();
@@ -162,7 +165,12 @@ void HandleWindowEvent(const SDL_WindowEvent& e) {
     case SDL_WINDOWEVENT_MAXIMIZED:
     case SDL_WINDOWEVENT_SHOWN:
     case SDL_WINDOWEVENT_EXPOSED:
-      if (platform.minimized) RestartPacing();
+      // Seen again: the player is back, also where the system sends no
+      // focus event with the restore.
+      if (platform.minimized) {
+        RestartPacing();
+        InputFocusGained();
+      }
       platform.minimized = false;
       break;
     default:

@@ -78,9 +78,11 @@ int32_t PauseMenuInit(PauseMenu* m) {
   m->panelFull = false;
   m->quitting = false;
   m->introTicks = 0;
-  // Only leaving the window during the round counts.
+  // A loss before the round counts only while the player is still away (he
+  // switched away while the round loaded): the menu then opens as soon as
+  // the pause button would be taken, as for a loss during the round.
   m->focusLossesSeen = GetFocusLossCount();
-  m->awayPending = false;
+  m->awayPending = IsWindowAway();
 
   if (!LoadOrReport(&m->panelTexture, "poseback.png")) return 1;
   SetupSprite(&m->panel, 0, 0, kPanelWidth, kPanelHeight, 0, 0, 1, 1, kIntroDepth);
