@@ -23,6 +23,7 @@ constexpr uint16_t kArrowUpBit = 2;
 constexpr uint16_t kArrowRightBit = 4;
 constexpr uint16_t kArrowDownBit = 8;
 
+// What the event pump writes (main thread) and any thread reads.
 struct RawInput {
   // x in the low half, y in the high half: one word, so that a read never
   // takes x from one move and y from the one before.
@@ -31,23 +32,32 @@ struct RawInput {
   std::atomic<uint16_t> arrowKeyBits;
   std::atomic<uint8_t> keys[kKeyCount];
   std::atomic<int32_t> clientWidth, clientHeight;
+  // Set by the game (SetTouchArea) as well as at a reset.
   std::atomic<float> virtualWidth, virtualHeight;
+  // Focus losses so far, and true from a loss (or minimising) until the
+  // window is back.
+  std::atomic<uint32_t> focusLossCount;
+  std::atomic<bool> windowAway;
+  // Tests only: runs between a point's flag and position reads.
+  std::atomic<TouchReadHook> touchReadHook;
 };
 
-RawInput raw;
-float previousPinchDistance;
-std::atomic<uint32_t> focusLossCount{0};
-// True from a focus loss (or minimising) until the window is back.
-std::atomic<bool> windowAway{false};
-// Tests only: runs between a point's flag and position reads.
-std::atomic<TouchReadHook> touchReadHook{nullptr};
-
-// Timer thread: the keys as the last two samplings saw them.
+// The keys as the last two samplings saw them.
 struct KeySamples {
   uint8_t down[kKeyCount];
   uint8_t pressed[kKeyCount];
 };
-KeySamples keySamples;
+
+// Tick runner only (and InputReset, before ticks start): what one tick's
+// sampling leaves for the next.
+struct TickSamples {
+  KeySamples keys;
+  // The distance between points 0 and 1 at the end of the last tick.
+  float previousPinchDistance;
+};
+
+RawInput raw;
+TickSamples tickSamples;
 
 bool ValidIndex(int32_t index) { return index >= 0 && index < kRawPointCount; }
 
@@ -62,7 +72,7 @@ uint64_t PackPosition(float x, float y) {
 // the position, which is then at least as new as the press or release seen.
 int32_t ReadPoint(int32_t index, float* x, float* y) {
   const int32_t down = raw.down[index].load(std::memory_order_acquire);
-  if (TouchReadHook hook = touchReadHook.load(std::memory_order_relaxed)) hook();
+  if (TouchReadHook hook = raw.touchReadHook.load(std::memory_order_relaxed)) hook();
   const uint64_t packed = raw.position[index].load(std::memory_order_relaxed);
   const uint32_t xBits = static_cast<uint32_t>(packed);
   const uint32_t yBits = static_cast<uint32_t>(packed >> 32);
@@ -138,7 +148,7 @@ int32_t IsKeyDown(int32_t virtualKey) {
   return raw.keys[virtualKey & 0xFF].load(std::memory_order_relaxed) ? 1 : 0;
 }
 
-int32_t IsKeyPressed(int32_t virtualKey) { return keySamples.pressed[virtualKey & 0xFF]; }
+int32_t IsKeyPressed(int32_t virtualKey) { return tickSamples.keys.pressed[virtualKey & 0xFF]; }
 
 PictureRect FitPicture(float areaWidth, float areaHeight, float pictureWidth, float pictureHeight) {
   if (areaWidth <= 0.0f || areaHeight <= 0.0f || pictureWidth <= 0.0f || pictureHeight <= 0.0f) {
@@ -154,18 +164,18 @@ PictureRect FitPicture(float areaWidth, float areaHeight, float pictureWidth, fl
 float GetVirtualWidth() { return raw.virtualWidth.load(std::memory_order_relaxed); }
 float GetVirtualHeight() { return raw.virtualHeight.load(std::memory_order_relaxed); }
 
-uint32_t GetFocusLossCount() { return focusLossCount.load(); }
+uint32_t GetFocusLossCount() { return raw.focusLossCount.load(); }
 
-void SetTouchReadHook(TouchReadHook hook) { touchReadHook.store(hook); }
+void SetTouchReadHook(TouchReadHook hook) { raw.touchReadHook.store(hook); }
 
-bool IsWindowAway() { return windowAway.load(); }
+bool IsWindowAway() { return raw.windowAway.load(); }
 
 void InputFocusLost() {
-  windowAway.store(true);
-  focusLossCount.fetch_add(1);
+  raw.windowAway.store(true);
+  raw.focusLossCount.fetch_add(1);
 }
 
-void InputFocusGained() { windowAway.store(false); }
+void InputFocusGained() { raw.windowAway.store(false); }
 
 int32_t GetClientWidth() { return raw.clientWidth.load(std::memory_order_relaxed); }
 int32_t GetClientHeight() { return raw.clientHeight.load(std::memory_order_relaxed); }
@@ -196,12 +206,12 @@ void InputReset(int32_t clientWidth, int32_t clientHeight) {
   for (auto& key : raw.keys) key.store(0);
   raw.arrowKeyBits.store(0);
   // A window just opened has not been left yet.
-  windowAway.store(false);
+  raw.windowAway.store(false);
   raw.clientWidth.store(clientWidth);
   raw.clientHeight.store(clientHeight);
   raw.virtualWidth.store(static_cast<float>(clientWidth));
   raw.virtualHeight.store(static_cast<float>(clientHeight));
-  keySamples = KeySamples{};
+  tickSamples.keys = KeySamples{};
   InputClearPending();
 }
 
@@ -216,8 +226,8 @@ void SampleTouchSlots() {
   InputTickBegins();
   for (int key = 0; key < kKeyCount; ++key) {
     uint8_t down = raw.keys[key].load(std::memory_order_relaxed);
-    keySamples.pressed[key] = down && !keySamples.down[key] ? 1 : 0;
-    keySamples.down[key] = down;
+    tickSamples.keys.pressed[key] = down && !tickSamples.keys.down[key] ? 1 : 0;
+    tickSamples.keys.down[key] = down;
   }
   for (int i = 0; i < kTouchSlotCount; ++i) {
     TouchSlot& slot = touchSlots[i];
@@ -255,12 +265,12 @@ void FinishTouchTick() {
   float distance = std::sqrt(dx * dx + dy * dy);
   pinchDistance = distance;
   pinchDirection = 0;
-  float change = distance - previousPinchDistance;
+  float change = distance - tickSamples.previousPinchDistance;
   if (change > kPinchThreshold) {
     pinchDirection = 1;
   } else if (change < -kPinchThreshold) {
     pinchDirection = -1;
   }
-  previousPinchDistance = distance;
+  tickSamples.previousPinchDistance = distance;
   InputTickEnds();
 }
