@@ -191,8 +191,6 @@ void InputKey(int32_t virtualKey, bool pressed) {
   uint16_t bit = ArrowBit(virtualKey);
   if (pressed) {
     if (bit) raw.arrowKeyBits.fetch_or(bit);
-    // F12 asks to quit without closing the window first.
-    if (virtualKey == kKeyF12) RequestQuit();
   } else if (bit) {
     raw.arrowKeyBits.fetch_and(static_cast<uint16_t>(~bit));
   }
