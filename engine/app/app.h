@@ -134,6 +134,10 @@ float GetVirtualHeight();
 // How many times the window has lost the focus or been minimised; the game
 // compares it with the count it saw last to notice that the player left.
 uint32_t GetFocusLossCount();
+// True from the window's losing the focus or being minimised until it has the
+// focus again or is restored: the player is away now (a round that starts
+// then, say after switching away while it loaded).
+bool IsWindowAway();
 // True while the window covers the screen (borderless, at the desktop's size).
 bool IsWindowFullscreen();
 // Switches between the window and full screen, as F11 and Alt+Enter do.
@@ -145,6 +149,7 @@ void InputMouseMove(float x, float y);
 void InputMouseButton(int32_t down);
 void InputKey(int32_t virtualKey, bool pressed);
 void InputFocusLost();
+void InputFocusGained();
 // Resets the raw input state and sets client and virtual size (window open).
 void InputReset(int32_t clientWidth, int32_t clientHeight);
 // The client area changed size (resizing, full screen).

@@ -41,3 +41,9 @@ int32_t InputPendingCount();
 void InputClearPending();
 void InputTickBegins();
 void InputTickEnds();
+
+// Tests only: a function run while a touch point is read, after its down
+// flag and before its position, where the event pump may change both;
+// nullptr for none.
+using TouchReadHook = void (*)();
+void SetTouchReadHook(TouchReadHook hook);

@@ -36,13 +36,9 @@ struct PlatformState {
   int windowedWidth, windowedHeight;
   // The letterbox viewport last set, in drawable pixels; width 0 when none.
   int viewportX, viewportY, viewportWidth, viewportHeight;
+  // The present cadence, on PlatformTimeUs's clock in milliseconds.
   double framePeriodMs;
   double nextPresentMs;
-  // Touch id and finger id of the finger acting as slot 0, when SDL is not
-  // turning touches into mouse events; fingerActive is false when none.
-  bool fingerActive;
-  SDL_TouchID fingerTouch;
-  SDL_FingerID finger;
   bool glLibraryPinned;
 };
 
@@ -106,7 +102,10 @@ bool InitVideo() {
   if (SDL_WasInit(SDL_INIT_VIDEO)) return true;
   const char* preferred = PlatformPreferredVideoDriver();
   if (preferred != nullptr && !std::getenv("SDL_VIDEODRIVER")) SDL_SetHint(SDL_HINT_VIDEODRIVER, preferred);
-  // A finger on a touch screen reaches the program as the left mouse button.
+  // A finger on a touch screen reaches the program as the left mouse button
+  // (the first finger; SDL makes no mouse events of the others), on the
+  // desktop and in a browser alike: the game plays touch slot 0 only, so no
+  // finger events are read.
   SDL_SetHint(SDL_HINT_TOUCH_MOUSE_EVENTS, "1");
   // The engine never leaves the loop on a signal by itself: SIGINT and SIGTERM
   // still arrive as SDL_QUIT, which is handled like the close button.
@@ -172,6 +171,9 @@ void HandleWindowEvent(const SDL_WindowEvent& e) {
     case SDL_WINDOWEVENT_FOCUS_LOST:
       InputFocusLost();
       break;
+    case SDL_WINDOWEVENT_FOCUS_GAINED:
+      InputFocusGained();
+      break;
     case SDL_WINDOWEVENT_MINIMIZED:
       platform.minimized = true;
       InputFocusLost();
@@ -186,7 +188,12 @@ void HandleWindowEvent(const SDL_WindowEvent& e) {
     case SDL_WINDOWEVENT_MAXIMIZED:
     case SDL_WINDOWEVENT_SHOWN:
     case SDL_WINDOWEVENT_EXPOSED:
-      if (platform.minimized) RestartPacing();
+      // Seen again: the player is back, also where the system sends no
+      // focus event with the restore.
+      if (platform.minimized) {
+        RestartPacing();
+        InputFocusGained();
+      }
       platform.minimized = false;
       break;
     default:
@@ -213,7 +220,8 @@ void HandleMouseButton(const SDL_MouseButtonEvent& e, bool pressed) {
 }
 
 // Keys the platform answers itself: F11 and Alt+Enter switch between the
-// window and full screen, F12 quits at once, whatever waits before it.
+// window and full screen, F12 quits at once, whatever waits before it in the
+// input hand-over (it still reaches the input state as a key).
 // Returns true when the key is the platform's and not passed on.
 bool HandleWindowKey(const SDL_KeyboardEvent& e) {
   const SDL_Keycode key = e.keysym.sym;
@@ -266,30 +274,6 @@ void HandlePadAxis(const SDL_ControllerAxisEvent& e) {
   InputPadStick(e.which, x, y);
 }
 
-// Used only when touches are not turned into mouse events: the first finger
-// down plays slot 0 until it lifts; other fingers are ignored.
-void HandleFinger(const SDL_TouchFingerEvent& e) {
-  if (SDL_GetHintBoolean(SDL_HINT_TOUCH_MOUSE_EVENTS, SDL_TRUE)) return;
-  float x = e.x * static_cast<float>(platform.clientWidth);
-  float y = e.y * static_cast<float>(platform.clientHeight);
-  if (e.type == SDL_FINGERDOWN && !platform.fingerActive) {
-    platform.fingerActive = true;
-    platform.fingerTouch = e.touchId;
-    platform.finger = e.fingerId;
-    PostButton(x, y, true);
-    return;
-  }
-  if (!platform.fingerActive || e.touchId != platform.fingerTouch || e.fingerId != platform.finger) {
-    return;
-  }
-  if (e.type == SDL_FINGERUP) {
-    platform.fingerActive = false;
-    PostButton(x, y, false);
-  } else {
-    PostMove(x, y);
-  }
-}
-
 void HandleEvent(const SDL_Event& e) {
   switch (e.type) {
     case SDL_QUIT:
@@ -310,11 +294,6 @@ void HandleEvent(const SDL_Event& e) {
     case SDL_KEYDOWN:
     case SDL_KEYUP:
       HandleKey(e.key);
-      break;
-    case SDL_FINGERDOWN:
-    case SDL_FINGERUP:
-    case SDL_FINGERMOTION:
-      HandleFinger(e.tfinger);
       break;
     case SDL_CONTROLLERDEVICEADDED:
       OpenPad(e.cdevice.which);
@@ -349,7 +328,6 @@ int32_t PlatformOpenWindow(const char* caption, int32_t width, int32_t height,
   InitPads();
   platform.flags = flags;
   platform.minimized = false;
-  platform.fingerActive = false;
 
   SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
   SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
@@ -503,7 +481,6 @@ void PlatformPrepareFrame() {
     return;
   }
   glViewport(x, y, width, height);
-  glScissor(x, y, width, height);
   platform.viewportX = x;
   platform.viewportY = y;
   platform.viewportWidth = width;
@@ -516,10 +493,12 @@ void PlatformPresent() {
     glFlush();
     SDL_GL_SwapWindow(platform.window);
   }
-  if (!platform.needsPacing && !platform.minimized) return;
+  // A minimised window is never presented (the main loop rests instead).
+  if (!platform.needsPacing) return;
   // Sleeps to the next refresh of the display, keeping a steady cadence;
-  // after a long stall the cadence restarts from now instead of racing.
-  double now = static_cast<double>(SDL_GetTicks64());
+  // after a long stall the cadence restarts from now instead of racing. The
+  // clock is the one the loops measure their rates with.
+  double now = static_cast<double>(PlatformTimeUs()) / 1000.0;
   if (platform.nextPresentMs < now - platform.framePeriodMs) platform.nextPresentMs = now;
   platform.nextPresentMs += platform.framePeriodMs;
   double wait = platform.nextPresentMs - now;

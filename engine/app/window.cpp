@@ -96,7 +96,6 @@ int32_t SetupGlContext(int32_t width, int32_t height, bool noVsync) {
   glCullFace(GL_FRONT);
   glFrontFace(GL_CCW);
   glViewport(0, 0, width, height);
-  glScissor(0, 0, width, height);
   SetDesktopGlDefaults();
   return LoadGlEntryPoints();
 }

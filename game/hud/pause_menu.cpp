@@ -84,10 +84,12 @@ int32_t PauseMenuInit(PauseMenu* m) {
   m->panelFull = false;
   m->quitting = false;
   m->introTicks = 0;
-  // Only leaving the window during the round counts.
+  // A loss before the round counts only while the player is still away (he
+  // switched away while the round loaded): the menu then opens as soon as
+  // the pause button would be taken, as for a loss during the round.
   m->focusLossesSeen = GetFocusLossCount();
   m->padRemovalsSeen = GetPadRemovalCount();
-  m->awayPending = false;
+  m->awayPending = IsWindowAway();
   m->chosen = kChooseResume;
 
   if (!LoadOrReport(&m->panelTexture, "poseback.png")) return 1;

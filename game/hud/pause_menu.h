@@ -29,7 +29,8 @@ struct PauseMenu {
   bool paused;
   bool animating;
   // The window's focus-loss count when the menu last looked, and whether the
-  // player left (focus lost, minimised) without the menu having opened yet.
+  // player left (focus lost, minimised, or away when the round began) without
+  // the menu having opened yet.
   uint32_t focusLossesSeen;
   bool awayPending;
   // The same for pads pulled out.
