@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "engine/app/loop_internal.h"
+#include "engine/audio/audio_device.h"
 #include "engine/audio/sound.h"
 
 namespace {

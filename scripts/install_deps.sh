@@ -18,7 +18,7 @@ test_packages=(
   libgtest-dev libbenchmark-dev
   libsfml-dev
   xvfb xauth xdotool x11-utils libxtst-dev openbox mesa-utils imagemagick
-  vorbis-tools desktop-file-utils appstream
+  vorbis-tools desktop-file-utils appstream pulseaudio pulseaudio-utils
 )
 
 case $set_name in

@@ -74,11 +74,33 @@ constexpr int32_t kKeyRight = 0x27;
 constexpr int32_t kKeyDown = 0x28;
 constexpr int32_t kKeyF11 = 0x7A;
 constexpr int32_t kKeyF12 = 0x7B;
+<<<<<<< HEAD
 // '-' and '=' (with '+' on the same key) on the main keys, and the keypad's.
 constexpr int32_t kKeyMinus = 0xBD;
 constexpr int32_t kKeyPlus = 0xBB;
 constexpr int32_t kKeyNumpadMinus = 0x6D;
 constexpr int32_t kKeyNumpadPlus = 0x6B;
+=======
+constexpr int32_t kKeyTab = 0x09;
+constexpr int32_t kKeySpace = 0x20;
+
+// A game controller's buttons reach the game as keys of their own (the names
+// follow SDL's controller mapping: south is the bottom face button). The left
+// stick counts as four keys, each down while the stick is pushed that way.
+// Whichever pad holds a button, the key is down.
+constexpr int32_t kKeyPadUp = 0xE0;
+constexpr int32_t kKeyPadDown = 0xE1;
+constexpr int32_t kKeyPadLeft = 0xE2;
+constexpr int32_t kKeyPadRight = 0xE3;
+constexpr int32_t kKeyPadSouth = 0xE4;
+constexpr int32_t kKeyPadEast = 0xE5;
+constexpr int32_t kKeyPadWest = 0xE6;
+constexpr int32_t kKeyPadStart = 0xE7;
+constexpr int32_t kKeyStickUp = 0xE8;
+constexpr int32_t kKeyStickDown = 0xE9;
+constexpr int32_t kKeyStickLeft = 0xEA;
+constexpr int32_t kKeyStickRight = 0xEB;
+>>>>>>> main
 
 struct TouchSlot {
   float startX, startY;
@@ -122,6 +144,10 @@ float GetVirtualHeight();
 // How many times the window has lost the focus or been minimised; the game
 // compares it with the count it saw last to notice that the player left.
 uint32_t GetFocusLossCount();
+// True from the window's losing the focus or being minimised until it has the
+// focus again or is restored: the player is away now (a round that starts
+// then, say after switching away while it loaded).
+bool IsWindowAway();
 // True while the window covers the screen (borderless, at the desktop's size).
 bool IsWindowFullscreen();
 // Switches between the window and full screen, as F11 and Alt+Enter do.
@@ -133,6 +159,7 @@ void InputMouseMove(float x, float y);
 void InputMouseButton(int32_t down);
 void InputKey(int32_t virtualKey, bool pressed);
 void InputFocusLost();
+void InputFocusGained();
 // Resets the raw input state and sets client and virtual size (window open).
 void InputReset(int32_t clientWidth, int32_t clientHeight);
 // The client area changed size (resizing, full screen).
@@ -157,6 +184,18 @@ void InputFlushEvents();
 void SampleTouchSlots();
 void RefreshTouchLastPositions();
 void FinishTouchTick();
+
+// Game controllers (input_pads.cpp). The event pump reports each pad by an id
+// of its own; the buttons and the stick become key events through
+// InputPostEvent. Main thread, except GetPadRemovalCount.
+void InputPadButton(int32_t pad, int32_t virtualKey, bool down);
+// The left stick, each axis from -1 to 1 (down and right positive).
+void InputPadStick(int32_t pad, float x, float y);
+// The pad was pulled out: whatever it held is let go.
+void InputPadRemoved(int32_t pad);
+// How many pads have been pulled out; the game compares it with the count it
+// saw last, as it does with GetFocusLossCount.
+uint32_t GetPadRemovalCount();
 
 // ---- Asset paths and utilities ------------------------------------------------
 

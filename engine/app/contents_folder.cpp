@@ -15,11 +15,17 @@ constexpr char kDefaultFolder[] = "./contents";
 constexpr char kDefaultPrefix[] = "./contents/";
 constexpr char kDefaultDataDirs[] = "/usr/local/share:/usr/share";
 
-// "folder/", put before every name. Written at start-up only, before any
-// other thread builds a path.
-char contentsPrefix[kContentsPathSize] = "./contents/";
-size_t contentsPrefixLength = sizeof kDefaultPrefix - 1;
-char contentsFolder[kContentsPathSize] = "./contents";
+// The chosen folder, in one place. Main thread, at start-up only, before
+// any other thread builds a path; read by every thread after that.
+struct ChosenFolder {
+  // "folder/", put before every name.
+  char prefix[kContentsPathSize];
+  size_t prefixLength;
+  // The folder as chosen, without the trailing slash.
+  char folder[kContentsPathSize];
+};
+
+ChosenFolder chosen = {"./contents/", sizeof kDefaultPrefix - 1, "./contents"};
 
 // One buffer per thread: the music thread and the main thread may build paths
 // at the same time without overwriting each other's.
@@ -49,12 +55,12 @@ const char* ContentsPath(const char* fileName) {
   size_t nameLength = fileName ? std::strlen(fileName) : 0;
   // A name that does not fit gives an empty path, which opens nothing; a cut
   // name could name a different file.
-  if (!fileName || contentsPrefixLength + nameLength >= kContentsPathSize) {
+  if (!fileName || chosen.prefixLength + nameLength >= kContentsPathSize) {
     contentsPath[0] = '\0';
     return contentsPath;
   }
-  std::memcpy(contentsPath, contentsPrefix, contentsPrefixLength);
-  std::memcpy(contentsPath + contentsPrefixLength, fileName, nameLength + 1);
+  std::memcpy(contentsPath, chosen.prefix, chosen.prefixLength);
+  std::memcpy(contentsPath + chosen.prefixLength, fileName, nameLength + 1);
   return contentsPath;
 }
 
@@ -64,16 +70,16 @@ int32_t SetContentsFolder(const char* folder) {
   // Trailing slashes are dropped ("/" itself stays as it is).
   while (length > 1 && folder[length - 1] == '/') --length;
   if (length > kLongestContentsFolder) return 1;
-  std::memcpy(contentsFolder, folder, length);
-  contentsFolder[length] = '\0';
-  std::memcpy(contentsPrefix, folder, length);
-  contentsPrefixLength = length;
-  if (folder[length - 1] != '/') contentsPrefix[contentsPrefixLength++] = '/';
-  contentsPrefix[contentsPrefixLength] = '\0';
+  std::memcpy(chosen.folder, folder, length);
+  chosen.folder[length] = '\0';
+  std::memcpy(chosen.prefix, folder, length);
+  chosen.prefixLength = length;
+  if (folder[length - 1] != '/') chosen.prefix[chosen.prefixLength++] = '/';
+  chosen.prefix[chosen.prefixLength] = '\0';
   return 0;
 }
 
-const char* GetContentsFolder() { return contentsFolder; }
+const char* GetContentsFolder() { return chosen.folder; }
 
 std::vector<std::string> ContentsCandidates(const ContentsSearch& search) {
   std::vector<std::string> places = {kDefaultFolder};

@@ -1,8 +1,12 @@
 // Touch and key input: the raw state the event pump writes on the main thread,
 // its reads (scaled to the virtual screen) and the per-tick bookkeeping of the
 // game's touch slots. Raw state is atomic: it is read by the timer thread.
+// A point's position is stored before its down flag, which is published with
+// release ordering and read first with acquire: a tick that sees a press sees
+// it where it happened, never at the position before it.
 #include <atomic>
 #include <cmath>
+#include <cstring>
 
 #include "engine/app/app.h"
 #include "engine/app/loop_internal.h"
@@ -19,28 +23,63 @@ constexpr uint16_t kArrowUpBit = 2;
 constexpr uint16_t kArrowRightBit = 4;
 constexpr uint16_t kArrowDownBit = 8;
 
+// What the event pump writes (main thread) and any thread reads.
 struct RawInput {
-  std::atomic<float> x[kRawPointCount];
-  std::atomic<float> y[kRawPointCount];
+  // x in the low half, y in the high half: one word, so that a read never
+  // takes x from one move and y from the one before.
+  std::atomic<uint64_t> position[kRawPointCount];
   std::atomic<int32_t> down[kRawPointCount];
   std::atomic<uint16_t> arrowKeyBits;
   std::atomic<uint8_t> keys[kKeyCount];
   std::atomic<int32_t> clientWidth, clientHeight;
+  // Set by the game (SetTouchArea) as well as at a reset.
   std::atomic<float> virtualWidth, virtualHeight;
+  // Focus losses so far, and true from a loss (or minimising) until the
+  // window is back.
+  std::atomic<uint32_t> focusLossCount;
+  std::atomic<bool> windowAway;
+  // Tests only: runs between a point's flag and position reads.
+  std::atomic<TouchReadHook> touchReadHook;
 };
 
-RawInput raw;
-float previousPinchDistance;
-std::atomic<uint32_t> focusLossCount{0};
-
-// Timer thread: the keys as the last two samplings saw them.
+// The keys as the last two samplings saw them.
 struct KeySamples {
   uint8_t down[kKeyCount];
   uint8_t pressed[kKeyCount];
 };
-KeySamples keySamples;
+
+// Tick runner only (and InputReset, before ticks start): what one tick's
+// sampling leaves for the next.
+struct TickSamples {
+  KeySamples keys;
+  // The distance between points 0 and 1 at the end of the last tick.
+  float previousPinchDistance;
+};
+
+RawInput raw;
+TickSamples tickSamples;
 
 bool ValidIndex(int32_t index) { return index >= 0 && index < kRawPointCount; }
+
+uint64_t PackPosition(float x, float y) {
+  uint32_t xBits, yBits;
+  std::memcpy(&xBits, &x, sizeof xBits);
+  std::memcpy(&yBits, &y, sizeof yBits);
+  return static_cast<uint64_t>(yBits) << 32 | xBits;
+}
+
+// One point as the pump last published it: the flag first (acquire), then
+// the position, which is then at least as new as the press or release seen.
+int32_t ReadPoint(int32_t index, float* x, float* y) {
+  const int32_t down = raw.down[index].load(std::memory_order_acquire);
+  if (TouchReadHook hook = raw.touchReadHook.load(std::memory_order_relaxed)) hook();
+  const uint64_t packed = raw.position[index].load(std::memory_order_relaxed);
+  const uint32_t xBits = static_cast<uint32_t>(packed);
+  const uint32_t yBits = static_cast<uint32_t>(packed >> 32);
+  std::memcpy(x, &xBits, sizeof xBits);
+  std::memcpy(y, &yBits, sizeof yBits);
+  return down;
+}
 
 uint16_t ArrowBit(int32_t virtualKey) {
   switch (virtualKey) {
@@ -60,8 +99,8 @@ int32_t pinchDirection;
 
 int32_t GetTouch(int32_t index, float* x, float* y) {
   if (!ValidIndex(index)) return 0;
-  float rawX = raw.x[index].load(std::memory_order_relaxed);
-  float rawY = raw.y[index].load(std::memory_order_relaxed);
+  float rawX = 0.0f, rawY = 0.0f;
+  const int32_t down = ReadPoint(index, &rawX, &rawY);
   float clientWidth = static_cast<float>(raw.clientWidth.load(std::memory_order_relaxed));
   float clientHeight = static_cast<float>(raw.clientHeight.load(std::memory_order_relaxed));
   float virtualWidth = raw.virtualWidth.load(std::memory_order_relaxed);
@@ -78,18 +117,15 @@ int32_t GetTouch(int32_t index, float* x, float* y) {
     *x = (rawX - picture.x) / picture.width * virtualWidth;
     *y = (rawY - picture.y) / picture.height * virtualHeight;
   }
-  return raw.down[index].load(std::memory_order_relaxed);
+  return down;
 }
 
 int32_t GetTouchRaw(int32_t index, float* x, float* y) {
-  if (!ValidIndex(index)) return 0;
-  *x = raw.x[index].load(std::memory_order_relaxed);
-  *y = raw.y[index].load(std::memory_order_relaxed);
-  return raw.down[index].load(std::memory_order_relaxed);
+  return ValidIndex(index) ? ReadPoint(index, x, y) : 0;
 }
 
 int32_t IsTouchDown(int32_t index) {
-  return ValidIndex(index) ? raw.down[index].load(std::memory_order_relaxed) : 0;
+  return ValidIndex(index) ? raw.down[index].load(std::memory_order_acquire) : 0;
 }
 
 void SetTouchArea(float virtualWidth, float virtualHeight) {
@@ -112,7 +148,7 @@ int32_t IsKeyDown(int32_t virtualKey) {
   return raw.keys[virtualKey & 0xFF].load(std::memory_order_relaxed) ? 1 : 0;
 }
 
-int32_t IsKeyPressed(int32_t virtualKey) { return keySamples.pressed[virtualKey & 0xFF]; }
+int32_t IsKeyPressed(int32_t virtualKey) { return tickSamples.keys.pressed[virtualKey & 0xFF]; }
 
 PictureRect FitPicture(float areaWidth, float areaHeight, float pictureWidth, float pictureHeight) {
   if (areaWidth <= 0.0f || areaHeight <= 0.0f || pictureWidth <= 0.0f || pictureHeight <= 0.0f) {
@@ -128,27 +164,33 @@ PictureRect FitPicture(float areaWidth, float areaHeight, float pictureWidth, fl
 float GetVirtualWidth() { return raw.virtualWidth.load(std::memory_order_relaxed); }
 float GetVirtualHeight() { return raw.virtualHeight.load(std::memory_order_relaxed); }
 
-uint32_t GetFocusLossCount() { return focusLossCount.load(); }
+uint32_t GetFocusLossCount() { return raw.focusLossCount.load(); }
 
-void InputFocusLost() { focusLossCount.fetch_add(1); }
+void SetTouchReadHook(TouchReadHook hook) { raw.touchReadHook.store(hook); }
+
+bool IsWindowAway() { return raw.windowAway.load(); }
+
+void InputFocusLost() {
+  raw.windowAway.store(true);
+  raw.focusLossCount.fetch_add(1);
+}
+
+void InputFocusGained() { raw.windowAway.store(false); }
 
 int32_t GetClientWidth() { return raw.clientWidth.load(std::memory_order_relaxed); }
 int32_t GetClientHeight() { return raw.clientHeight.load(std::memory_order_relaxed); }
 
-void InputMouseMove(float x, float y) {
-  raw.x[0].store(x, std::memory_order_relaxed);
-  raw.y[0].store(y, std::memory_order_relaxed);
-}
+void InputMouseMove(float x, float y) { raw.position[0].store(PackPosition(x, y), std::memory_order_relaxed); }
 
-void InputMouseButton(int32_t down) { raw.down[0].store(down ? 1 : 0, std::memory_order_relaxed); }
+// Release: the position stored before this flag is seen by every read that
+// sees the flag.
+void InputMouseButton(int32_t down) { raw.down[0].store(down ? 1 : 0, std::memory_order_release); }
 
 void InputKey(int32_t virtualKey, bool pressed) {
   raw.keys[virtualKey & 0xFF].store(pressed ? 1 : 0, std::memory_order_relaxed);
   uint16_t bit = ArrowBit(virtualKey);
   if (pressed) {
     if (bit) raw.arrowKeyBits.fetch_or(bit);
-    // F12 asks to quit without closing the window first.
-    if (virtualKey == kKeyF12) RequestQuit();
   } else if (bit) {
     raw.arrowKeyBits.fetch_and(static_cast<uint16_t>(~bit));
   }
@@ -156,17 +198,18 @@ void InputKey(int32_t virtualKey, bool pressed) {
 
 void InputReset(int32_t clientWidth, int32_t clientHeight) {
   for (int i = 0; i < kRawPointCount; ++i) {
-    raw.x[i].store(0.0f);
-    raw.y[i].store(0.0f);
+    raw.position[i].store(PackPosition(0.0f, 0.0f));
     raw.down[i].store(0);
   }
   for (auto& key : raw.keys) key.store(0);
   raw.arrowKeyBits.store(0);
+  // A window just opened has not been left yet.
+  raw.windowAway.store(false);
   raw.clientWidth.store(clientWidth);
   raw.clientHeight.store(clientHeight);
   raw.virtualWidth.store(static_cast<float>(clientWidth));
   raw.virtualHeight.store(static_cast<float>(clientHeight));
-  keySamples = KeySamples{};
+  tickSamples.keys = KeySamples{};
   InputClearPending();
 }
 
@@ -181,8 +224,8 @@ void SampleTouchSlots() {
   InputTickBegins();
   for (int key = 0; key < kKeyCount; ++key) {
     uint8_t down = raw.keys[key].load(std::memory_order_relaxed);
-    keySamples.pressed[key] = down && !keySamples.down[key] ? 1 : 0;
-    keySamples.down[key] = down;
+    tickSamples.keys.pressed[key] = down && !tickSamples.keys.down[key] ? 1 : 0;
+    tickSamples.keys.down[key] = down;
   }
   for (int i = 0; i < kTouchSlotCount; ++i) {
     TouchSlot& slot = touchSlots[i];
@@ -220,12 +263,12 @@ void FinishTouchTick() {
   float distance = std::sqrt(dx * dx + dy * dy);
   pinchDistance = distance;
   pinchDirection = 0;
-  float change = distance - previousPinchDistance;
+  float change = distance - tickSamples.previousPinchDistance;
   if (change > kPinchThreshold) {
     pinchDirection = 1;
   } else if (change < -kPinchThreshold) {
     pinchDirection = -1;
   }
-  previousPinchDistance = distance;
+  tickSamples.previousPinchDistance = distance;
   InputTickEnds();
 }

@@ -16,24 +16,24 @@ namespace {
 // thread fills it, and then the oldest events are applied at once.
 constexpr int kPendingCapacity = 1024;
 
-// Events waiting for the ticks, oldest first; main thread only.
-struct PendingEvents {
-  InputEvent events[kPendingCapacity];
+// The hand-over's state, in one place.
+struct HandOver {
+  // Main thread only: events waiting for the ticks, oldest first, in a ring.
+  InputEvent pending[kPendingCapacity];
   int first;
   int count;
+  // Serial of the last button or key change applied to the raw state (main
+  // thread writes), and the serial a tick read before sampling and stored
+  // once it had finished (the tick runner writes). A change may be applied
+  // once the previous one has been seen: every read of that tick came after
+  // the previous change and before this one.
+  std::atomic<uint32_t> appliedSerial{0};
+  std::atomic<uint32_t> seenSerial{0};
+  // Tick runner only: the serial loaded when the current tick began sampling.
+  uint32_t sampledSerial;
 };
 
-PendingEvents pending;
-
-// Serial of the last button or key change applied to the raw state (main
-// thread writes), and the serial a tick read before sampling and stored once
-// it had finished (timer thread writes). A change may be applied once the
-// previous one has been seen: every read of that tick came after the
-// previous change and before this one.
-std::atomic<uint32_t> appliedSerial{0};
-std::atomic<uint32_t> seenSerial{0};
-// Timer thread only: the serial loaded when the current tick began sampling.
-uint32_t sampledSerial;
+HandOver handOver;
 
 bool IsChange(const InputEvent& e) { return e.type != InputEventType::kMouseMove; }
 
@@ -48,13 +48,13 @@ void Apply(const InputEvent& e) {
       InputMouseMove(e.x, e.y);
       const bool changes = IsTouchDown(0) != (e.down ? 1 : 0);
       InputMouseButton(e.down);
-      if (changes) appliedSerial.fetch_add(1);
+      if (changes) handOver.appliedSerial.fetch_add(1);
       return;
     }
     case InputEventType::kKey: {
       const bool changes = IsKeyDown(e.key) != (e.down ? 1 : 0);
       InputKey(e.key, e.down != 0);
-      if (changes) appliedSerial.fetch_add(1);
+      if (changes) handOver.appliedSerial.fetch_add(1);
       return;
     }
   }
@@ -63,14 +63,15 @@ void Apply(const InputEvent& e) {
 // While ticks are not sampling input (no ticks run, or a scene switch has
 // paused them) nothing waits: the raw state simply follows the events.
 bool MayApplyNow() {
-  return !(TicksRunning() && HasTickCallback()) || seenSerial.load() == appliedSerial.load();
+  return !(TicksRunning() && HasTickCallback()) ||
+         handOver.seenSerial.load() == handOver.appliedSerial.load();
 }
 
-InputEvent& PendingAt(int i) { return pending.events[(pending.first + i) % kPendingCapacity]; }
+InputEvent& PendingAt(int i) { return handOver.pending[(handOver.first + i) % kPendingCapacity]; }
 
 void DropOldest() {
-  pending.first = (pending.first + 1) % kPendingCapacity;
-  pending.count -= 1;
+  handOver.first = (handOver.first + 1) % kPendingCapacity;
+  handOver.count -= 1;
 }
 
 }  // namespace
@@ -78,39 +79,39 @@ void DropOldest() {
 void InputPostEvent(const InputEvent& event) {
   // Motion right after an unseen press waits as well, so that the press is
   // sampled where it happened.
-  if (pending.count == 0 && MayApplyNow()) {
+  if (handOver.count == 0 && MayApplyNow()) {
     Apply(event);
     return;
   }
-  if (!IsChange(event) && pending.count > 0 && !IsChange(PendingAt(pending.count - 1))) {
-    PendingAt(pending.count - 1) = event;
+  if (!IsChange(event) && handOver.count > 0 && !IsChange(PendingAt(handOver.count - 1))) {
+    PendingAt(handOver.count - 1) = event;
     return;
   }
-  if (pending.count == kPendingCapacity) {
+  if (handOver.count == kPendingCapacity) {
     Apply(PendingAt(0));
     DropOldest();
   }
-  PendingAt(pending.count) = event;
-  pending.count += 1;
+  PendingAt(handOver.count) = event;
+  handOver.count += 1;
 }
 
 void InputFlushEvents() {
-  while (pending.count > 0 && MayApplyNow()) {
+  while (handOver.count > 0 && MayApplyNow()) {
     Apply(PendingAt(0));
     DropOldest();
   }
 }
 
-int32_t InputPendingCount() { return pending.count; }
+int32_t InputPendingCount() { return handOver.count; }
 
 void InputClearPending() {
-  pending.first = 0;
-  pending.count = 0;
-  appliedSerial.store(0);
-  seenSerial.store(0);
-  sampledSerial = 0;
+  handOver.first = 0;
+  handOver.count = 0;
+  handOver.appliedSerial.store(0);
+  handOver.seenSerial.store(0);
+  handOver.sampledSerial = 0;
 }
 
-void InputTickBegins() { sampledSerial = appliedSerial.load(); }
+void InputTickBegins() { handOver.sampledSerial = handOver.appliedSerial.load(); }
 
-void InputTickEnds() { seenSerial.store(sampledSerial); }
+void InputTickEnds() { handOver.seenSerial.store(handOver.sampledSerial); }

@@ -31,7 +31,6 @@ uint32_t NextTickDeadline(uint32_t deadline, uint32_t now, uint32_t period, uint
 
 // Steps of CreateAppWindow.
 int32_t SetupGlContext(int32_t width, int32_t height, bool noVsync);
-int32_t OpenAudioDevice();
 
 // True while a tick callback is set (ticks are not paused by a scene switch).
 bool HasTickCallback();
@@ -42,3 +41,9 @@ int32_t InputPendingCount();
 void InputClearPending();
 void InputTickBegins();
 void InputTickEnds();
+
+// Tests only: a function run while a touch point is read, after its down
+// flag and before its position, where the event pump may change both;
+// nullptr for none.
+using TouchReadHook = void (*)();
+void SetTouchReadHook(TouchReadHook hook);

@@ -14,6 +14,7 @@
 #include "engine/app/loop_internal.h"
 #include "engine/app/platform.h"
 #include "engine/app/settings_writer.h"
+#include "engine/audio/audio_device.h"
 #include "engine/audio/sound.h"
 
 namespace {
@@ -42,32 +43,56 @@ struct RateRing {
   uint64_t totalMs;
 };
 
-AppCallback startCallback;
-AppCallback endCallback;
-AppCallback frameCallback;
+// The state of the two loops, in one place. Who may touch each part:
+//   main thread   - the thread that calls RunMainLoop (or opens the window);
+//   tick runner   - the timer thread, or the main thread where the loop's
+//                   passes feed the ticks;
+//   any thread    - atomics, read and written from both.
+struct LoopState {
+  // Main thread: set before the loop starts, called by the loop.
+  AppCallback startCallback;
+  AppCallback endCallback;
+  AppCallback frameCallback;
 
-std::atomic<TickCallback> tickCallback{nullptr};
-std::atomic<int32_t> tickRate{kIdleTickRate};
-std::atomic<int32_t> quitState{0};
-std::atomic<int32_t> tickWaitFlag{0};
-std::atomic<int32_t> frameWaitFlag{0};
-// Stands in for the quit message: the main loop leaves after the frame in
-// which it was seen.
-std::atomic<bool> quitPosted{false};
-std::atomic<float> measuredFrameRate{0.0f};
-std::atomic<float> measuredTickRate{0.0f};
-std::atomic<std::thread::id> mainThreadId{};
+  // Any thread: the game sets them (a scene switch), the tick runner reads.
+  std::atomic<TickCallback> tickCallback{nullptr};
+  std::atomic<int32_t> tickRate{kIdleTickRate};
+  // Any thread: 0 running, 1 quit asked (RequestQuit), 2 the ticks have
+  // stopped (set by the tick runner, or by the main thread at the end).
+  std::atomic<int32_t> quitState{0};
+  // Any thread: stands in for the quit message; the main loop leaves after
+  // the frame in which it was seen.
+  std::atomic<bool> quitPosted{false};
+  // Any thread: a waiter sets its flag; the tick runner (tick) or the main
+  // loop (frame) clears it once the awaited step is done.
+  std::atomic<int32_t> tickWaitFlag{0};
+  std::atomic<int32_t> frameWaitFlag{0};
+  // Written by the loop they measure, read by any thread.
+  std::atomic<float> measuredFrameRate{0.0f};
+  std::atomic<float> measuredTickRate{0.0f};
+  // Set by the main thread at start-up, read by any thread.
+  std::atomic<std::thread::id> mainThreadId{};
 
-RateRing frameRing;
-RateRing tickRing;
-std::atomic<void*> timerThread{nullptr};
-// True while the main loop's passes run the ticks (no timer thread).
-std::atomic<bool> ticksFromFrames{false};
-// When the next tick is due; read and written only by whoever runs the ticks.
-uint32_t tickDeadline;
+  // The frame ring is the main thread's, the tick ring the tick runner's;
+  // once both loops have stopped the main thread reads both for the report.
+  RateRing frameRing;
+  RateRing tickRing;
+  // Main thread starts and joins the timer thread; any thread asks whether
+  // there is one.
+  std::atomic<void*> timerThread{nullptr};
+  // Any thread reads: true while the main loop's passes run the ticks (no
+  // timer thread). The main thread sets and clears it.
+  std::atomic<bool> ticksFromFrames{false};
+  // Tick runner only: when the next tick is due.
+  uint32_t tickDeadline;
 
-// The game lock: one tick or one frame callback at a time.
-std::mutex gameLock;
+  // Any thread: the game lock, held around one tick or one frame callback
+  // at a time.
+  std::mutex gameLock;
+};
+
+LoopState loops;
+
 // Which game callback this thread is inside. Inside a frame this thread holds
 // the game lock, which WaitForTick lets go of while it waits; inside a tick a
 // wait for another tick or a frame could never end and returns at once.
@@ -93,7 +118,7 @@ void MeasureInterval(RateRing* ring, std::atomic<float>* rate) {
 // rate above 1000 would give a period of 0 that never sleeps, so both are held
 // to the nearest rate that has a period.
 uint32_t TickPeriodMs() {
-  int32_t rate = tickRate.load();
+  int32_t rate = loops.tickRate.load();
   if (rate < 1) rate = 1;
   uint32_t period = 1000u / static_cast<uint32_t>(rate);
   return period < 1 ? 1 : period;
@@ -103,9 +128,9 @@ uint32_t TickPeriodMs() {
 // the lock is held: a scene switch empties it and then waits for this tick,
 // which must then not run the game.
 void RunOneTick() {
-  if (!tickCallback.load()) return;
-  std::lock_guard<std::mutex> hold(gameLock);
-  TickCallback callback = tickCallback.load();
+  if (!loops.tickCallback.load()) return;
+  std::lock_guard<std::mutex> hold(loops.gameLock);
+  TickCallback callback = loops.tickCallback.load();
   if (callback) {
     inTick = true;
     callback();
@@ -137,29 +162,29 @@ void WaitTowardDeadline(uint32_t deadline) {
 // the measurement. The deadline is worked out before the callback runs, so a
 // frame holding the lock does not slow the tick rate.
 void TickStep(uint32_t now, uint32_t catchUpTicks) {
-  tickDeadline = NextTickDeadline(tickDeadline, now, TickPeriodMs(), catchUpTicks);
+  loops.tickDeadline = NextTickDeadline(loops.tickDeadline, now, TickPeriodMs(), catchUpTicks);
   RunOneTick();
-  tickWaitFlag.store(0);
-  MeasureInterval(&tickRing, &measuredTickRate);
+  loops.tickWaitFlag.store(0);
+  MeasureInterval(&loops.tickRing, &loops.measuredTickRate);
 }
 
 void TimerThreadMain() {
   // On two cores the software GL's rasterisers and the frame keep both busy;
   // without this a tick woke up to 4 ms late now and then.
   PlatformPreferPromptWakeups();
-  tickDeadline = GetTimeMs() + TickPeriodMs();
-  while (quitState.load() == 0) {
+  loops.tickDeadline = GetTimeMs() + TickPeriodMs();
+  while (loops.quitState.load() == 0) {
     uint32_t now = GetTimeMs();
     // Signed difference: correct across the wrap of the 32-bit clock.
-    if (static_cast<int32_t>(now - tickDeadline) < 0) {
-      WaitTowardDeadline(tickDeadline);
+    if (static_cast<int32_t>(now - loops.tickDeadline) < 0) {
+      WaitTowardDeadline(loops.tickDeadline);
       continue;
     }
     // The thread wakes within the deadline's millisecond: lost ticks are
     // not made up.
     TickStep(now, 0);
   }
-  quitState.store(2);
+  loops.quitState.store(2);
 }
 
 // The interval (ms) below which the given share of all intervals lies.
@@ -195,50 +220,57 @@ void ReportRates(const char* name, const RateRing& ring, float lastRate) {
 
 int32_t CallLocked(AppCallback callback) {
   if (!callback) return 0;
-  std::lock_guard<std::mutex> hold(gameLock);
+  std::lock_guard<std::mutex> hold(loops.gameLock);
   inFrame = true;
   int32_t result = callback();
   inFrame = false;
   return result;
 }
 
-// One pass of the main loop: the ticks due (when passes feed them) and the
-// music, a waiting settings save (where no writer thread takes them; outside
-// the game lock, so a slow disk holds up no tick), the events, then the
-// frame and the present unless nobody can see the window.
+// One pass of the main loop: the ticks due (when passes feed them), the
+// music and the audio device's watch, a waiting settings save (where no
+// writer thread takes them; outside the game lock, so a slow disk holds up no
+// tick), the events, then the frame and the present unless nobody can see
+// the window.
 uint32_t MainLoopPass() {
   RunDueTicks(GetTimeMs());
   RefillMusicFromFrame();
+  // A lost audio device is replaced between ticks: the watcher opens the new
+  // one unlocked (that can take a while), the move onto it holds the game.
+  if (WatchAudioDevice(GetTimeMs())) {
+    std::lock_guard<std::mutex> hold(loops.gameLock);
+    SwapInAudioDevice();
+  }
   SettingsWriterPass();
   PlatformPumpEvents();
   if (PlatformIsMinimized()) {
     // Nothing is drawn while nobody can see it; the ticks go on.
-    frameWaitFlag.store(0);
+    loops.frameWaitFlag.store(0);
     return kMinimizedPollMs;
   }
   PlatformPrepareFrame();
-  CallLocked(frameCallback);
-  frameWaitFlag.store(0);
-  MeasureInterval(&frameRing, &measuredFrameRate);
+  CallLocked(loops.frameCallback);
+  loops.frameWaitFlag.store(0);
+  MeasureInterval(&loops.frameRing, &loops.measuredFrameRate);
   PlatformPresent();
   return kPassRestMs;
 }
 
-bool MainLoopDone() { return quitPosted.load(); }
+bool MainLoopDone() { return loops.quitPosted.load(); }
 
 int32_t FinishMainLoop() {
-  if (timerThread.load()) {
-    while (quitState.load() != 2) SleepMs(10);
-    PlatformJoinThread(timerThread.exchange(nullptr));
+  if (loops.timerThread.load()) {
+    while (loops.quitState.load() != 2) SleepMs(10);
+    PlatformJoinThread(loops.timerThread.exchange(nullptr));
   }
   // Ticks fed by the passes stop with them.
-  if (ticksFromFrames.exchange(false)) quitState.store(2);
+  if (loops.ticksFromFrames.exchange(false)) loops.quitState.store(2);
   // Both loops have stopped: the rings are read by this thread alone now.
   if (std::getenv("TIDE_STATS")) {
-    ReportRates("ticks", tickRing, measuredTickRate.load());
-    ReportRates("frames", frameRing, measuredFrameRate.load());
+    ReportRates("ticks", loops.tickRing, loops.measuredTickRate.load());
+    ReportRates("frames", loops.frameRing, loops.measuredFrameRate.load());
   }
-  int32_t result = CallLocked(endCallback);
+  int32_t result = CallLocked(loops.endCallback);
   // The end callback may hand over the last changes: they reach the disk
   // before the program ends.
   SettingsWriterFinish();
@@ -256,15 +288,15 @@ uint32_t NextTickDeadline(uint32_t deadline, uint32_t now, uint32_t period, uint
 }
 
 void SetAppCallbacks(AppCallback start, AppCallback end, AppCallback frame) {
-  startCallback = start;
-  endCallback = end;
-  frameCallback = frame;
+  loops.startCallback = start;
+  loops.endCallback = end;
+  loops.frameCallback = frame;
 }
 
 int32_t RunMainLoop() {
-  mainThreadId.store(std::this_thread::get_id());
+  loops.mainThreadId.store(std::this_thread::get_id());
   SettingsWriterStart();
-  int32_t startResult = CallLocked(startCallback);
+  int32_t startResult = CallLocked(loops.startCallback);
   if (startResult != 0) {
     SettingsWriterFinish();
     return startResult;
@@ -273,8 +305,8 @@ int32_t RunMainLoop() {
 }
 
 void SetTickCallback(int32_t rate, TickCallback callback) {
-  tickRate.store(callback ? rate : kIdleTickRate);
-  tickCallback.store(callback);
+  loops.tickRate.store(callback ? rate : kIdleTickRate);
+  loops.tickCallback.store(callback);
 }
 
 void WaitForTick() {
@@ -283,99 +315,99 @@ void WaitForTick() {
   // Ticks fed by the loop's passes: the awaited tick is taken now, on this
   // thread, as the timer thread would take it at its deadline (during a
   // scene switch an idle one, which sets the idle period's deadline).
-  if (ticksFromFrames.load()) {
-    if (quitState.load() != 0) return;
-    if (inFrame) gameLock.unlock();
+  if (loops.ticksFromFrames.load()) {
+    if (loops.quitState.load() != 0) return;
+    if (inFrame) loops.gameLock.unlock();
     TickStep(GetTimeMs(), 0);
-    if (inFrame) gameLock.lock();
+    if (inFrame) loops.gameLock.lock();
     return;
   }
   // Inside a frame the awaited tick needs the game lock this thread holds:
   // let go of it for the wait (the scene switch has emptied the callback, so
   // that tick runs no game code), and take it back before returning.
-  tickWaitFlag.store(1);
-  if (inFrame) gameLock.unlock();
-  while (tickWaitFlag.load() != 0) {
-    if (!timerThread.load() || quitState.load() == 2) break;
+  loops.tickWaitFlag.store(1);
+  if (inFrame) loops.gameLock.unlock();
+  while (loops.tickWaitFlag.load() != 0) {
+    if (!loops.timerThread.load() || loops.quitState.load() == 2) break;
     SleepMs(1);
   }
-  if (inFrame) gameLock.lock();
+  if (inFrame) loops.gameLock.lock();
 }
 
 void WaitForFrame() {
   // The main loop cannot finish a frame while this thread is inside one, or
   // holds the lock the frame needs.
   // Where the passes feed the ticks, every caller is inside a pass.
-  if (inFrame || inTick || !PlatformHasWindow() || ticksFromFrames.load()) return;
-  frameWaitFlag.store(1);
-  while (frameWaitFlag.load() != 0) {
-    if (quitPosted.load()) return;
+  if (inFrame || inTick || !PlatformHasWindow() || loops.ticksFromFrames.load()) return;
+  loops.frameWaitFlag.store(1);
+  while (loops.frameWaitFlag.load() != 0) {
+    if (loops.quitPosted.load()) return;
     SleepMs(1);
   }
 }
 
-float GetFrameFps() { return measuredFrameRate.load(); }
-float GetTickFps() { return measuredTickRate.load(); }
-int32_t GetTickRate() { return tickRate.load(); }
+float GetFrameFps() { return loops.measuredFrameRate.load(); }
+float GetTickFps() { return loops.measuredTickRate.load(); }
+int32_t GetTickRate() { return loops.tickRate.load(); }
 
-int32_t GetQuitState() { return quitState.load(); }
+int32_t GetQuitState() { return loops.quitState.load(); }
 
 void RequestQuit() {
   int32_t running = 0;
-  quitState.compare_exchange_strong(running, 1);
-  quitPosted.store(true);
+  loops.quitState.compare_exchange_strong(running, 1);
+  loops.quitPosted.store(true);
 }
 
-bool IsMainThread() { return mainThreadId.load() == std::this_thread::get_id(); }
+bool IsMainThread() { return loops.mainThreadId.load() == std::this_thread::get_id(); }
 
 uint32_t GetTimeMs() { return PlatformTimeMs(); }
 void SleepMs(uint32_t ms) { PlatformSleepMs(ms); }
 void ReturnFreedMemory() { PlatformReturnFreedMemory(); }
 
 void ResetLoopState() {
-  if (mainThreadId.load() == std::thread::id()) mainThreadId.store(std::this_thread::get_id());
-  tickCallback.store(nullptr);
-  tickRate.store(kIdleTickRate);
-  quitState.store(0);
-  quitPosted.store(false);
-  tickWaitFlag.store(0);
-  frameWaitFlag.store(0);
+  if (loops.mainThreadId.load() == std::thread::id()) loops.mainThreadId.store(std::this_thread::get_id());
+  loops.tickCallback.store(nullptr);
+  loops.tickRate.store(kIdleTickRate);
+  loops.quitState.store(0);
+  loops.quitPosted.store(false);
+  loops.tickWaitFlag.store(0);
+  loops.frameWaitFlag.store(0);
   uint32_t now = GetTimeMs();
-  frameRing = RateRing{};
-  tickRing = RateRing{};
-  frameRing.lastTime = now;
-  tickRing.lastTime = now;
-  measuredFrameRate.store(0.0f);
-  measuredTickRate.store(0.0f);
-  ticksFromFrames.store(false);
+  loops.frameRing = RateRing{};
+  loops.tickRing = RateRing{};
+  loops.frameRing.lastTime = now;
+  loops.tickRing.lastTime = now;
+  loops.measuredFrameRate.store(0.0f);
+  loops.measuredTickRate.store(0.0f);
+  loops.ticksFromFrames.store(false);
 }
 
 int32_t StartTimerThread() {
-  if (timerThread.load()) return 1;
-  timerThread.store(PlatformStartThread("tick", TimerThreadMain));
-  return timerThread.load() ? 0 : 1;
+  if (loops.timerThread.load()) return 1;
+  loops.timerThread.store(PlatformStartThread("tick", TimerThreadMain));
+  return loops.timerThread.load() ? 0 : 1;
 }
 
 void StopTimerThread() {
-  if (!timerThread.load()) return;
+  if (!loops.timerThread.load()) return;
   RequestQuit();
-  PlatformJoinThread(timerThread.exchange(nullptr));
+  PlatformJoinThread(loops.timerThread.exchange(nullptr));
 }
 
 int32_t StartFrameTicks(uint32_t now) {
-  if (timerThread.load() || ticksFromFrames.load()) return 1;
-  tickDeadline = now + TickPeriodMs();
-  ticksFromFrames.store(true);
+  if (loops.timerThread.load() || loops.ticksFromFrames.load()) return 1;
+  loops.tickDeadline = now + TickPeriodMs();
+  loops.ticksFromFrames.store(true);
   return 0;
 }
 
 void RunDueTicks(uint32_t now) {
-  if (!ticksFromFrames.load() || quitState.load() != 0) return;
-  while (static_cast<int32_t>(now - tickDeadline) >= 0) TickStep(now, kFrameCatchUpTicks);
+  if (!loops.ticksFromFrames.load() || loops.quitState.load() != 0) return;
+  while (static_cast<int32_t>(now - loops.tickDeadline) >= 0) TickStep(now, kFrameCatchUpTicks);
 }
 
-bool HasTimerThread() { return timerThread.load() != nullptr; }
+bool HasTimerThread() { return loops.timerThread.load() != nullptr; }
 
-bool TicksRunning() { return HasTimerThread() || ticksFromFrames.load(); }
+bool TicksRunning() { return HasTimerThread() || loops.ticksFromFrames.load(); }
 
-bool HasTickCallback() { return tickCallback.load() != nullptr; }
+bool HasTickCallback() { return loops.tickCallback.load() != nullptr; }

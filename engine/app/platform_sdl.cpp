@@ -36,13 +36,9 @@ struct PlatformState {
   int windowedWidth, windowedHeight;
   // The letterbox viewport last set, in drawable pixels; width 0 when none.
   int viewportX, viewportY, viewportWidth, viewportHeight;
+  // The present cadence, on PlatformTimeUs's clock in milliseconds.
   double framePeriodMs;
   double nextPresentMs;
-  // Touch id and finger id of the finger acting as slot 0, when SDL is not
-  // turning touches into mouse events; fingerActive is false when none.
-  bool fingerActive;
-  SDL_TouchID fingerTouch;
-  SDL_FingerID finger;
   bool glLibraryPinned;
 };
 
@@ -61,7 +57,7 @@ int32_t VirtualKeyFromSdl(SDL_Keycode key) {
     case SDLK_DOWN: return kKeyDown;
     case SDLK_BACKSPACE: return 0x08;
     case SDLK_TAB: return 0x09;
-    case SDLK_RETURN: return 0x0D;
+    case SDLK_RETURN: case SDLK_KP_ENTER: return kKeyReturn;
     case SDLK_LSHIFT: case SDLK_RSHIFT: return 0x10;
     case SDLK_LCTRL: case SDLK_RCTRL: return 0x11;
     case SDLK_LALT: case SDLK_RALT: return 0x12;
@@ -71,6 +67,21 @@ int32_t VirtualKeyFromSdl(SDL_Keycode key) {
     case SDLK_EQUALS: case SDLK_PLUS: return kKeyPlus;
     case SDLK_KP_MINUS: return kKeyNumpadMinus;
     case SDLK_KP_PLUS: return kKeyNumpadPlus;
+    default: return 0;
+  }
+}
+
+// A controller button to the key the game reads; 0 for buttons it does not.
+int32_t VirtualKeyFromPadButton(Uint8 button) {
+  switch (button) {
+    case SDL_CONTROLLER_BUTTON_DPAD_UP: return kKeyPadUp;
+    case SDL_CONTROLLER_BUTTON_DPAD_DOWN: return kKeyPadDown;
+    case SDL_CONTROLLER_BUTTON_DPAD_LEFT: return kKeyPadLeft;
+    case SDL_CONTROLLER_BUTTON_DPAD_RIGHT: return kKeyPadRight;
+    case SDL_CONTROLLER_BUTTON_A: return kKeyPadSouth;
+    case SDL_CONTROLLER_BUTTON_B: return kKeyPadEast;
+    case SDL_CONTROLLER_BUTTON_X: return kKeyPadWest;
+    case SDL_CONTROLLER_BUTTON_START: return kKeyPadStart;
     default: return 0;
   }
 }
@@ -91,13 +102,25 @@ bool InitVideo() {
   if (SDL_WasInit(SDL_INIT_VIDEO)) return true;
   const char* preferred = PlatformPreferredVideoDriver();
   if (preferred != nullptr && !std::getenv("SDL_VIDEODRIVER")) SDL_SetHint(SDL_HINT_VIDEODRIVER, preferred);
-  // A finger on a touch screen reaches the program as the left mouse button.
+  // A finger on a touch screen reaches the program as the left mouse button
+  // (the first finger; SDL makes no mouse events of the others), on the
+  // desktop and in a browser alike: the game plays touch slot 0 only, so no
+  // finger events are read.
   SDL_SetHint(SDL_HINT_TOUCH_MOUSE_EVENTS, "1");
   // The engine never leaves the loop on a signal by itself: SIGINT and SIGTERM
   // still arrive as SDL_QUIT, which is handled like the close button.
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) == 0) return true;
   SDL_SetHint(SDL_HINT_VIDEODRIVER, "");
   return SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+}
+
+// Controllers are optional: without the subsystem the game is played with
+// the mouse and the keys, and says so once.
+void InitPads() {
+  if (SDL_WasInit(SDL_INIT_GAMECONTROLLER)) return;
+  if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) {
+    std::fprintf(stderr, "game controllers: %s\n", SDL_GetError());
+  }
 }
 
 // Full screen with a display-mode change: only an exact mode is accepted.
@@ -148,6 +171,9 @@ void HandleWindowEvent(const SDL_WindowEvent& e) {
     case SDL_WINDOWEVENT_FOCUS_LOST:
       InputFocusLost();
       break;
+    case SDL_WINDOWEVENT_FOCUS_GAINED:
+      InputFocusGained();
+      break;
     case SDL_WINDOWEVENT_MINIMIZED:
       platform.minimized = true;
       InputFocusLost();
@@ -162,7 +188,12 @@ void HandleWindowEvent(const SDL_WindowEvent& e) {
     case SDL_WINDOWEVENT_MAXIMIZED:
     case SDL_WINDOWEVENT_SHOWN:
     case SDL_WINDOWEVENT_EXPOSED:
-      if (platform.minimized) RestartPacing();
+      // Seen again: the player is back, also where the system sends no
+      // focus event with the restore.
+      if (platform.minimized) {
+        RestartPacing();
+        InputFocusGained();
+      }
       platform.minimized = false;
       break;
     default:
@@ -189,7 +220,8 @@ void HandleMouseButton(const SDL_MouseButtonEvent& e, bool pressed) {
 }
 
 // Keys the platform answers itself: F11 and Alt+Enter switch between the
-// window and full screen, F12 quits at once, whatever waits before it.
+// window and full screen, F12 quits at once, whatever waits before it in the
+// input hand-over (it still reaches the input state as a key).
 // Returns true when the key is the platform's and not passed on.
 bool HandleWindowKey(const SDL_KeyboardEvent& e) {
   const SDL_Keycode key = e.keysym.sym;
@@ -210,28 +242,36 @@ void HandleKey(const SDL_KeyboardEvent& e) {
   InputPostEvent(event);
 }
 
-// Used only when touches are not turned into mouse events: the first finger
-// down plays slot 0 until it lifts; other fingers are ignored.
-void HandleFinger(const SDL_TouchFingerEvent& e) {
-  if (SDL_GetHintBoolean(SDL_HINT_TOUCH_MOUSE_EVENTS, SDL_TRUE)) return;
-  float x = e.x * static_cast<float>(platform.clientWidth);
-  float y = e.y * static_cast<float>(platform.clientHeight);
-  if (e.type == SDL_FINGERDOWN && !platform.fingerActive) {
-    platform.fingerActive = true;
-    platform.fingerTouch = e.touchId;
-    platform.finger = e.fingerId;
-    PostButton(x, y, true);
-    return;
+// SDL reports a pad plugged in by its device index (also for each pad present
+// when the subsystem starts); it is opened once and known by its instance id.
+void OpenPad(int deviceIndex) {
+  if (!SDL_IsGameController(deviceIndex)) return;
+  const SDL_JoystickID id = SDL_JoystickGetDeviceInstanceID(deviceIndex);
+  if (id < 0 || SDL_GameControllerFromInstanceID(id) != nullptr) return;
+  if (SDL_GameControllerOpen(deviceIndex) == nullptr) {
+    std::fprintf(stderr, "game controller %d: %s\n", deviceIndex, SDL_GetError());
   }
-  if (!platform.fingerActive || e.touchId != platform.fingerTouch || e.fingerId != platform.finger) {
-    return;
-  }
-  if (e.type == SDL_FINGERUP) {
-    platform.fingerActive = false;
-    PostButton(x, y, false);
-  } else {
-    PostMove(x, y);
-  }
+}
+
+void ClosePad(SDL_JoystickID id) {
+  SDL_GameController* pad = SDL_GameControllerFromInstanceID(id);
+  if (pad != nullptr) SDL_GameControllerClose(pad);
+  InputPadRemoved(id);
+}
+
+void HandlePadButton(const SDL_ControllerButtonEvent& e) {
+  const int32_t key = VirtualKeyFromPadButton(e.button);
+  if (key != 0) InputPadButton(e.which, key, e.state == SDL_PRESSED);
+}
+
+void HandlePadAxis(const SDL_ControllerAxisEvent& e) {
+  if (e.axis != SDL_CONTROLLER_AXIS_LEFTX && e.axis != SDL_CONTROLLER_AXIS_LEFTY) return;
+  SDL_GameController* pad = SDL_GameControllerFromInstanceID(e.which);
+  if (pad == nullptr) return;
+  constexpr float kAxisRange = 32767.0f;
+  const float x = static_cast<float>(SDL_GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_LEFTX)) / kAxisRange;
+  const float y = static_cast<float>(SDL_GameControllerGetAxis(pad, SDL_CONTROLLER_AXIS_LEFTY)) / kAxisRange;
+  InputPadStick(e.which, x, y);
 }
 
 void HandleEvent(const SDL_Event& e) {
@@ -255,10 +295,18 @@ void HandleEvent(const SDL_Event& e) {
     case SDL_KEYUP:
       HandleKey(e.key);
       break;
-    case SDL_FINGERDOWN:
-    case SDL_FINGERUP:
-    case SDL_FINGERMOTION:
-      HandleFinger(e.tfinger);
+    case SDL_CONTROLLERDEVICEADDED:
+      OpenPad(e.cdevice.which);
+      break;
+    case SDL_CONTROLLERDEVICEREMOVED:
+      ClosePad(e.cdevice.which);
+      break;
+    case SDL_CONTROLLERBUTTONDOWN:
+    case SDL_CONTROLLERBUTTONUP:
+      HandlePadButton(e.cbutton);
+      break;
+    case SDL_CONTROLLERAXISMOTION:
+      HandlePadAxis(e.caxis);
       break;
     default:
       break;
@@ -277,9 +325,9 @@ int ThreadTrampoline(void* data) {
 int32_t PlatformOpenWindow(const char* caption, int32_t width, int32_t height,
                            int32_t flags, int32_t* clientWidth, int32_t* clientHeight) {
   if (platform.window || !InitVideo()) return kPlatformWindowFailed;
+  InitPads();
   platform.flags = flags;
   platform.minimized = false;
-  platform.fingerActive = false;
 
   SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
   SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
@@ -433,7 +481,6 @@ void PlatformPrepareFrame() {
     return;
   }
   glViewport(x, y, width, height);
-  glScissor(x, y, width, height);
   platform.viewportX = x;
   platform.viewportY = y;
   platform.viewportWidth = width;
@@ -446,10 +493,12 @@ void PlatformPresent() {
     glFlush();
     SDL_GL_SwapWindow(platform.window);
   }
-  if (!platform.needsPacing && !platform.minimized) return;
+  // A minimised window is never presented (the main loop rests instead).
+  if (!platform.needsPacing) return;
   // Sleeps to the next refresh of the display, keeping a steady cadence;
-  // after a long stall the cadence restarts from now instead of racing.
-  double now = static_cast<double>(SDL_GetTicks64());
+  // after a long stall the cadence restarts from now instead of racing. The
+  // clock is the one the loops measure their rates with.
+  double now = static_cast<double>(PlatformTimeUs()) / 1000.0;
   if (platform.nextPresentMs < now - platform.framePeriodMs) platform.nextPresentMs = now;
   platform.nextPresentMs += platform.framePeriodMs;
   double wait = platform.nextPresentMs - now;

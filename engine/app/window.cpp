@@ -1,14 +1,12 @@
 // Start-up and shutdown of everything the game needs from the platform: the
 // window, the GL context with its fixed state, the OpenAL device, the engine's
 // loop and input state, the timer thread and the engine's drawing modules.
-#include <AL/al.h>
-#include <AL/alc.h>
-
 #include <cstdio>
 
 #include "engine/app/app.h"
 #include "engine/app/loop_internal.h"
 #include "engine/app/platform.h"
+#include "engine/audio/audio_device.h"
 #include "engine/audio/sound.h"
 #include "engine/render/debug_text.h"
 #include "engine/render/gl_api.h"
@@ -16,14 +14,9 @@
 
 namespace {
 
-constexpr int kAudioDeviceNameSize = 256;
-
 struct EngineDevices {
   int32_t flags;
-  ALCdevice* audioDevice;
-  ALCcontext* audioContext;
   bool modulesStarted;
-  char audioDeviceName[kAudioDeviceNameSize];
 };
 
 EngineDevices devices;
@@ -44,19 +37,6 @@ void StopEngineModules() {
   ModelProgramRelease();
   TrueTypeRelease();
   DebugTextRelease();
-}
-
-void CloseAudioDevice() {
-  if (devices.audioContext) {
-    alcMakeContextCurrent(nullptr);
-    alcDestroyContext(devices.audioContext);
-    devices.audioContext = nullptr;
-  }
-  if (devices.audioDevice) {
-    alcCloseDevice(devices.audioDevice);
-    devices.audioDevice = nullptr;
-  }
-  devices.audioDeviceName[0] = '\0';
 }
 
 }  // namespace
@@ -116,36 +96,8 @@ int32_t SetupGlContext(int32_t width, int32_t height, bool noVsync) {
   glCullFace(GL_FRONT);
   glFrontFace(GL_CCW);
   glViewport(0, 0, width, height);
-  glScissor(0, 0, width, height);
   SetDesktopGlDefaults();
   return LoadGlEntryPoints();
-}
-
-int32_t OpenAudioDevice() {
-  devices.audioDevice = alcOpenDevice(nullptr);
-  if (!devices.audioDevice) {
-    std::fprintf(stderr, "audio device: none opens (%s); the game runs silent\n",
-                 alcGetString(nullptr, alcGetError(nullptr)));
-    return 1;
-  }
-  devices.audioContext = alcCreateContext(devices.audioDevice, nullptr);
-  if (!devices.audioContext) {
-    std::fprintf(stderr, "audio device: no context (%s); the game runs silent\n",
-                 alcGetString(devices.audioDevice, alcGetError(devices.audioDevice)));
-    return 1;
-  }
-  alcMakeContextCurrent(devices.audioContext);
-
-  // Cut to the buffer, always terminated, whatever the driver reports.
-  const ALCchar* name = alcGetString(devices.audioDevice, ALC_DEVICE_SPECIFIER);
-  std::snprintf(devices.audioDeviceName, sizeof devices.audioDeviceName, "%s", name ? name : "");
-
-  alDistanceModel(AL_LINEAR_DISTANCE);
-  alSpeedOfSound(343.3f);
-  alDopplerFactor(1.0f);
-  alDopplerVelocity(1.0f);
-  SetMasterVolume(GetMasterVolume());
-  return 0;
 }
 
 int32_t ShutdownEngine() {
@@ -159,9 +111,6 @@ int32_t ShutdownEngine() {
   return 0;
 }
 
-const char* GetAudioDeviceName() { return devices.audioDeviceName; }
-
-bool IsAudioOpen() { return devices.audioDevice != nullptr && devices.audioContext != nullptr; }
 
 bool IsWindowFullscreen() { return PlatformIsFullscreen(); }
 

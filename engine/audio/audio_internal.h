@@ -4,16 +4,40 @@
 #pragma once
 
 #include <cstdint>
+#include <mutex>
+#include <unordered_map>
 
 #include "engine/audio/sound.h"
 
-// True while an OpenAL context is current; without one every call is silent.
+// True while an OpenAL context is current and its device has not been lost;
+// otherwise every call is silent and every sound asked for is dropped.
 bool AudioReady();
+// Asks the current device whether it is still there, and marks it lost when
+// it is not (the watcher then looks for a new one). For the music feed, which
+// meets a lost device first as a source that stopped.
+bool CheckAudioDeviceConnected();
+// From then on AudioReady is false until a new device is swapped in.
+void MarkAudioDeviceLost();
 // The fixed properties of a new source (rolloff 1 for effects, 0 for music).
 void ApplySourceSetup(uint32_t source, float rolloff);
 // OpenAL format of a SoundFormat code, 0 for a code outside 0..3.
 int32_t AlFormatForCode(int32_t code);
 void ZeroSound(Sound* sound);
+// CreateSoundSource for samples decoded from path ("" for none: not shared).
+int32_t CreateSoundSourceFrom(Sound* sound, const char* path, const void* pcm, int32_t size, int32_t code,
+                              int32_t rate);
+
+// The device change, with the new context current and every other user of
+// OpenAL held off: effect sources made again on the renamed buffers with
+// their gain, pitch and looping, and the music's source, whose feed goes on
+// from where its decoder stands.
+void RememberEffectVoice(Sound* sound, float gain, float pitch);
+void RebuildEffectVoices(const std::unordered_map<uint32_t, uint32_t>& renamed);
+void RebuildMusicVoice();
+// The same device back (reopened): looping effects that were on play again.
+void RestartEffectLoops();
+// Holds the music feed's queue lock, for the device change.
+std::unique_lock<std::mutex> HoldMusicQueue();
 
 // Music branches of StopSound and ReleaseSound.
 void StopMusic(Sound* sound);

@@ -12,11 +12,10 @@
 #include <AL/al.h>
 
 #include <atomic>
-#include <chrono>
 #include <cstring>
 #include <mutex>
-#include <thread>
 
+#include "engine/app/app.h"
 #include "engine/app/platform.h"
 #include "engine/audio/audio_internal.h"
 #include "engine/audio/ogg_stream.h"
@@ -27,9 +26,8 @@ namespace {
 constexpr int32_t kMusicChunkBytes = 4096;
 constexpr ALint kMusicMaxQueued = 48;
 constexpr int kMusicPollMs = 10;
-// As large as the contents path buffer, so any track in the contents folder
-// start-up accepted can be streamed.
-constexpr size_t kMusicPathCapacity = 264;
+// Any track in the contents folder start-up accepted can be streamed.
+constexpr size_t kMusicPathCapacity = kContentsPathSize;
 
 // Chunks a main-loop pass decodes at most: the queue of 48 fills within a
 // few frames, and no frame pays for more than about 190 ms of music at once.
@@ -68,7 +66,8 @@ uint8_t musicChunk[kMusicChunkBytes];
 MusicFeed feed;
 std::atomic<int32_t> musicStarted{kStartPending};
 std::atomic<bool> musicThreadRunning{false};
-std::thread musicThread;
+// The platform's thread handle; main thread only.
+void* musicThread = nullptr;
 std::mutex musicQueueLock;
 // True while the main loop's passes feed the music (no thread).
 bool feedFromPasses = false;
@@ -78,7 +77,13 @@ int32_t passesFeedChoice = -1;
 
 bool PassesFeed() { return passesFeedChoice >= 0 ? passesFeedChoice == 1 : !PlatformHasThreads(); }
 
-void PollSleep() { std::this_thread::sleep_for(std::chrono::milliseconds(kMusicPollMs)); }
+void PollSleep() { PlatformSleepMs(kMusicPollMs); }
+
+void JoinMusicThread() {
+  if (musicThread == nullptr) return;
+  PlatformJoinThread(musicThread);
+  musicThread = nullptr;
+}
 
 // Clears command 1 without overwriting a -1 that arrived meanwhile.
 void ClearRestart(Sound* sound) {
@@ -86,9 +91,9 @@ void ClearRestart(Sound* sound) {
   sound->command.compare_exchange_strong(expected, 0);
 }
 
-// Stops the source and deletes every buffer still queued on it.
-void EmptyQueue(ALuint source) {
-  std::lock_guard<std::mutex> lock(musicQueueLock);
+// Stops the source and deletes every buffer still queued on it; the caller
+// holds musicQueueLock.
+void EmptyQueueLocked(ALuint source) {
   alSourceStop(source);
   for (;;) {
     ALint queued = 0;
@@ -101,6 +106,11 @@ void EmptyQueue(ALuint source) {
     if (buffer == 0) break;
     alDeleteBuffers(1, &buffer);
   }
+}
+
+void EmptyQueue(ALuint source) {
+  std::lock_guard<std::mutex> lock(musicQueueLock);
+  EmptyQueueLocked(source);
 }
 
 // Opens the music path for the current music; false (nothing left open) when
@@ -230,7 +240,7 @@ int32_t LoadMusic(Sound* sound, const char* path) {
   if (!AudioReady()) return 1;
   // Only one stream at a time: the previous one must have been released.
   if (musicThreadRunning || feedFromPasses) return 1;
-  if (musicThread.joinable()) musicThread.join();
+  JoinMusicThread();
 
   std::memcpy(musicPath, path, length + 1);
   ZeroSound(sound);
@@ -243,9 +253,8 @@ int32_t LoadMusic(Sound* sound, const char* path) {
   }
   musicStarted = kStartPending;
   musicThreadRunning = true;
-  try {
-    musicThread = std::thread(MusicThreadMain);
-  } catch (...) {
+  musicThread = PlatformStartThread("music", MusicThreadMain);
+  if (musicThread == nullptr) {
     musicThreadRunning = false;
     currentMusic = nullptr;
     ZeroSound(sound);
@@ -255,7 +264,7 @@ int32_t LoadMusic(Sound* sound, const char* path) {
   if (musicStarted == kStartReady) return 0;
 
   // The thread has reported its failure and is ending by itself.
-  musicThread.join();
+  JoinMusicThread();
   AbandonStart(sound);
   return 1;
 }
@@ -277,6 +286,9 @@ void SetMusicFedByPasses(int32_t choice) { passesFeedChoice = choice; }
 
 int32_t QueueMusicChunk(Sound* sound, const void* chunk, int32_t bytes, int32_t code, int32_t rate) {
   if (bytes <= 0) return 1;
+  // Everything below under the lock: a device change (which takes it) never
+  // meets this half done.
+  std::lock_guard<std::mutex> lock(musicQueueLock);
   // With the device gone the chunk is held (polled), not decoded past unheard.
   if (!AudioReady()) return 0;
   if (sound->kind == 1) {
@@ -289,41 +301,64 @@ int32_t QueueMusicChunk(Sound* sound, const void* chunk, int32_t bytes, int32_t 
   ALenum format = AlFormatForCode(code);
   if (format == 0) return 1;
   ALuint source = sound->source;
-  int32_t result = 0;
-  {
-    std::lock_guard<std::mutex> lock(musicQueueLock);
-    ALint state = AL_STOPPED;
-    alGetSourcei(source, AL_SOURCE_STATE, &state);
+  // A device change whose new device gave no source: silent, as without one.
+  if (source == 0) return 0;
+  ALint state = AL_STOPPED;
+  alGetSourcei(source, AL_SOURCE_STATE, &state);
+  if (state != AL_PLAYING && sound->playing == 1) {
+    // A source that stopped while it should play: an underrun, or a device
+    // that went away, which stops every source. Then the chunk is held until
+    // a new device is there.
+    if (!CheckAudioDeviceConnected()) return 0;
     // Starts playback after PlaySound, and again after an underrun.
-    if (state != AL_PLAYING && sound->playing == 1) alSourcePlay(source);
-    for (;;) {
-      ALint processed = 0;
-      alGetSourcei(source, AL_BUFFERS_PROCESSED, &processed);
-      if (processed <= 0) break;
-      ALuint done = 0;
-      alSourceUnqueueBuffers(source, 1, &done);
-      if (done == 0) break;
-      alDeleteBuffers(1, &done);
-    }
-    ALint queued = 0;
-    alGetSourcei(source, AL_BUFFERS_QUEUED, &queued);
-    if (sound->playing == 1 && queued < kMusicMaxQueued) {
-      ALuint buffer = 0;
-      alGenBuffers(1, &buffer);
-      alBufferData(buffer, format, chunk, bytes, rate);
-      alSourceQueueBuffers(source, 1, &buffer);
-      sound->buffer = buffer;
-      result = 1;
-    }
+    alSourcePlay(source);
+  }
+  for (;;) {
+    ALint processed = 0;
+    alGetSourcei(source, AL_BUFFERS_PROCESSED, &processed);
+    if (processed <= 0) break;
+    ALuint done = 0;
+    alSourceUnqueueBuffers(source, 1, &done);
+    if (done == 0) break;
+    alDeleteBuffers(1, &done);
+  }
+  int32_t result = 0;
+  ALint queued = 0;
+  alGetSourcei(source, AL_BUFFERS_QUEUED, &queued);
+  if (sound->playing == 1 && queued < kMusicMaxQueued) {
+    ALuint buffer = 0;
+    alGenBuffers(1, &buffer);
+    alBufferData(buffer, format, chunk, bytes, rate);
+    alSourceQueueBuffers(source, 1, &buffer);
+    sound->buffer = buffer;
+    result = 1;
   }
   sound->kind = 2;
   return result;
 }
 
 void StopMusic(Sound* sound) {
+  std::lock_guard<std::mutex> lock(musicQueueLock);
+  // Read under the lock: a device change renames the source.
   ALuint source = sound->source;
   if (source == 0 || !AudioReady()) return;
-  EmptyQueue(source);
+  EmptyQueueLocked(source);
+}
+
+std::unique_lock<std::mutex> HoldMusicQueue() { return std::unique_lock<std::mutex>(musicQueueLock); }
+
+// The caller holds the queue lock (HoldMusicQueue).
+void RebuildMusicVoice() {
+  Sound* sound = currentMusic.load();
+  // A stream still starting makes its source with its first chunk.
+  if (sound == nullptr || sound->kind != 2) return;
+  ALuint source = 0;
+  alGenSources(1, &source);
+  if (source != 0) ApplySourceSetup(source, 0.0f);
+  // Its queue starts empty: the feed's next chunk starts it playing again,
+  // as after an underrun, from where the decoder stands.
+  sound->source = source;
+  sound->buffer = 0;
 }
 
 void ReleaseMusic(Sound* sound) {
@@ -337,7 +372,7 @@ void ReleaseMusic(Sound* sound) {
       // The thread ends after its current pass or its next 10 ms poll.
       while (musicThreadRunning) PollSleep();
     }
-    if (musicThread.joinable()) musicThread.join();
+    JoinMusicThread();
     currentMusic = nullptr;
   }
   ALuint source = sound->source;

@@ -1,12 +1,16 @@
-// The path-keyed table behind LoadSoundEffect's sharing: which OpenAL buffer
-// each loaded file produced, its size and how many owners hold it.
+// The effect buffer table behind LoadSoundEffect's sharing and the device
+// recovery: which OpenAL buffer each effect plays, its samples, the file it
+// came from and how many owners hold it.
 #include "engine/audio/sound_cache.h"
 
 #include <AL/al.h>
 
+#include <cstring>
 #include <mutex>
 #include <string>
-#include <unordered_map>
+#include <vector>
+
+#include "engine/audio/audio_internal.h"
 
 namespace {
 
@@ -14,6 +18,11 @@ struct CachedSound {
   std::string path;
   int32_t size;
   int32_t owners;
+  int32_t code;
+  int32_t rate;
+  // The samples as they went into the buffer, kept for a device that replaces
+  // this one (a round's effects come to about a megabyte).
+  std::vector<uint8_t> pcm;
 };
 
 std::mutex cacheLock;
@@ -25,7 +34,7 @@ std::unordered_map<uint32_t, CachedSound> cachedSounds;
 uint32_t SoundCacheAcquire(const char* path, int32_t* size) {
   std::lock_guard<std::mutex> hold(cacheLock);
   for (auto it = cachedSounds.begin(); it != cachedSounds.end(); ++it) {
-    if (it->second.path != path) continue;
+    if (it->second.path.empty() || it->second.path != path) continue;
     // A buffer of a device that was closed is gone with it; a name reused
     // since then shows another size.
     ALint bytes = -1;
@@ -41,10 +50,14 @@ uint32_t SoundCacheAcquire(const char* path, int32_t* size) {
   return 0;
 }
 
-void SoundCacheAdd(const char* path, uint32_t buffer, int32_t size) {
-  if (buffer == 0) return;
+void SoundCacheAdd(const char* path, uint32_t buffer, const void* pcm, int32_t size, int32_t code,
+                   int32_t rate) {
+  if (buffer == 0 || pcm == nullptr || size <= 0) return;
   std::lock_guard<std::mutex> hold(cacheLock);
-  cachedSounds[buffer] = CachedSound{path, size, 1};
+  CachedSound& entry = cachedSounds[buffer];
+  entry = CachedSound{path != nullptr ? path : "", size, 1, code, rate, {}};
+  const uint8_t* bytes = static_cast<const uint8_t*>(pcm);
+  entry.pcm.assign(bytes, bytes + size);
 }
 
 bool SoundCacheRelease(uint32_t buffer) {
@@ -61,7 +74,23 @@ void SoundCacheForgetName(uint32_t buffer) {
   cachedSounds.erase(buffer);
 }
 
+void SoundCacheRebuild(std::unordered_map<uint32_t, uint32_t>* renamed) {
+  std::lock_guard<std::mutex> hold(cacheLock);
+  std::unordered_map<uint32_t, CachedSound> rebuilt;
+  for (auto& [oldName, entry] : cachedSounds) {
+    ALuint buffer = 0;
+    alGenBuffers(1, &buffer);
+    (*renamed)[oldName] = buffer;
+    if (buffer == 0) continue;
+    alBufferData(buffer, AlFormatForCode(entry.code), entry.pcm.data(), entry.size, entry.rate);
+    rebuilt[buffer] = std::move(entry);
+  }
+  cachedSounds = std::move(rebuilt);
+}
+
 int32_t SoundCacheSize() {
   std::lock_guard<std::mutex> hold(cacheLock);
-  return static_cast<int32_t>(cachedSounds.size());
+  int32_t paths = 0;
+  for (const auto& [name, entry] : cachedSounds) paths += entry.path.empty() ? 0 : 1;
+  return paths;
 }

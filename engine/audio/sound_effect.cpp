@@ -1,14 +1,17 @@
 // Sound effects: a whole-file decode into one OpenAL buffer on one source, and
 // the handle operations shared with music (which branch off by kind). Owners
-// of the same file share its buffer; each has a source of its own.
+// of the same file share its buffer; each has a source of its own. Every
+// live effect is listed with its gain and pitch, so a device that replaces a
+// lost one gets the same voices.
 #include <AL/al.h>
 #include <AL/alc.h>
+
+#include <mutex>
+#include <unordered_map>
 
 #include "engine/audio/audio_internal.h"
 #include "engine/audio/sound.h"
 #include "engine/audio/sound_cache.h"
-
-bool AudioReady() { return alcGetCurrentContext() != nullptr; }
 
 void ApplySourceSetup(uint32_t source, float rolloff) {
   alSourcei(source, AL_LOOPING, AL_FALSE);
@@ -41,6 +44,27 @@ void ZeroSound(Sound* sound) {
 
 namespace {
 
+// What a source had set beyond its fixed set-up.
+struct EffectVoice {
+  float gain;
+  float pitch;
+};
+
+// Effects holding a source, with their voice settings. Written by loads and
+// releases (main thread) and the setters; read by the device change.
+std::mutex effectsLock;
+std::unordered_map<Sound*, EffectVoice> liveEffects;
+
+void ListEffect(Sound* sound) {
+  std::lock_guard<std::mutex> hold(effectsLock);
+  liveEffects[sound] = EffectVoice{1.0f, 1.0f};
+}
+
+void UnlistEffect(Sound* sound) {
+  std::lock_guard<std::mutex> hold(effectsLock);
+  liveEffects.erase(sound);
+}
+
 // Sets the source up for an effect on the buffer (which already holds its
 // samples: OpenAL refuses new data for an attached buffer) and records both.
 void HoldSourceOnBuffer(Sound* sound, ALuint source, ALuint buffer, int32_t size) {
@@ -51,6 +75,7 @@ void HoldSourceOnBuffer(Sound* sound, ALuint source, ALuint buffer, int32_t size
   sound->size = size;
   sound->loop = 0;
   sound->kind = 0;
+  ListEffect(sound);
 }
 
 // A new source playing a buffer another owner already holds.
@@ -88,15 +113,19 @@ int32_t LoadSoundEffect(Sound* sound, const char* path) {
     FreePcmData(&pcm);
     return 1;
   }
-  int32_t result = CreateSoundSource(sound, pcm.data, pcm.size, code, pcm.rate);
+  int32_t result = CreateSoundSourceFrom(sound, path, pcm.data, pcm.size, code, pcm.rate);
   sound->kind = 0;
-  if (result == 0) SoundCacheAdd(path, sound->buffer, sound->size);
-  // OpenAL has its own copy of the samples now.
+  // OpenAL and the buffer table have their own copies of the samples now.
   FreePcmData(&pcm);
   return result;
 }
 
 int32_t CreateSoundSource(Sound* sound, const void* pcm, int32_t size, int32_t code, int32_t rate) {
+  return CreateSoundSourceFrom(sound, "", pcm, size, code, rate);
+}
+
+int32_t CreateSoundSourceFrom(Sound* sound, const char* path, const void* pcm, int32_t size, int32_t code,
+                              int32_t rate) {
   if (sound == nullptr || pcm == nullptr || size <= 0 || rate <= 0) return 1;
   // Checked before anything is generated, so a refusal leaves nothing behind.
   ALenum format = AlFormatForCode(code);
@@ -112,6 +141,7 @@ int32_t CreateSoundSource(Sound* sound, const void* pcm, int32_t size, int32_t c
   }
   SoundCacheForgetName(buffer);
   alBufferData(buffer, format, pcm, size, rate);
+  SoundCacheAdd(path, buffer, pcm, size, code, rate);
   HoldSourceOnBuffer(sound, source, buffer, size);
   return 0;
 }
@@ -153,6 +183,7 @@ int32_t ReleaseSound(Sound* sound) {
     ReleaseMusic(sound);
     return 0;
   }
+  UnlistEffect(sound);
   ALuint source = sound->source;
   ALuint buffer = sound->buffer;
   // The source goes first: a buffer still attached to one cannot be deleted.
@@ -167,4 +198,44 @@ int32_t ReleaseSound(Sound* sound) {
   }
   ZeroSound(sound);
   return 0;
+}
+
+void RememberEffectVoice(Sound* sound, float gain, float pitch) {
+  std::lock_guard<std::mutex> hold(effectsLock);
+  auto it = liveEffects.find(sound);
+  if (it == liveEffects.end()) return;
+  if (gain >= 0.0f) it->second.gain = gain;
+  if (pitch > 0.0f) it->second.pitch = pitch;
+}
+
+void RebuildEffectVoices(const std::unordered_map<uint32_t, uint32_t>& renamed) {
+  std::lock_guard<std::mutex> hold(effectsLock);
+  for (auto& [sound, voice] : liveEffects) {
+    auto name = renamed.find(sound->buffer);
+    ALuint buffer = name != renamed.end() ? name->second : 0;
+    ALuint source = 0;
+    if (buffer != 0) alGenSources(1, &source);
+    sound->buffer = buffer;
+    sound->source = source;
+    // A voice the new device refused stays silent, as without a device.
+    if (source == 0) continue;
+    ApplySourceSetup(source, 1.0f);
+    alSourcei(source, AL_BUFFER, static_cast<ALint>(buffer));
+    alSourcef(source, AL_GAIN, voice.gain);
+    alSourcef(source, AL_PITCH, voice.pitch);
+    // A looping effect that was on goes on; a one-shot that the loss cut
+    // off is not played again late.
+    if (sound->loop != 0 && sound->playing != 0) {
+      alSourcei(source, AL_LOOPING, AL_TRUE);
+      alSourcePlay(source);
+    }
+  }
+}
+
+void RestartEffectLoops() {
+  std::lock_guard<std::mutex> hold(effectsLock);
+  for (auto& [sound, voice] : liveEffects) {
+    ALuint source = sound->source;
+    if (source != 0 && sound->loop != 0 && sound->playing != 0) alSourcePlay(source);
+  }
 }

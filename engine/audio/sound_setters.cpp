@@ -1,4 +1,5 @@
-// Per-source setters of a sound handle; the game leaves every sound at its
+// Per-source setters of a sound handle (an effect's gain and pitch are kept
+// for a device that replaces a lost one); the game leaves every sound at its
 // defaults, these are for tools and tests.
 #include <AL/al.h>
 
@@ -6,12 +7,16 @@
 #include "engine/audio/sound.h"
 
 void SetSoundGain(Sound* sound, float gain) {
-  if (sound == nullptr || sound->source == 0 || !AudioReady()) return;
+  if (sound == nullptr) return;
+  RememberEffectVoice(sound, gain < 0.0f ? 0.0f : gain, 0.0f);
+  if (sound->source == 0 || !AudioReady()) return;
   alSourcef(sound->source, AL_GAIN, gain < 0.0f ? 0.0f : gain);
 }
 
 void SetSoundPitch(Sound* sound, float pitch) {
-  if (sound == nullptr || sound->source == 0 || !AudioReady()) return;
+  if (sound == nullptr) return;
+  RememberEffectVoice(sound, -1.0f, pitch);
+  if (sound->source == 0 || !AudioReady()) return;
   alSourcef(sound->source, AL_PITCH, pitch);
 }
 

@@ -285,7 +285,6 @@ void SetViewport(int32_t x, int32_t y, int32_t w, int32_t h) {
   if (w == 0) w = GetClientWidth();
   if (h == 0) h = GetClientHeight();
   glViewport(x, y, w, h);
-  glScissor(x, y, w, h);
 }
 
 void SetCullMode(int32_t mode) {

@@ -212,6 +212,8 @@ void BoardBonusLayout(Board* b) {
   }
 }
 
+Vec2 BoardCellCentre(const Board* b, int32_t index) { return CellCentre(b->x, b->y, index); }
+
 void GridBuild(BlockGrid* grid, float x, float y) {
   grid->cellSize = kCellSize;
   for (int32_t k = 0; k < kSweetSlotCount; ++k) SweetLoad(&sweetSlots[k]);

@@ -44,6 +44,9 @@ void BoardDraw(Board* b);
 void BoardRelease(Board* b);
 void BoardSlideIn(Board* b);
 void BoardBonusLayout(Board* b);
+// Where block index rests on the plate as it stands now (a picked block
+// rises above it).
+Vec2 BoardCellCentre(const Board* b, int32_t index);
 
 // The recipe table as a rule on plain values: the type counts since the last
 // sweet and the kind of the last sweet made on the plate (0 for none).

@@ -5,6 +5,7 @@
 
 #include "engine/app/app.h"
 #include "game/scene/fade.h"
+#include "game/scene/key_play.h"
 #include "game/scene/round_state.h"
 #include "game/scene/scene.h"
 #include "game/scene/sound_cue.h"
@@ -21,6 +22,9 @@ constexpr int32_t kSpinInterval = 5;
 constexpr float kSpinStep = 13.0f;
 constexpr float kButtonCell = 0.25f;
 constexpr float kFadeNearlyBlack = 0.98f;
+constexpr int32_t kChooseQuit = 0;
+constexpr int32_t kChooseResume = 1;
+constexpr float kChosenFrameSize = 112.0f;
 
 void SetupSprite(Sprite* s, float x, float y, float w, float h, float u, float v, float du,
                  float dv, float depth) {
@@ -53,6 +57,8 @@ bool Pause(PauseMenu* m) {
   if (m->animating || m->paused) return false;
   m->paused = true;
   m->animating = true;
+  // Opening on resume: a second press of the finger key goes back to play.
+  m->chosen = kChooseResume;
   SoundCue::Play(&m->pageSound);
   return true;
 }
@@ -78,9 +84,13 @@ int32_t PauseMenuInit(PauseMenu* m) {
   m->panelFull = false;
   m->quitting = false;
   m->introTicks = 0;
-  // Only leaving the window during the round counts.
+  // A loss before the round counts only while the player is still away (he
+  // switched away while the round loaded): the menu then opens as soon as
+  // the pause button would be taken, as for a loss during the round.
   m->focusLossesSeen = GetFocusLossCount();
-  m->awayPending = false;
+  m->padRemovalsSeen = GetPadRemovalCount();
+  m->awayPending = IsWindowAway();
+  m->chosen = kChooseResume;
 
   if (!LoadOrReport(&m->panelTexture, "poseback.png")) return 1;
   SetupSprite(&m->panel, 0, 0, kPanelWidth, kPanelHeight, 0, 0, 1, 1, kIntroDepth);
@@ -104,6 +114,10 @@ int32_t PauseMenuInit(PauseMenu* m) {
   m->spinner.angle = spinnerAngle;
 
   SoundCue::LoadSe(&m->pageSound, "SE_pageFlip.ogg");
+  // Last: without the frame the menu still works, only the keys' choice
+  // goes unseen.
+  SetupSprite(&m->chosenFrame, 0, 0, kChosenFrameSize, kChosenFrameSize, 0, 0, 1, 1, 0);
+  if (!LoadOrReport(&m->cursorTexture, "cursor.png")) return 1;
   return 0;
 }
 
@@ -139,6 +153,10 @@ void PauseMenuUpdate(PauseMenu* m) {
   const uint32_t focusLosses = GetFocusLossCount();
   if (focusLosses != m->focusLossesSeen) m->awayPending = true;
   m->focusLossesSeen = focusLosses;
+  // A pad pulled out mid-round leaves its player without controls.
+  const uint32_t padRemovals = GetPadRemovalCount();
+  if (padRemovals != m->padRemovalsSeen) m->awayPending = true;
+  m->padRemovalsSeen = padRemovals;
 
   TouchSlot& finger = touchSlots[0];
   if (m->intro) {
@@ -156,13 +174,21 @@ void PauseMenuUpdate(PauseMenu* m) {
       m->animating = true;
     }
   } else {
-    // Escape stands for the button that the open or closed menu shows.
-    if (IsKeyPressed(kKeyEscape)) {
+    // Escape (or Start) stands for the button that the open or closed menu
+    // shows.
+    if (KeyPlayPausePressed()) {
       if (m->paused) {
         Resume(m);
       } else {
         Pause(m);
       }
+    }
+    if (m->paused && !m->animating) {
+      if (KeyPlayBackPressed()) Resume(m);
+      if (keyPlay.stepX < 0) m->chosen = kChooseQuit;
+      if (keyPlay.stepX > 0) m->chosen = kChooseResume;
+      // The finger key presses the chosen button as a finger would.
+      KeyPlayAim(&keyPlay, m->chosen == kChooseQuit ? m->quitButton.pos : m->resumeButton.pos);
     }
     if (finger.down == 1 && finger.wasDown == 0) {
       const Vec2 at = MakeVec2(finger.x, finger.y);
@@ -201,6 +227,10 @@ void PauseMenuDraw(PauseMenu* m) {
   if (m->panelFull) {
     DrawSprite(&m->quitButton, &m->buttonTexture);
     DrawSprite(&m->resumeButton, &m->buttonTexture);
+    if (keyPlay.active && m->paused && !m->quitting) {
+      m->chosenFrame.pos = m->chosen == kChooseQuit ? m->quitButton.pos : m->resumeButton.pos;
+      DrawSprite(&m->chosenFrame, &m->cursorTexture);
+    }
   }
   if (m->intro) {
     DrawSprite(&m->label, &m->labelTexture);
@@ -213,5 +243,6 @@ void PauseMenuRelease(PauseMenu* m) {
   DeleteTexture(&m->buttonTexture);
   DeleteTexture(&m->labelTexture);
   DeleteTexture(&m->blockTexture);
+  DeleteTexture(&m->cursorTexture);
   SoundCue::Release(&m->pageSound);
 }

@@ -1,5 +1,7 @@
 // The game scene's top layer: the start-of-round overlay, the pause button,
 // the panel that unfolds over the frozen game, resume and quit to the title.
+// Escape or the pad's Start opens and closes it; the directions choose a
+// button, the finger key presses it, the pad's east button resumes.
 #pragma once
 
 #include <cstdint>
@@ -27,9 +29,17 @@ struct PauseMenu {
   bool paused;
   bool animating;
   // The window's focus-loss count when the menu last looked, and whether the
-  // player left (focus lost, minimised) without the menu having opened yet.
+  // player left (focus lost, minimised, or away when the round began) without
+  // the menu having opened yet.
   uint32_t focusLossesSeen;
   bool awayPending;
+  // The same for pads pulled out.
+  uint32_t padRemovalsSeen;
+  // The button the keys have chosen (0 quit, 1 resume), framed while keys
+  // are in use.
+  int32_t chosen;
+  Texture cursorTexture;
+  Sprite chosenFrame;
 };
 
 extern PauseMenu pauseMenu;

@@ -8,6 +8,7 @@
 
 #include "engine/app/app.h"
 #include "game/field/customer.h"
+#include "game/scene/key_play.h"
 #include "game/scene/round_state.h"
 #include "game/scene/sound_cue.h"
 
@@ -87,12 +88,14 @@ void PlateIconUpdate(PlateIcon* p) {
     p->icon.size = MakeVec2(kRestingSize, kRestingSize);
   }
 
-  // A finger held on the resting icon takes it (held, not only a new press).
+  // A finger held on the resting icon takes it (held, not only a new press),
+  // and so does its key.
   const TouchSlot& finger = touchSlots[0];
-  if (!boardChanging && finger.down == 1 && p->arrived) {
+  const bool keyTap = KeyPlayPlateTapPressed();
+  if (!boardChanging && (finger.down == 1 || keyTap) && p->arrived) {
     Bounds box;
     SpriteBounds(&p->icon, &box);
-    if (PointInBounds(MakeVec2(finger.x, finger.y), box)) {
+    if (keyTap || PointInBounds(MakeVec2(finger.x, finger.y), box)) {
       SoundCue::Play(&p->tapSound);
       p->arrived = false;
       p->active = false;

@@ -5,6 +5,7 @@
 #include "engine/render/debug_text.h"
 #include "engine/render/sprite.h"
 #include "game/scene/fade.h"
+#include "game/scene/key_play.h"
 #include "game/scene/player_settings.h"
 #include "game/scene/scene.h"
 
@@ -39,6 +40,7 @@ int32_t GameStart() {
     return 1;
   }
   for (TouchSlot& slot : touchSlots) slot.wasDown = 0;
+  KeyPlayInit(&keyPlay);
   sceneRequestPending = 0;
   SetTickCallback(kTickRate, GameTick);
   return 0;
@@ -47,6 +49,7 @@ int32_t GameStart() {
 void GameTick() {
   tickCount += 1;
   SampleTouchSlots();
+  KeyPlayUpdate(&keyPlay);
   if (sceneChanger != nullptr) sceneChanger->Update();
   if (FadeIsActive()) FadeUpdate();
   PlayerSettingsUpdate();

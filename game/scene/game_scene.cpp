@@ -7,6 +7,7 @@
 
 #include "engine/app/app.h"
 #include "game/field/board.h"
+#include "game/field/board_cursor.h"
 #include "game/hud/hud.h"
 #include "game/hud/pause_menu.h"
 #include "game/scene/round_state.h"
@@ -49,6 +50,7 @@ int32_t GameSceneInit() {
 
   HudInit(&gameHud);
   BoardInit(&board);
+  BoardCursorInit(&boardCursor);
   PauseMenuInit(&pauseMenu);
   g->roundBuilt = true;
 
@@ -70,6 +72,8 @@ void GameSceneUpdate() {
   if (!g->roundBuilt) return;
 
   if (!pauseMenu.paused && !pauseMenu.animating) {
+    // The keys' finger moves with the cursor before anything reads it.
+    BoardCursorUpdate(&boardCursor);
     playTicks += 1;
     HudUpdate(&gameHud);
     BoardUpdate(&board);
@@ -91,6 +95,7 @@ void GameSceneDraw() {
   DrawSprite(&g->background, &g->backgroundTexture);
   if (!g->roundBuilt) return;
   BoardDraw(&board);
+  BoardCursorDraw(&boardCursor);
   HudDraw(&gameHud);
   PauseMenuDraw(&pauseMenu);
 }
@@ -102,6 +107,7 @@ void GameSceneRelease() {
   if (g->roundBuilt) {
     HudRelease(&gameHud);
     BoardRelease(&board);
+    BoardCursorRelease(&boardCursor);
     PauseMenuRelease(&pauseMenu);
   } else {
     // particle.png may have loaded before the scene gave up.

@@ -7,8 +7,49 @@
 # game's own pictures; the mix captured by OpenAL Soft's wave writer must
 # carry music in the title, the round and the clear scene and silence under
 # the logos; standard output may hold only the plate counts, 1, 2, 3, ...
+# E2E_INPUT=keys plays it all with keys (no mouse event until the cursor, shown
+# on the board, must go with one mouse move).
 set -uo pipefail
 source "$(dirname "$0")/e2e_lib.sh"
+keys=0
+[ "${E2E_INPUT:-mouse}" = keys ] && keys=1
+
+# Key play: the cursor's cell, tracked as the game keeps it (0 when a round
+# starts, kept from plate to plate).
+cursor=0
+key() { xdotool key --delay 80 --window "$wid" "$@"; }
+# The cursor to cell $1, one arrow press a block.
+walk_to() {
+  local dc=$(($1 % 6 - cursor % 6)) dr=$(($1 / 6 - cursor / 6)) moves=()
+  while [ $dc -gt 0 ]; do moves+=(Right); dc=$((dc - 1)); done
+  while [ $dc -lt 0 ]; do moves+=(Left); dc=$((dc + 1)); done
+  while [ $dr -gt 0 ]; do moves+=(Down); dr=$((dr - 1)); done
+  while [ $dr -lt 0 ]; do moves+=(Up); dr=$((dr + 1)); done
+  [ ${#moves[@]} -gt 0 ] && key "${moves[@]}"
+  cursor=$1
+}
+# Whether screenshot $1 is yellow at X $2, Y $3: the corner mark of a frame.
+yellow_at() {
+  read -r r g b < <(od -An -tu1 -j $((($3 * 1024 + $2) * 3)) -N3 "$1")
+  [ "$r" -gt 200 ] && [ "$g" -gt 160 ] && [ "$b" -lt 130 ]
+}
+# Whether the cursor frames cell $2 in screenshot $1.
+cursor_at() { yellow_at "$1" $((26 + ($2 % 6) * 95)) $((94 + ($2 / 6) * 95)); }
+if [ $keys = 1 ]; then
+  tap_at() { key space; }
+  drag_cells() {
+    walk_to "$1"
+    xdotool keydown --window "$wid" space
+    sleep 0.06
+    for cell in "${@:2}"; do walk_to "$cell"; done
+    sleep 0.05
+    xdotool keyup --window "$wid" space
+  }
+  leave_title() {
+    xdotool keydown --window "$wid" Return sleep 0.7 keyup --window "$wid" Return sleep 2
+    [ "$(scene_of "$(take_shot now)")" != title ] || fail "holding Enter on the title did not start $1"
+  }
+fi
 
 [ -x "$probe" ] || fail "missing $probe (build the e2e_probe target)"
 [ -d contents ] || fail "no contents folder in $PWD (build the contents target)"
@@ -46,11 +87,17 @@ digits=$("$probe" digits "$seen_shot" hud)
 # The pause menu: open it, see its buttons, resume. (A press while the
 # opening overlay still folds away is ignored by the game: press again.)
 for attempt in 1 2 3 4; do
-  tap_at 55 40
+  if [ $keys = 1 ]; then key Escape; else tap_at 55 40; fi
   sleep 1
   [ "$(scene_of "$(take_shot now)")" = pause ] && break
 done
 wait_for_scene pause 5
+if [ $keys = 1 ]; then
+  # The menu opens on resume, framed; Left frames quit, Right resume again.
+  key Left Right
+  sleep 0.3
+  yellow_at "$(take_shot pause_chosen)" 759 464 || fail "no frame around the resume button"
+fi
 tap_at 810 496
 wait_for_scene game 10 game_resumed
 
@@ -69,6 +116,15 @@ digits=$("$probe" digits "$seen_shot" hud)
 [ "$digits" = 00000000 ] || fail "round 2 starts with score '$digits', expected 00000000"
 t_game2=$seen_at
 sleep 3
+if [ $keys = 1 ]; then
+  # A new round puts the cursor back on the top-left block; the first mouse
+  # move hides it.
+  cursor_at "$(take_shot cursor_round2)" 0 || fail "round 2 does not show the cursor on the top-left block"
+  # shellcheck disable=SC2046
+  xdotool mousemove $(to_screen 900 300)
+  sleep 0.5
+  cursor_at "$(take_shot cursor_gone)" 0 && fail "the cursor still shows after the mouse moved"
+fi
 
 echo "F12"
 t_f12=$(elapsed)

@@ -89,6 +89,7 @@ const std::vector<PictureSpec>& Pictures() {
       {"font.png", 2048, 256, 32, 4, {}},
       {"plateIcon.png", 256, 256, 1, 1, {{0, 0}}},
       {"poseback.png", 1024, 576, 1, 1, {{0, 0}}},
+      {"cursor.png", 128, 128, 1, 1, {{0, 0}}},
       {"botton.png", 512, 128, 4, 1, {{0, 0}, {1, 0}, {2, 0}}},
       {"loading.png", 512, 128, 1, 1, {{0, 0}}},
       {"Logo.png", 640, 600, 1, 1, {{0, 0}}},
@@ -151,6 +152,8 @@ TEST(Contents, PicturesHaveTheCoverageTheirUseNeeds) {
   const Case cases[] = {
       {"gameBack.png", 1.0, 0.0, false}, {"poseback.png", 1.0, 0.0, false}, {"White.png", 1.0, 0.0, true},
       {"PMBack.png", 0.0, 0.6, false},   {"particle.png", 0.0, 0.3, true},  {"blockEf.png", 0.0, 0.5, true},
+      // The cursor frames a block: its middle must let the block through.
+      {"cursor.png", 0.0, 0.5, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

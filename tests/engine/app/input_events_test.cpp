@@ -163,6 +163,58 @@ TEST(InputHandOverWithoutTicks, WithoutTicksSamplingTheRawStateFollowsAtOnce) {
   EXPECT_FLOAT_EQ(y, 31);
 }
 
+namespace {
+
+// The pump may apply a change while a tick is reading the point it changes.
+// The hook lands the second tap of a double tap at that moment, in every
+// sampling, until one has seen it: the tick that first sees the press must
+// see it at its own spot, not where the first tap was.
+InputEvent landingTap = Button(1, 700, 400);
+bool tapLanded;
+void LandTapInsideTheRead() {
+  if (tapLanded) return;
+  tapLanded = true;
+  InputPostEvent(landingTap);
+}
+
+}  // namespace
+
+TEST(InputHandOverWithoutTicks, APressLandingWhileATickReadsIsSeenAtItsOwnSpot) {
+  InputReset(1024, 576);
+  SetTouchArea(1024.0f, 576.0f);
+  ResetLoopState();
+  for (TouchSlot& slot : touchSlots) slot = TouchSlot{};
+  const struct {
+    const char* what;
+    std::vector<InputEvent> before;
+    InputEvent landing;
+  } cases[] = {
+      {"a tap after a tap elsewhere", {Button(1, 100, 100), Button(0, 100, 100)}, Button(1, 700, 400)},
+      {"a press after a move", {Move(20, 30)}, Button(1, 500, 60)},
+  };
+  for (const auto& c : cases) {
+    InputMouseButton(0);
+    for (const InputEvent& e : c.before) InputPostEvent(e);
+    SampleTouchSlots();
+    FinishTouchTick();
+    landingTap = c.landing;
+    tapLanded = false;
+    SetTouchReadHook(LandTapInsideTheRead);
+    for (int tick = 0; tick < 2 && touchSlots[0].down == 0; ++tick) {
+      SampleTouchSlots();
+      FinishTouchTick();
+    }
+    SetTouchReadHook(nullptr);
+    ASSERT_EQ(touchSlots[0].down, 1) << c.what;
+    EXPECT_FLOAT_EQ(touchSlots[0].startX, c.landing.x) << c.what;
+    EXPECT_FLOAT_EQ(touchSlots[0].startY, c.landing.y) << c.what;
+    float x = 0, y = 0;
+    EXPECT_EQ(GetTouchRaw(0, &x, &y), 1) << c.what;
+    EXPECT_FLOAT_EQ(x, c.landing.x) << c.what;
+  }
+  InputMouseButton(0);
+}
+
 INSTANTIATE_TEST_SUITE_P(Feeds, InputHandOver, ::testing::ValuesIn(TickFeeds()),
                          [](const ::testing::TestParamInfo<Ticks>& info) {
                            return info.param == Ticks::kTimerThread ? "TimerThread" : "MainLoopPasses";

@@ -79,6 +79,17 @@ TEST_F(WindowTest, WindowedClientAreaAndFixedGlState) {
   EXPECT_EQ(GetQuitState(), 0);
 }
 
+TEST_F(WindowTest, PresentsArePacedWhereTheSwapIntervalIsRefused) {
+  // The virtual X server refuses a swap interval: the presents pace
+  // themselves to the display's refresh (240 Hz at the very most here), on
+  // the clock GetTimeMs reads.
+  ASSERT_EQ(CreateAppWindow("TIDE_MARKER", 1024, 576, kNoTimerThread | kNoEngineModules), 0);
+  PlatformPresent();
+  const uint32_t start = GetTimeMs();
+  for (int i = 0; i < 30; ++i) PlatformPresent();
+  EXPECT_GE(GetTimeMs() - start, 30u * 1000u / 240u);
+}
+
 TEST_F(WindowTest, BorderlessFullScreenTakesTheDesktopSize) {
   ASSERT_EQ(CreateAppWindow("TIDE_MARKER", 640, 360, kFullscreen | kNoTimerThread | kNoEngineModules),
             0);

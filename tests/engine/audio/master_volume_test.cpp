@@ -11,6 +11,7 @@
 
 #include "engine/app/app.h"
 #include "engine/app/loop_internal.h"
+#include "engine/audio/audio_device.h"
 #include "engine/audio/sound.h"
 #include "support/engine/ogg_synth.h"
 #include "support/engine/wave_capture.h"

@@ -157,6 +157,7 @@ class GameSceneGlTest : public ::testing::Test {
     delete sceneChanger;
     sceneChanger = nullptr;
     InputMouseButton(0);
+    InputFocusGained();
   }
   bool Playing() const { return !pauseMenu.paused && !pauseMenu.animating; }
 };
@@ -247,6 +248,30 @@ TEST_F(GameSceneGlTest, PausedRoundStandsStillAndTheNextRoundStartsAfresh) {
   EXPECT_EQ(ordersCleared, 0);
   EXPECT_EQ(plateCount, 0);
   EXPECT_EQ(playTicks, ticksAtPause);
+}
+
+TEST_F(GameSceneGlTest, ARoundThatStartsWhileThePlayerIsAwayOpensThePauseMenu) {
+  // Switched away while the round loaded and not back yet: once the overlay
+  // has folded away the menu opens on the tick the pause button would.
+  InputFocusLost();
+  ASSERT_EQ(sceneChanger->Change(kSceneGame), 0);
+  for (int i = 0; i < 200 && (pauseMenu.intro || pauseMenu.animating); ++i) GameTickStep();
+  ASSERT_FALSE(pauseMenu.animating);
+  EXPECT_FALSE(pauseMenu.paused);
+  GameTickStep();
+  EXPECT_TRUE(pauseMenu.paused);
+  EXPECT_TRUE(pauseMenu.animating);
+  for (int i = 0; i < 60; ++i) GameTickStep();
+  EXPECT_TRUE(pauseMenu.panelFull);
+
+  // Back before the next round: it starts and plays as usual.
+  InputFocusGained();
+  sceneChanger->Release();
+  ASSERT_EQ(sceneChanger->Change(kSceneGame), 0);
+  for (int i = 0; i < 200 && !Playing(); ++i) GameTickStep();
+  EXPECT_TRUE(Playing());
+  for (int i = 0; i < 30; ++i) GameTickStep();
+  EXPECT_TRUE(Playing());
 }
 
 TEST_F(GameSceneGlTest, ARoundQuitWhileTheCustomerJumpsLeavesTheNextRoundAtRest) {

@@ -1,0 +1,110 @@
+// A device replaced after a loss, heard through OpenAL Soft's wave writer:
+// what was loaded before plays on the new device with its own samples, gain,
+// pitch and looping; what was asked for while there was none stays unheard.
+// (The loss itself, from a real sound server, is tests/e2e/audio_device_test.sh.)
+#include "engine/audio/audio_device.h"
+
+#include <AL/al.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+
+#include "engine/app/app.h"
+#include "engine/audio/audio_internal.h"
+#include "engine/audio/sound.h"
+#include "support/engine/ogg_synth.h"
+#include "support/engine/wave_capture.h"
+
+namespace {
+
+void Wait(double seconds) { std::this_thread::sleep_for(std::chrono::duration<double>(seconds)); }
+
+std::string Tone(const char* name, double hz, double seconds) {
+  const std::string path = TestTempDir() + "/" + name + ".ogg";
+  WriteBytes(path, EncodeOggVorbis(SineTone(1, 44100, seconds, hz, 0.5f)));
+  return path;
+}
+
+ALint SourceInt(uint32_t source, ALenum what) {
+  ALint value = 0;
+  alGetSourcei(source, what, &value);
+  return value;
+}
+
+float SourceFloat(uint32_t source, ALenum what) {
+  ALfloat value = 0;
+  alGetSourcef(source, what, &value);
+  return value;
+}
+
+TEST(AudioDevice, ALostDeviceIsReplacedWithEverythingLoadedOnIt) {
+  ConfigureTestAudio("wave");
+  const std::string low = Tone("low", 440.0, 0.5);
+  const std::string high = Tone("high", 1320.0, 0.3);
+  ASSERT_EQ(OpenAudioDevice(), 0);
+  SetMasterVolume(0.8f);
+
+  Sound loop{}, shared{}, oneShot{};
+  ASSERT_EQ(LoadSoundEffect(&loop, low.c_str()), 0);
+  ASSERT_EQ(LoadSoundEffect(&shared, low.c_str()), 0);
+  ASSERT_EQ(LoadSoundEffect(&oneShot, high.c_str()), 0);
+  SetSoundGain(&loop, 0.5f);
+  SetSoundPitch(&shared, 1.5f);
+  SetSoundLoop(&loop, 1);
+  PlaySound(&loop);
+  PlaySound(&shared);
+  Wait(0.2);
+
+  // Lost: nothing plays, and what is asked for now is dropped.
+  MarkAudioDeviceLost();
+  EXPECT_EQ(PlaySound(&oneShot), 1);
+  SetMasterVolume(0.6f);
+  // The first try comes with the report of the loss; the new device opens
+  // unlocked and waits for the swap.
+  ASSERT_TRUE(WatchAudioDevice(GetTimeMs()));
+  SwapInAudioDevice();
+  EXPECT_TRUE(AudioReady());
+
+  // The voices, on new sources over buffers made again from the same samples.
+  ASSERT_TRUE(alIsSource(loop.source));
+  EXPECT_EQ(loop.buffer, shared.buffer);
+  EXPECT_NE(loop.source, shared.source);
+  ALint bytes = 0;
+  alGetBufferi(loop.buffer, AL_SIZE, &bytes);
+  EXPECT_EQ(bytes, loop.size);
+  EXPECT_FLOAT_EQ(SourceFloat(loop.source, AL_GAIN), 0.5f);
+  EXPECT_FLOAT_EQ(SourceFloat(shared.source, AL_PITCH), 1.5f);
+  EXPECT_EQ(SourceInt(loop.source, AL_LOOPING), AL_TRUE);
+  // The looping one goes on; one-shots the loss cut off do not start again.
+  EXPECT_EQ(SourceInt(loop.source, AL_SOURCE_STATE), AL_PLAYING);
+  EXPECT_NE(SourceInt(shared.source, AL_SOURCE_STATE), AL_PLAYING);
+  EXPECT_NE(SourceInt(oneShot.source, AL_SOURCE_STATE), AL_PLAYING);
+  float listener = 0;
+  alGetListenerf(AL_GAIN, &listener);
+  EXPECT_FLOAT_EQ(listener, 0.6f);
+
+  Wait(0.6);
+  EXPECT_EQ(PlaySound(&oneShot), 0);
+  Wait(0.5);
+  ReleaseSound(&loop);
+  ReleaseSound(&shared);
+  ReleaseSound(&oneShot);
+  CloseAudioDevice();
+  SetMasterVolume(1.0f);
+
+  // The new device's capture (it started the file afresh): the loop at 440 Hz
+  // from the start at gain 0.5 and volume 0.6 of the tone (a mono source
+  // comes out at half level on each of the two channels), then the one-shot
+  // on top.
+  WaveClip clip = ReadWave(CapturedWavePath());
+  ASSERT_GT(clip.Frames(), static_cast<size_t>(clip.rate));
+  const size_t tenth = static_cast<size_t>(clip.rate) / 10;
+  EXPECT_NEAR(ZeroCrossingFrequency(clip, 0, tenth, 3 * tenth), 440.0, 30.0);
+  const float expected = 0.5f * 0.5f * 0.6f * 0.5f;
+  EXPECT_NEAR(PeakLevel(clip, 0, tenth, 3 * tenth), expected, 0.2f * expected);
+  EXPECT_GT(PeakLevel(clip, 0, 7 * tenth, 2 * tenth), 2.0f * expected);
+}
+
+}  // namespace
