@@ -74,13 +74,11 @@ constexpr int32_t kKeyRight = 0x27;
 constexpr int32_t kKeyDown = 0x28;
 constexpr int32_t kKeyF11 = 0x7A;
 constexpr int32_t kKeyF12 = 0x7B;
-<<<<<<< HEAD
 // '-' and '=' (with '+' on the same key) on the main keys, and the keypad's.
 constexpr int32_t kKeyMinus = 0xBD;
 constexpr int32_t kKeyPlus = 0xBB;
 constexpr int32_t kKeyNumpadMinus = 0x6D;
 constexpr int32_t kKeyNumpadPlus = 0x6B;
-=======
 constexpr int32_t kKeyTab = 0x09;
 constexpr int32_t kKeySpace = 0x20;
 
@@ -100,7 +98,6 @@ constexpr int32_t kKeyStickUp = 0xE8;
 constexpr int32_t kKeyStickDown = 0xE9;
 constexpr int32_t kKeyStickLeft = 0xEA;
 constexpr int32_t kKeyStickRight = 0xEB;
->>>>>>> main
 
 struct TouchSlot {
   float startX, startY;
