@@ -28,6 +28,7 @@ set(TIDE_WEB_PAGE_SOURCE ${CMAKE_SOURCE_DIR}/packaging/web/index.html)
 set(TIDE_WEB_MANIFEST_SOURCE ${CMAKE_SOURCE_DIR}/packaging/web/manifest.webmanifest)
 set(TIDE_WEB_WORKER_SOURCE ${CMAKE_SOURCE_DIR}/packaging/web/sw.js)
 set(TIDE_WEB_PRE_JS ${CMAKE_SOURCE_DIR}/engine/app/platform_web_pre.js)
+set(TIDE_WEB_JS_LIBRARY ${CMAKE_SOURCE_DIR}/engine/app/platform_web_lib.js)
 # The home-screen icons are drawn on this machine, as the desktop's are.
 find_program(RSVG_CONVERT rsvg-convert REQUIRED NO_CMAKE_FIND_ROOT_PATH)
 
@@ -43,8 +44,9 @@ function(tide_web_page target)
   target_link_options(${target} PRIVATE
     -sENVIRONMENT=web -sEXIT_RUNTIME=0 -lidbfs.js
     "SHELL:--pre-js ${TIDE_WEB_PRE_JS}"
+    "SHELL:--js-library ${TIDE_WEB_JS_LIBRARY}"
     "SHELL:--preload-file ${TIDE_CONTENTS_FROM}@/contents")
-  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${TIDE_WEB_PRE_JS} ${contents_files})
+  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${TIDE_WEB_PRE_JS} ${TIDE_WEB_JS_LIBRARY} ${contents_files})
   add_dependencies(${target} contents)
 
   # The icons: the desktop icon's drawing at the two sizes launchers ask for,
