@@ -15,8 +15,14 @@ mergeInto(LibraryManager.library, {
     var ratio = (typeof devicePixelRatio == 'number' && devicePixelRatio) || 1.0;
     var canvas = Module['canvas'];
     if (!canvas || !canvas.getBoundingClientRect) return ratio;
+    // SDL sizes the buffer from the box's whole CSS pixels times the ratio,
+    // rounded down: the cap is reckoned the same way and nudged up, so a
+    // capped buffer is 1024 wide, not 1023.
     var box = canvas.getBoundingClientRect();
-    if (!(box.width > 0 && box.height > 0)) return ratio;
-    return Math.min(ratio, Math.max(kPictureWidth / box.width, kPictureHeight / box.height));
+    var width = Math.floor(box.width);
+    var height = Math.floor(box.height);
+    if (!(width > 0 && height > 0)) return ratio;
+    var cap = Math.max(kPictureWidth / width, kPictureHeight / height) * (1 + 1e-9);
+    return Math.min(ratio, cap);
   },
 });
