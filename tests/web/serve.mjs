@@ -1,9 +1,8 @@
 // A small static file server for the web build's tests, bound to the loopback
-// address only. Files are sent with an ETag and must be revalidated on every
-// use (a changed file is never served from the browser's cache, an unchanged
-// one costs a 304); `requests` records each request's path, status and the
-// bytes of its body, for whoever counts a visit's download. With `isolate` every response carries the two headers that
-// make a page cross-origin isolated (needed for shared memory, i.e. threads).
+// address only. Files carry an ETag and are revalidated on each use (304
+// when unchanged); `requests` lists each request's path, status and body
+// bytes, to count a visit's download. With `isolate` every response carries
+// the headers that make a page cross-origin isolated (for shared memory).
 //   node tests/web/serve.mjs DIR [--port N] [--isolate]
 import crypto from 'node:crypto';
 import http from 'node:http';
