@@ -25,11 +25,17 @@ set(TIDE_PLATFORM_SOURCE ${CMAKE_SOURCE_DIR}/engine/app/platform_web.cpp)
 add_link_options(-sFULL_ES2=1 -sMIN_WEBGL_VERSION=1 -sMAX_WEBGL_VERSION=1 -sALLOW_MEMORY_GROWTH=1 -lopenal)
 
 set(TIDE_WEB_PAGE_SOURCE ${CMAKE_SOURCE_DIR}/packaging/web/index.html)
+set(TIDE_WEB_MANIFEST_SOURCE ${CMAKE_SOURCE_DIR}/packaging/web/manifest.webmanifest)
+set(TIDE_WEB_WORKER_SOURCE ${CMAKE_SOURCE_DIR}/packaging/web/sw.js)
 set(TIDE_WEB_PRE_JS ${CMAKE_SOURCE_DIR}/engine/app/platform_web_pre.js)
+set(TIDE_WEB_JS_LIBRARY ${CMAKE_SOURCE_DIR}/engine/app/platform_web_lib.js)
+# The home-screen icons are drawn on this machine, as the desktop's are.
+find_program(RSVG_CONVERT rsvg-convert REQUIRED NO_CMAKE_FIND_ROOT_PATH)
 
 # Makes target the page's program: <build>/dist/index.html beside
 # <target>.js, .wasm and .data (the contents, preloaded so that
-# contents/<name> opens as on the desktop).
+# contents/<name> opens as on the desktop), the web app's manifest and
+# icons, and the service worker that keeps them all for offline play.
 function(tide_web_page target)
   set(dist ${CMAKE_BINARY_DIR}/dist)
   # Linked again when a picture or sound changes: the .data is made then.
@@ -38,10 +44,40 @@ function(tide_web_page target)
   target_link_options(${target} PRIVATE
     -sENVIRONMENT=web -sEXIT_RUNTIME=0 -lidbfs.js
     "SHELL:--pre-js ${TIDE_WEB_PRE_JS}"
+    "SHELL:--js-library ${TIDE_WEB_JS_LIBRARY}"
     "SHELL:--preload-file ${TIDE_CONTENTS_FROM}@/contents")
-  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${TIDE_WEB_PRE_JS} ${contents_files})
+  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${TIDE_WEB_PRE_JS} ${TIDE_WEB_JS_LIBRARY} ${contents_files})
   add_dependencies(${target} contents)
-  add_custom_command(TARGET ${target} POST_BUILD
-    COMMAND ${CMAKE_COMMAND} -E copy ${TIDE_WEB_PAGE_SOURCE} ${dist}/index.html
+
+  # The icons: the desktop icon's drawing at the two sizes launchers ask for,
+  # and the maskable variant (full-bleed tile) for launchers that cut shapes.
+  set(art ${CMAKE_SOURCE_DIR}/tools/art/sweets.svg)
+  set(drawing ${CMAKE_BINARY_DIR}/web_icons)
+  set(icons ${dist}/icon-192.png ${dist}/icon-512.png ${dist}/icon-maskable-512.png)
+  add_custom_command(OUTPUT ${icons}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${drawing} ${dist}
+    COMMAND ${CMAKE_COMMAND} -DINPUT=${art} -DOUTPUT=${drawing}/icon.svg
+            -P ${CMAKE_SOURCE_DIR}/cmake/make_icon.cmake
+    COMMAND ${CMAKE_COMMAND} -DINPUT=${art} -DOUTPUT=${drawing}/icon_maskable.svg -DMASKABLE=ON
+            -P ${CMAKE_SOURCE_DIR}/cmake/make_icon.cmake
+    COMMAND ${RSVG_CONVERT} --format=png --width=192 --height=192 --output=${dist}/icon-192.png ${drawing}/icon.svg
+    COMMAND ${RSVG_CONVERT} --format=png --width=512 --height=512 --output=${dist}/icon-512.png ${drawing}/icon.svg
+    COMMAND ${RSVG_CONVERT} --format=png --width=512 --height=512 --output=${dist}/icon-maskable-512.png
+            ${drawing}/icon_maskable.svg
+    DEPENDS ${art} ${CMAKE_SOURCE_DIR}/cmake/make_icon.cmake
+    COMMENT "Drawing the web app's icons"
     VERBATIM)
+
+  # The page and manifest are copied, then the service worker is written with
+  # the name of a cache that changes with any of the files it keeps.
+  add_custom_command(OUTPUT ${dist}/index.html ${dist}/manifest.webmanifest ${dist}/sw.js
+    COMMAND ${CMAKE_COMMAND} -E copy ${TIDE_WEB_PAGE_SOURCE} ${dist}/index.html
+    COMMAND ${CMAKE_COMMAND} -E copy ${TIDE_WEB_MANIFEST_SOURCE} ${dist}/manifest.webmanifest
+    COMMAND ${CMAKE_COMMAND} -DDIST=${dist} -DTEMPLATE=${TIDE_WEB_WORKER_SOURCE}
+            -P ${CMAKE_SOURCE_DIR}/cmake/web_offline.cmake
+    DEPENDS ${target} ${icons} ${TIDE_WEB_PAGE_SOURCE} ${TIDE_WEB_MANIFEST_SOURCE}
+            ${TIDE_WEB_WORKER_SOURCE} ${CMAKE_SOURCE_DIR}/cmake/web_offline.cmake
+    COMMENT "Writing the page and its service worker"
+    VERBATIM)
+  add_custom_target(${target}_page ALL DEPENDS ${dist}/index.html ${dist}/sw.js)
 endfunction()

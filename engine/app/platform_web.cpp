@@ -1,12 +1,16 @@
 // What a browser page does its own way under the SDL layer: the page owns the
 // main loop (one pass per animation frame, with the ticks and the music fed
-// from it, as there are no threads), sound waits for the player's first touch
+// from it, as there are no threads; ticks also run between frames, from a
+// short timer), sound waits for the player's first touch
 // or key, sound pauses while the page is hidden, the contents are preloaded
 // into ./contents, and the settings live in the page's own storage.
 #include <emscripten.h>
+#include <emscripten/eventloop.h>
 #include <unistd.h>
 
+#include "engine/app/app.h"
 #include "engine/app/contents_search.h"
+#include "engine/app/loop_internal.h"
 #include "engine/app/platform.h"
 
 namespace {
@@ -14,7 +18,13 @@ namespace {
 // The folder the page's storage is mounted on (see platform_web_pre.js).
 constexpr char kSettingsFolder[] = "/settings/";
 
+// How often the page looks for due ticks between animation frames: a
+// quarter of the 16 ms tick period, so a tick runs at most 4 ms late while
+// the frames themselves are slow.
+constexpr double kTickTimerMs = 4.0;
+
 PlatformLoop webLoop;
+long tickTimer = 0;
 
 }  // namespace
 
@@ -66,12 +76,26 @@ EM_JS(int, StartStorageSync, (), {
   return 1;
 });
 
+// A hidden page runs no ticks (as it draws no frames); its timers still fire,
+// once a second.
+EM_JS(bool, PageHidden, (), { return typeof document !== 'undefined' && !!document.hidden; });
+
 namespace {
+
+// Where drawing is slower than the ticks (a large window drawn in software),
+// frames alone would run the due ticks in bursts at each frame's start; this
+// timer runs each one near its own deadline, as the desktop's timer thread
+// does. Input reaches the ticks as the frames pump it, as on the desktop.
+void TickBetweenFrames(void*) {
+  if (webLoop.done() || PageHidden()) return;
+  RunDueTicks(GetTimeMs());
+}
 
 void WebFrame() {
   webLoop.pass();
   if (!webLoop.done()) return;
   emscripten_cancel_main_loop();
+  emscripten_clear_interval(tickTimer);
   TellPageEnded(webLoop.finish());
 }
 
@@ -82,6 +106,7 @@ int32_t PlatformRunLoop(const PlatformLoop& loop) {
   InstallAudioListeners();
   // 0 frames per second: one pass per animation frame. The page keeps the
   // program alive after main returns.
+  tickTimer = emscripten_set_interval(TickBetweenFrames, kTickTimerMs, nullptr);
   emscripten_set_main_loop(WebFrame, 0, 0);
   return 0;
 }

@@ -25,15 +25,19 @@ main() {
 
   "$root/scripts/install_deps.sh" play
   prefix=$("$root/scripts/web/deps.sh" | tail -n 1)
-  # shellcheck source=/dev/null
-  source "$prefix/env.sh"
 
+  # The native tools link this machine's libraries: the native build runs
+  # without the web prefix's variables (its pkg-config folder would hand
+  # them the WebAssembly libraries), also when the caller's shell has them.
   echo "web: the contents, from the native build in $native" >&2
   if [ ! -f "$native/CMakeCache.txt" ]; then
-    cmake -S "$root" -B "$native" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    native_env cmake -S "$root" -B "$native" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
   fi
-  nice -n 10 cmake --build "$native" --target contents -j2 >/dev/null
+  native_env nice -n 10 cmake --build "$native" --target contents -j2 >/dev/null
 
+  # From here on only the web build runs.
+  # shellcheck source=/dev/null
+  source "$prefix/env.sh"
   echo "web: compiling into $web" >&2
   # The toolchain file directly, not emcmake: see build_libs.sh. The test
   # programs run under Node.js without fetch(), which this Emscripten's
@@ -44,6 +48,11 @@ main() {
     -DTIDE_WEB_PREFIX="$prefix" -DTIDE_CONTENTS_FROM="$(cd "$native/contents" && pwd -P)" >/dev/null
   nice -n 10 cmake --build "$web" -j2
   echo "web: the page is in $web/dist (scripts/web/serve.sh serves it)" >&2
+}
+
+# Runs a command without the web libraries' variables.
+native_env() {
+  env -u PKG_CONFIG_LIBDIR -u TIDE_WEB_PREFIX "$@"
 }
 
 # On one line: bash reads a script as it runs, and an edit made meanwhile must

@@ -2,8 +2,11 @@
 // this machine's processors): the download (each file and gzip -9), the time
 // from opening the page to the program's start, its first picture and the
 // title, then the frame and tick rates over a stretch of a round with no
-// screenshots taken, and the WebAssembly memory at the end.
-//   node scripts/web/measure.mjs [--seconds N] [--scale S] [--desktop]
+// screenshots taken, and the WebAssembly memory at the end. With --visits
+// instead: the bytes the server sent for a first visit (the page's files and
+// the service worker's copies of them) and for a repeat visit, and the time
+// from a reload without network to the title.
+//   node scripts/web/measure.mjs [--seconds N] [--scale S] [--desktop] [--visits]
 // --scale: the device pixel ratio (a phone has 2 or 3; the canvas then has
 // that many pixels per CSS pixel to fill). Needs build-web/dist and the
 // native build's e2e probe and contents, as tests/web/play_test.mjs does.
@@ -27,6 +30,7 @@ function option(name, fallback) {
 const seconds = Number(option('seconds', 20));
 const scale = Number(option('scale', 1));
 const desktop = process.argv.includes('--desktop');
+const visits = process.argv.includes('--visits');
 
 let raw = 0;
 let packed = 0;
@@ -39,11 +43,21 @@ for (const name of fs.readdirSync(kDist).sort()) {
 }
 console.log(`download total: ${(raw / 1e6).toFixed(2)} MB, ${(packed / 1e6).toFixed(2)} MB gzip -9`);
 
+// The bytes the server sent for the requests from the given one on.
+function served(server, from) {
+  const requests = server.requests.slice(from);
+  const bytes = requests.reduce((sum, r) => sum + r.bytes, 0);
+  const answers = requests.map((r) => `${r.path} ${r.status}`).join(', ');
+  return `${bytes} bytes in ${requests.length} requests (${answers})`;
+}
+
 const server = await startServer({ root: kDist });
+const profileDir = visits ? fs.mkdtempSync('/tmp/tide_measure_profile_') : undefined;
 const session = await openPage(`${server.url}index.html?stats`, {
   phone: !desktop,
   viewport: desktop ? kDesktopViewport : kPhoneViewport,
   scale,
+  profileDir,
 });
 const screen = new GameScreen(session, {
   probe: process.env.TIDE_PROBE || path.join(kRoot, 'build/tests/e2e_probe'),
@@ -59,6 +73,36 @@ try {
   const ready = await session.inspect(`performance.getEntriesByName('tide-ready')[0].startTime`);
   console.log(`start: program running ${ready.toFixed(0)} ms, first logo seen ${firstPicture} ms, `
     + `title seen ${title} ms after opening the page`);
+  if (visits) await measureVisits();
+  else await measureRound();
+  for (const problem of session.problems()) console.log(problem);
+} finally {
+  await session.close();
+  await server.close();
+  if (profileDir) fs.rmSync(profileDir, { recursive: true, force: true });
+}
+
+// The downloads of a first and a repeat visit, and a start without network.
+async function measureVisits() {
+  await session.inspect(`navigator.serviceWorker.ready.then(() => caches.keys())`);
+  await session.page.waitForTimeout(2000);
+  console.log(`first visit: ${served(server, 0)}`);
+  const second = server.requests.length;
+  await session.page.reload({ waitUntil: 'load' });
+  await screen.waitForScene('title', 30);
+  await session.page.waitForTimeout(2000);
+  console.log(`repeat visit: ${served(server, second)}`);
+  await session.page.context().setOffline(true);
+  const reloaded = Date.now();
+  await session.page.reload({ waitUntil: 'load' });
+  await screen.waitForScene('logo1', 30);
+  const logo = Date.now() - reloaded;
+  await screen.waitForScene('title', 30);
+  console.log(`offline: first logo seen ${logo} ms, title seen ${Date.now() - reloaded} ms after the reload`);
+}
+
+// The frames and ticks over a stretch of a round.
+async function measureRound() {
   await session.page.waitForTimeout(6000);
   for (let i = 0; i < 4 && (await screen.scene(await screen.shot('now'))) === 'title'; i++) {
     await screen.tap(512, 300, 200);
@@ -81,8 +125,4 @@ try {
     const line = await session.waitForConsole(new RegExp(`^TIDE_STATS ${loop} `), 10000);
     console.log(line.text);
   }
-  for (const problem of session.problems()) console.log(problem);
-} finally {
-  await session.close();
-  await server.close();
 }

@@ -1,10 +1,9 @@
 #!/usr/bin/env bash
-# The web stage of the test suite: builds the web version with its Node.js
-# tests (scripts/web/build.sh) and runs them, then the browser tests in
-# Chromium: the harness's own, the game played on a phone-sized touch screen
-# (tests/web/play_test.mjs) and the settings kept between visits. The
-# browser test reads the screen with the native build's e2e probe, so the
-# native build in build/ is configured with its tests.
+# The web stage of the test suite: the README's web command alone in a
+# fresh clone, then builds the web version with its Node.js tests
+# (scripts/web/build.sh) and runs them, then the browser tests in Chromium
+# (tests/web/), which read the screen with the native build's e2e probe, so
+# the native build in build/ is configured with its tests.
 #   scripts/web/test.sh
 set -euo pipefail
 
@@ -16,6 +15,7 @@ main() {
   started=$(date +%s)
 
   "$root/scripts/install_deps.sh" test
+  fresh_clone_build "$root"
   if ! grep -qs '^BUILD_TESTING:BOOL=ON' "$native/CMakeCache.txt"; then
     cmake -S "$root" -B "$native" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON >/dev/null
   fi
@@ -29,6 +29,17 @@ main() {
   TIDE_WEB_DIST="$web/dist" TIDE_PROBE="$native/tests/e2e_probe" E2E_CONTENTS="$native/contents" \
     node --test --test-concurrency=1 "$root/tests/web/"
   echo "web: stage took $(($(date +%s) - started)) s" >&2
+}
+
+# The README's web command alone in a fresh clone of this commit, as a new
+# user runs it: no build folder before it, no TIDE_NATIVE_BUILD.
+fresh_clone_build() {
+  local clone
+  echo "== scripts/web/build.sh in a fresh clone"
+  clone=$(mktemp -d "${TMPDIR:-/tmp}/tide_web_clone.XXXXXX")
+  git clone -q "$1" "$clone/tide_marker"
+  (cd "$clone/tide_marker" && env -u TIDE_NATIVE_BUILD -u TIDE_WEB_BUILD scripts/web/build.sh)
+  rm -rf "$clone"
 }
 
 # On one line: bash reads a script as it runs, and an edit made meanwhile must

@@ -30,21 +30,25 @@ export const kDesktopViewport = { width: 1280, height: 720 };
 // called with each console line as it comes; options.scale: the device pixel
 // ratio (1 unless given); options.browserArgs: more command-line switches
 // for Chromium (to take a feature away, say); options.initScript: JavaScript
-// run in the page before its own scripts.
+// run in the page before its own scripts; options.profileDir: a profile
+// folder instead of a private window (where no app can be installed).
 export async function openPage(url, options = {}) {
-  const { phone = false, gestureForAudio = true, viewport, onLine, scale = 1, browserArgs = [], initScript } =
-    options;
+  const { phone = false, gestureForAudio = true, viewport, onLine, scale = 1, browserArgs = [], initScript,
+    profileDir } = options;
   const args = [...kFlags, ...browserArgs];
   if (gestureForAudio) args.push('--autoplay-policy=document-user-activation-required');
-  const browser = await chromium.launch({ executablePath: kChromium, args, headless: true });
-  const context = await browser.newContext({
-    viewport: viewport || (phone ? kPhoneViewport : kDesktopViewport),
-    deviceScaleFactor: scale,
-    isMobile: phone,
-    hasTouch: phone,
-  });
+  const launch = { executablePath: kChromium, args, headless: true };
+  const contextOptions = {
+    viewport: viewport || (phone ? kPhoneViewport : kDesktopViewport), deviceScaleFactor: scale,
+    isMobile: phone, hasTouch: phone,
+  };
+  // A persistent context stands for its browser: closing it ends both.
+  const browser = profileDir
+    ? await chromium.launchPersistentContext(profileDir, { ...launch, ...contextOptions })
+    : await chromium.launch(launch);
+  const context = profileDir ? browser : await browser.newContext(contextOptions);
   if (initScript) await context.addInitScript(initScript);
-  const page = await context.newPage();
+  const page = context.pages()[0] || (await context.newPage());
   const session = new PageSession(browser, page, await context.newCDPSession(page), onLine);
   await page.goto(url, { waitUntil: 'load' });
   return session;

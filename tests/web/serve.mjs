@@ -1,7 +1,10 @@
 // A small static file server for the web build's tests, bound to the loopback
-// address only. With `isolate` every response carries the two headers that
-// make a page cross-origin isolated (needed for shared memory, i.e. threads).
+// address only. Files carry an ETag and are revalidated on each use (304
+// when unchanged); `requests` lists each request's path, status and body
+// bytes, to count a visit's download. With `isolate` every response carries
+// the headers that make a page cross-origin isolated (for shared memory).
 //   node tests/web/serve.mjs DIR [--port N] [--isolate]
+import crypto from 'node:crypto';
 import http from 'node:http';
 import fs from 'node:fs';
 import path from 'node:path';
@@ -16,6 +19,7 @@ const kTypes = {
   '.wasm': 'application/wasm',
   '.data': 'application/octet-stream',
   '.json': 'application/json',
+  '.webmanifest': 'application/manifest+json',
   '.png': 'image/png',
   '.ogg': 'audio/ogg',
   '.css': 'text/css; charset=utf-8',
@@ -41,16 +45,19 @@ export function resolveRequestPath(root, urlPath) {
 }
 
 export function startServer({ root, port = 0, isolate = false }) {
+  const requests = [];
   const server = http.createServer((request, response) => {
-    const headers = { 'Cache-Control': 'no-store' };
+    const headers = { 'Cache-Control': 'no-cache' };
     if (isolate) {
       headers['Cross-Origin-Opener-Policy'] = 'same-origin';
       headers['Cross-Origin-Embedder-Policy'] = 'require-corp';
       headers['Cross-Origin-Resource-Policy'] = 'same-origin';
     }
-    const send = (status, body, type = 'text/plain; charset=utf-8') => {
-      response.writeHead(status, { ...headers, 'Content-Type': type });
-      response.end(request.method === 'HEAD' ? undefined : body);
+    const send = (status, body, type = 'text/plain; charset=utf-8', more = {}) => {
+      response.writeHead(status, { ...headers, ...more, 'Content-Type': type });
+      const sent = request.method === 'HEAD' || !body ? undefined : body;
+      requests.push({ path: request.url, status, bytes: sent ? sent.length : 0 });
+      response.end(sent);
     };
     if (request.method !== 'GET' && request.method !== 'HEAD') return send(405, 'method not allowed\n');
     const file = resolveRequestPath(root, request.url);
@@ -58,7 +65,9 @@ export function startServer({ root, port = 0, isolate = false }) {
     fs.readFile(file, (error, body) => {
       if (error) return send(404, 'not found\n');
       const type = kTypes[path.extname(file).toLowerCase()] || 'application/octet-stream';
-      send(200, body, type);
+      const etag = `"${crypto.createHash('sha1').update(body).digest('hex')}"`;
+      if (request.headers['if-none-match'] === etag) return send(304, null, type, { ETag: etag });
+      send(200, body, type, { ETag: etag });
     });
   });
   return new Promise((resolve, reject) => {
@@ -68,6 +77,7 @@ export function startServer({ root, port = 0, isolate = false }) {
       resolve({
         url: `http://${kHost}:${bound}/`,
         port: bound,
+        requests,
         close: () => new Promise((done) => server.close(done)),
       });
     });
