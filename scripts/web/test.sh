@@ -1,26 +1,28 @@
 #!/usr/bin/env bash
 # The web stage of the test suite: the README's web command alone in a
-# fresh clone, then builds the web version with its Node.js tests
-# (scripts/web/build.sh) and runs them, then the browser tests in Chromium
-# (tests/web/), which read the screen with the native build's e2e probe, so
-# the native build in build/ is configured with its tests.
+# fresh clone of the committed HEAD, as a new user runs it (it builds the web
+# version with its Node.js tests, scripts/web/build.sh), then those tests,
+# then the browser tests in Chromium (tests/web/) on that clone's page. The
+# browser tests read the screen with the native build's e2e probe, so the
+# native build in build/ is configured with its tests.
 #   scripts/web/test.sh
 set -euo pipefail
 
 main() {
-  local root native web started
+  local root native web started clone
   root=$(cd "$(dirname "$0")/../.." && pwd)
   native=${TIDE_NATIVE_BUILD:-$root/build}
-  web=${TIDE_WEB_BUILD:-$root/build-web}
   started=$(date +%s)
 
   "$root/scripts/install_deps.sh" test
-  fresh_clone_build "$root"
   if ! grep -qs '^BUILD_TESTING:BOOL=ON' "$native/CMakeCache.txt"; then
     cmake -S "$root" -B "$native" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON >/dev/null
   fi
   nice -n 10 cmake --build "$native" --target e2e_probe -j2 >/dev/null
-  "$root/scripts/web/build.sh"
+  clone=$(mktemp -d "${TMPDIR:-/tmp}/tide_web_clone.XXXXXX")
+  trap 'rm -rf "$clone"' EXIT
+  fresh_clone_build "$root" "$clone"
+  web=$clone/tide_marker/build-web
   echo "web: built in $(($(date +%s) - started)) s" >&2
 
   echo "== web build's tests under Node.js"
@@ -31,15 +33,16 @@ main() {
   echo "web: stage took $(($(date +%s) - started)) s" >&2
 }
 
-# The README's web command alone in a fresh clone of this commit, as a new
-# user runs it: no build folder before it, no TIDE_NATIVE_BUILD.
+# The README's web command alone in a fresh clone ($2/tide_marker) of this
+# commit, as a new user runs it: no build folder before it, no
+# TIDE_NATIVE_BUILD. Its page is the one the browser tests then play.
 fresh_clone_build() {
-  local clone
   echo "== scripts/web/build.sh in a fresh clone"
-  clone=$(mktemp -d "${TMPDIR:-/tmp}/tide_web_clone.XXXXXX")
-  git clone -q "$1" "$clone/tide_marker"
-  (cd "$clone/tide_marker" && env -u TIDE_NATIVE_BUILD -u TIDE_WEB_BUILD scripts/web/build.sh)
-  rm -rf "$clone"
+  if [ -n "$(git -C "$1" status --porcelain --untracked-files=no)" ]; then
+    echo "web: the committed HEAD is built and tested; uncommitted changes are not in it" >&2
+  fi
+  git clone -q "$1" "$2/tide_marker"
+  (cd "$2/tide_marker" && env -u TIDE_NATIVE_BUILD -u TIDE_WEB_BUILD scripts/web/build.sh)
 }
 
 # On one line: bash reads a script as it runs, and an edit made meanwhile must
