@@ -12,13 +12,13 @@
 
 namespace {
 
-TEST(ContentsPath, BuildsThePathAndKeepsOnlyTheLastResult) {
-  const char* first = ContentsPath("White.png");
-  EXPECT_STREQ(first, "./contents/White.png");
-  const char* second = ContentsPath("SE_eat.ogg");
-  EXPECT_STREQ(second, "./contents/SE_eat.ogg");
-  // The same buffer, rebuilt: the first result now reads as the second.
-  EXPECT_EQ(first, second);
+TEST(ContentsPath, BuildsEachPathWholeAfterALongerOne) {
+  EXPECT_STREQ(ContentsPath("White.png"), "./contents/White.png");
+  // The buffer is reused: a shorter path after a longer one must end where
+  // it ends, with nothing of the longer one behind it.
+  const std::string longName(200, 'x');
+  EXPECT_EQ(std::string(ContentsPath(longName.c_str())), "./contents/" + longName);
+  EXPECT_STREQ(ContentsPath("SE_eat.ogg"), "./contents/SE_eat.ogg");
 }
 
 TEST(ContentsPath, NamesThatDoNotFitGiveAnEmptyPath) {
