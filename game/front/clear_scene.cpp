@@ -24,10 +24,10 @@ constexpr float kCharacterY = 384.0f;
 constexpr int32_t kBestDigitSize = 32;
 constexpr float kBestRightX = 658.0f;
 constexpr float kBestTopY = 262.0f;
-constexpr int32_t kBestLabelX = 300;
+constexpr int32_t kBestLabelX = 262;
 constexpr int32_t kBestLabelY = 278;
 constexpr int32_t kNewBestX = 330;
-constexpr int32_t kNewBestY = 330;
+constexpr int32_t kNewBestY = 336;
 // A tap before this many ticks never leaves the scene.
 constexpr int32_t kLeaveAfterTicks = 128;
 

@@ -35,11 +35,13 @@ constexpr float kShadowRestY = 437.5f;
 constexpr float kShadowRestScale = 0.575f;
 constexpr float kOverlayStep = 0.1f;
 constexpr int32_t kBobStartTicks = 128;
-// The best score's corner, clear of the character, its shadow and the text.
+// The best score in the lower right corner, on the rug's far edge: clear of
+// the character, its shadow, "Touch Start" and the title pieces (the lower
+// left corner stays bare: the tests tell the title by it).
 constexpr int32_t kBestDigitSize = 24;
 constexpr float kBestRightX = 1008.0f;
 constexpr float kBestTopY = 540.0f;
-constexpr int32_t kBestLabelX = 752;
+constexpr int32_t kBestLabelX = 720;
 constexpr int32_t kBestLabelY = 552;
 constexpr Vec2 kPiece2Offset = {200.0f, 100.0f};
 constexpr Vec2 kPiece4Offset = {200.0f, 175.0f};
