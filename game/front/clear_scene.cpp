@@ -20,13 +20,13 @@ constexpr float kSheetSide = 512.0f;
 constexpr float kCharacterX = 832.0f;
 constexpr float kCharacterY = 384.0f;
 // The best score's row under the count: "Best" then eight small digits, and
-// "New best!" under them.
+// "New best!" under them, left of the balloon's tail.
 constexpr int32_t kBestDigitSize = 32;
 constexpr float kBestRightX = 658.0f;
 constexpr float kBestTopY = 262.0f;
 constexpr int32_t kBestLabelX = 262;
 constexpr int32_t kBestLabelY = 278;
-constexpr int32_t kNewBestX = 330;
+constexpr int32_t kNewBestX = 240;
 constexpr int32_t kNewBestY = 336;
 // A tap before this many ticks never leaves the scene.
 constexpr int32_t kLeaveAfterTicks = 128;
