@@ -1,4 +1,4 @@
-// The best score file: where it lives, and what a run makes of a missing, a
+// The best score file: what a run makes of a missing, a
 // good, a damaged and an unreadable file: the value it starts from, the
 // damaged file kept aside whole, and which scores reach the disk.
 #include "game/scene/best_score.h"
@@ -22,12 +22,6 @@ std::string ReadText(const fs::path& path) {
   std::stringstream text;
   text << in.rdbuf();
   return text.str();
-}
-
-TEST(BestScore, DataPathFollowsTheBaseDirectoryRules) {
-  EXPECT_EQ(DataFilePath("/x/data", "/home/u", "p", "f.ini"), "/x/data/p/f.ini");
-  EXPECT_EQ(DataFilePath("relative", "/home/u/", "p", "f.ini"), "/home/u/.local/share/p/f.ini");
-  EXPECT_EQ(DataFilePath(nullptr, nullptr, "p", "f.ini"), "");
 }
 
 TEST(BestScore, FilesAreReadKeptAsideAndOnlyBeatenScoresWritten) {
