@@ -10,6 +10,7 @@
 #include "engine/app/command_line.h"
 #include "engine/app/contents_search.h"
 #include "game/build_info.h"
+#include "game/scene/best_score.h"
 #include "game/scene/player_settings.h"
 #include "game/scene/scene.h"
 #include "game/usage.h"
@@ -38,6 +39,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   PlayerSettingsInit(options.windowMode);
+  BestScoreInit();
 
   SetAppCallbacks(GameStart, GameEnd, GameFrame);
   return RunMainLoop();

@@ -56,6 +56,9 @@ void PlatformFillContentsSearch(ContentsSearch* search);
 // Where the player's settings file lives; empty when the system gives no
 // folder for it (the caller then says so and uses the defaults).
 std::string PlatformSettingsPath(const char* programName);
+// Where the program keeps a data file of its own that is not a setting (the
+// best score); empty when the system gives no folder for it.
+std::string PlatformDataPath(const char* programName, const char* fileName);
 
 // Gives the pages the heap holds free back to the system.
 void PlatformReturnFreedMemory();

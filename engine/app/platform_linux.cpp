@@ -1,6 +1,6 @@
 // What Linux does its own way under the SDL layer: the main loop as a plain
 // loop on the main thread beside real threads, X11 as the video driver, the
-// XDG folders for contents and settings, the allocator's trim, the
+// XDG folders for contents, settings and data, the allocator's trim, the
 // scheduler's short slices and fsync.
 #include <fcntl.h>
 #include <malloc.h>
@@ -64,6 +64,10 @@ void PlatformFillContentsSearch(ContentsSearch* search) {
 
 std::string PlatformSettingsPath(const char* programName) {
   return SettingsFilePath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"), programName);
+}
+
+std::string PlatformDataPath(const char* programName, const char* fileName) {
+  return DataFilePath(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"), programName, fileName);
 }
 
 void PlatformReturnFreedMemory() { malloc_trim(0); }

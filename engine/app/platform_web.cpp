@@ -121,6 +121,11 @@ std::string PlatformSettingsPath(const char* programName) {
   return std::string(kSettingsFolder) + programName + "/settings.ini";
 }
 
+// The page has one storage folder: data files live beside the settings.
+std::string PlatformDataPath(const char* programName, const char* fileName) {
+  return std::string(kSettingsFolder) + programName + "/" + fileName;
+}
+
 // WebAssembly memory only grows; freed blocks stay for the allocator.
 void PlatformReturnFreedMemory() {}
 

@@ -22,6 +22,9 @@ constexpr char kSettingsFileName[] = "settings.ini";
 // The temporary file beside the target is "<target>.<8 hex digits>.tmp".
 constexpr char kTemporarySuffix[] = ".tmp";
 constexpr int kTemporaryNameTries = 16;
+// A file kept aside is "<target>.damaged", then ".damaged.2" and on.
+constexpr char kDamagedSuffix[] = ".damaged";
+constexpr int kAsideNameTries = 100;
 
 bool IsAbsolute(const char* path) { return path != nullptr && path[0] == '/'; }
 
@@ -90,7 +93,25 @@ std::string SettingsFilePath(const char* xdgConfigHome, const char* home, const 
   return base + programName + "/" + kSettingsFileName;
 }
 
+std::string DataFilePath(const char* xdgDataHome, const char* home, const char* programName,
+                         const char* fileName) {
+  std::string base;
+  if (IsAbsolute(xdgDataHome)) {
+    base = xdgDataHome;
+  } else if (IsAbsolute(home)) {
+    base = std::string(home) + (home[std::strlen(home) - 1] == '/' ? "" : "/") + ".local/share";
+  } else {
+    return "";
+  }
+  if (base.back() != '/') base += '/';
+  return base + programName + "/" + fileName;
+}
+
 std::string SystemSettingsPath(const char* programName) { return PlatformSettingsPath(programName); }
+
+std::string SystemDataPath(const char* programName, const char* fileName) {
+  return PlatformDataPath(programName, fileName);
+}
 
 SettingsFile ReadSettingsFile(const std::string& path) {
   SettingsFile file;
@@ -172,6 +193,25 @@ bool WriteSettingsFile(const std::string& path, const std::string& header, const
     return false;
   }
   return true;
+}
+
+std::string KeepFileAside(const std::string& path, std::string* error) {
+  std::string aside = path + kDamagedSuffix;
+  struct stat info;
+  for (int n = 2; lstat(aside.c_str(), &info) == 0; ++n) {
+    if (n > kAsideNameTries) {
+      *error = "cannot keep " + path + " aside (every name up to " + aside + " is taken)";
+      return "";
+    }
+    aside = path + kDamagedSuffix + "." + std::to_string(n);
+  }
+  if (rename(path.c_str(), aside.c_str()) != 0) {
+    *error = "cannot keep " + path + " aside as " + aside + " (" + ErrnoText(errno) + ")";
+    return "";
+  }
+  std::string folder = std::filesystem::path(path).parent_path().string();
+  PlatformFlushFolder(folder.empty() ? "." : folder);
+  return aside;
 }
 
 int32_t RemoveStaleSettingsTemporaries(const std::string& path) {

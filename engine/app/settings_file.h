@@ -40,7 +40,25 @@ std::string SettingsFilePath(const char* xdgConfigHome, const char* home, const 
 // own storage. Empty when there is no folder for it.
 std::string SystemSettingsPath(const char* programName);
 
+// $XDG_DATA_HOME/<name>/<fileName>, or $HOME/.local/share/<name>/<fileName>
+// when XDG_DATA_HOME is unset, empty or relative: what the program keeps
+// that is not a setting (the best score). Empty when neither gives an
+// absolute folder.
+std::string DataFilePath(const char* xdgDataHome, const char* home, const char* programName,
+                         const char* fileName);
+
+// The data file fileName of programName where this system keeps such files:
+// on Linux DataFilePath of $XDG_DATA_HOME and $HOME, in a browser the page's
+// own storage beside the settings. Empty when there is no folder for it.
+std::string SystemDataPath(const char* programName, const char* fileName);
+
 SettingsFile ReadSettingsFile(const std::string& path);
+
+// Renames a file that could not be read whole to "<path>.damaged" (or
+// "<path>.damaged.<n>" when that is taken), so that a new file can take its
+// place without losing what it held. The name it now has, or empty with
+// *error set when it could not be moved.
+std::string KeepFileAside(const std::string& path, std::string* error);
 inline const std::string* FindSetting(const SettingsFile& file, const std::string& key) {
   return FindSetting(file.entries, key);
 }

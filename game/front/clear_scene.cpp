@@ -1,9 +1,11 @@
 // The clear scene: "Finish!", the character eating, and the round's score
-// counting up. The first tap snaps the count to the score; a later tap, once
+// counting up, then the best score (marked when this round beat it). The
+// first tap snaps the count to the score; a later tap, once
 // more than 128 ticks have passed, fades to black and returns to the title.
 #include "game/front/clear_scene.h"
 
 #include "engine/app/app.h"
+#include "game/scene/best_score.h"
 #include "game/scene/fade.h"
 #include "game/scene/round_state.h"
 #include "game/scene/scene.h"
@@ -17,6 +19,15 @@ constexpr const char* kClearMusic = "BGM_clear.ogg";
 constexpr float kSheetSide = 512.0f;
 constexpr float kCharacterX = 832.0f;
 constexpr float kCharacterY = 384.0f;
+// The best score's row under the count: "Best" then eight small digits, and
+// "New best!" under them, left of the balloon's tail.
+constexpr int32_t kBestDigitSize = 32;
+constexpr float kBestRightX = 658.0f;
+constexpr float kBestTopY = 262.0f;
+constexpr int32_t kBestLabelX = 262;
+constexpr int32_t kBestLabelY = 278;
+constexpr int32_t kNewBestX = 240;
+constexpr int32_t kNewBestY = 336;
 // A tap before this many ticks never leaves the scene.
 constexpr int32_t kLeaveAfterTicks = 128;
 
@@ -77,6 +88,18 @@ int32_t ClearSceneInit() {
   FontInit(&finishText);
   FontSetText(&finishText, "Finish!", 150, 130, 1, 1, 0, 1, 76, 76, 64);
   NumberDisplayInit(&c.scoreDisplay, 402.0f, 190.0f, 64, true);
+
+  // Reaching this scene is reaching "Finish!": the round's score counts.
+  c.newBest = BestScoreRecord(score);
+  c.bestShown = false;
+  NumberDisplayInit(&c.bestDisplay, kBestRightX, kBestTopY, kBestDigitSize, false);
+  NumberDisplayShow(&c.bestDisplay, bestScore.value);
+  c.bestLabel = MakeFont();
+  FontInit(&c.bestLabel);
+  FontSetText(&c.bestLabel, "Best", kBestLabelX, kBestLabelY, 0.45f, 0.2f, 0.3f, 1, 40, 40, 30);
+  c.newBestMark = MakeFont();
+  FontInit(&c.newBestMark);
+  FontSetText(&c.newBestMark, "New best!", kNewBestX, kNewBestY, 1, 0.35f, 0.5f, 1, 48, 48, 38);
   c.leaving = 0;
   c.snapped = 0;
 
@@ -104,6 +127,7 @@ void ClearSceneUpdate() {
   }
   if (c.leaving) FadeOutAndRequest(kSceneTitle);
   NumberDisplayUpdate(&c.scoreDisplay);
+  if (c.scoreDisplay.shown == c.scoreDisplay.target) c.bestShown = true;
 }
 
 void ClearSceneDraw() {
@@ -111,6 +135,11 @@ void ClearSceneDraw() {
   DrawSprite(&c.background, &c.backgroundTexture);
   DrawSprite(&c.balloon, &c.balloonTexture);
   NumberDisplayDraw(&c.scoreDisplay);
+  if (c.bestShown) {
+    FontDraw(&c.bestLabel);
+    NumberDisplayDraw(&c.bestDisplay);
+    if (c.newBest) FontDraw(&c.newBestMark);
+  }
   DrawSprite(&c.shadow, &c.shadowTexture);
   AnimDraw(&c.character, &c.characterTexture);
   FontDraw(&finishText);
@@ -121,6 +150,9 @@ void ClearSceneRelease() {
   SoundCue::Release(&c.music);
   FontRelease(&finishText);
   NumberDisplayRelease(&c.scoreDisplay);
+  NumberDisplayRelease(&c.bestDisplay);
+  FontRelease(&c.bestLabel);
+  FontRelease(&c.newBestMark);
   DeleteTexture(&c.balloonTexture);
   DeleteTexture(&c.backgroundTexture);
   DeleteTexture(&c.shadowTexture);

@@ -25,6 +25,13 @@ struct ClearSceneState {
   uint8_t counted;  // set once and never cleared
   uint8_t snapped;
   AnimSprite character;
+  // The best score, shown once the count has reached the round's score, and
+  // the mark of a round that beat the best before it.
+  NumberDisplay bestDisplay;
+  BitmapFont bestLabel;
+  BitmapFont newBestMark;
+  bool newBest;
+  bool bestShown;
 };
 
 extern ClearSceneState clearScene;

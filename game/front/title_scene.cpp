@@ -5,6 +5,7 @@
 #include "game/front/title_scene.h"
 
 #include "engine/app/app.h"
+#include "game/scene/best_score.h"
 #include "game/scene/fade.h"
 #include "game/scene/scene.h"
 #include "game/scene/sound_cue.h"
@@ -34,6 +35,14 @@ constexpr float kShadowRestY = 437.5f;
 constexpr float kShadowRestScale = 0.575f;
 constexpr float kOverlayStep = 0.1f;
 constexpr int32_t kBobStartTicks = 128;
+// The best score in the lower right corner, on the rug's far edge: clear of
+// the character, its shadow, "Touch Start" and the title pieces (the lower
+// left corner stays bare: the tests tell the title by it).
+constexpr int32_t kBestDigitSize = 24;
+constexpr float kBestRightX = 1008.0f;
+constexpr float kBestTopY = 540.0f;
+constexpr int32_t kBestLabelX = 720;
+constexpr int32_t kBestLabelY = 552;
 constexpr Vec2 kPiece2Offset = {200.0f, 100.0f};
 constexpr Vec2 kPiece4Offset = {200.0f, 175.0f};
 
@@ -213,6 +222,11 @@ int32_t TitleSceneInit() {
   FadeStart(1.0f, -0.02f, 1);
   FontInit(titleFont);
   FontSetText(titleFont, "Touch Start", 350, 475, 0, 1, 1, 1, 40, 40, 32);
+  NumberDisplayInit(&t.bestDisplay, kBestRightX, kBestTopY, kBestDigitSize, false);
+  NumberDisplayShow(&t.bestDisplay, bestScore.value);
+  for (Sprite& glyph : t.bestLabel.glyphs) SpriteInit(&glyph);
+  FontInit(&t.bestLabel);
+  FontSetText(&t.bestLabel, "Best", kBestLabelX, kBestLabelY, 0.45f, 0.2f, 0.3f, 1, 30, 30, 22);
 
   t.ticks = 0;
   t.bobCounter1 = 0;
@@ -264,6 +278,10 @@ void TitleSceneDraw() {
   // The text lies under the title pieces.
   FontDraw(titleFont);
   for (Sprite& piece : t.pieces) DrawSprite(&piece, &t.titleTexture);
+  if (bestScore.value > 0) {
+    FontDraw(&t.bestLabel);
+    NumberDisplayDraw(&t.bestDisplay);
+  }
 }
 
 void TitleSceneRelease() {
@@ -275,4 +293,6 @@ void TitleSceneRelease() {
   DeleteTexture(&t.titleTexture);
   DeleteTexture(&t.shadowTexture);
   FontRelease(titleFont);
+  FontRelease(&t.bestLabel);
+  NumberDisplayRelease(&t.bestDisplay);
 }

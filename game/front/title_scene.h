@@ -6,10 +6,14 @@
 #include "engine/audio/sound.h"
 #include "engine/render/font.h"
 #include "engine/render/sprite.h"
+#include "game/hud/number_display.h"
 #include "game/scene/anim_sprite.h"
 
 struct TitleSceneState {
   Sound music;
+  // The best score, small in the lower right corner, once there is one.
+  NumberDisplay bestDisplay;
+  BitmapFont bestLabel;
   Sprite background;
   Texture backgroundTexture;
   Sprite overlay;

@@ -26,6 +26,15 @@ void SetDigitGlyph(Sprite* digit, int32_t d) {
   digit->uv[3] = kFontRowHeight;
 }
 
+// Leading zeros are drawn: the counter always shows eight digits.
+void SetDigits(NumberDisplay* d, int32_t value) {
+  d->digitScratch = value;
+  for (int k = 0; k < kDigitCount; ++k) {
+    SetDigitGlyph(&d->digits[k], d->digitScratch % 10);
+    if (d->digitScratch > 0) d->digitScratch /= 10;
+  }
+}
+
 }  // namespace
 
 int32_t NumberDisplayInit(NumberDisplay* d, float rightX, float topY, int32_t digitSize,
@@ -73,11 +82,15 @@ void NumberDisplayUpdate(NumberDisplay* d) {
   if (d->tickCounter % kTicksPerStep != 0) return;
 
   d->shown = NumberDisplayStep(d->shown, d->target);
-  d->digitScratch = d->shown;
-  for (int k = 0; k < kDigitCount; ++k) {
-    SetDigitGlyph(&d->digits[k], d->digitScratch % 10);
-    if (d->digitScratch > 0) d->digitScratch /= 10;
-  }
+  SetDigits(d, d->shown);
+}
+
+void NumberDisplayShow(NumberDisplay* d, int32_t value) {
+  if (value > d->maximum) value = d->maximum;
+  if (value < 0) value = 0;
+  d->target = value;
+  d->shown = value;
+  SetDigits(d, value);
 }
 
 void NumberDisplayDraw(NumberDisplay* d) {

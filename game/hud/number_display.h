@@ -20,6 +20,9 @@ int32_t NumberDisplayInit(NumberDisplay* d, float rightX, float topY, int32_t di
 void NumberDisplayUpdate(NumberDisplay* d);
 void NumberDisplayDraw(NumberDisplay* d);
 void NumberDisplaySnap(NumberDisplay* d);
+// Shows value at once and for good (a display that is not updated): the best
+// score beside the count.
+void NumberDisplayShow(NumberDisplay* d, int32_t value);
 void NumberDisplayRelease(NumberDisplay* d);
 
 // One counting step: the new shown value for a shown value and a target.

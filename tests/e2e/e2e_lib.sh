@@ -43,11 +43,15 @@ own_display() {
 # volume) never change the next; a test that wants a given folder passes
 # XDG_CONFIG_HOME=... to start_game_split, which wins.
 fresh_config() { mktemp -u "${TMPDIR:-/tmp}/tide_config.XXXXXX"; }
+# Likewise the best score: each run's folder is data_home, fresh unless the
+# test passes XDG_DATA_HOME=... itself.
+data_home=""
 
 # Starts the game in the background; sets game_pid.
 start_game() {
   [ -n "${DISPLAY:-}" ] || fail "no X display (run under xvfb-run)"
-  XDG_CONFIG_HOME=$(fresh_config) "$game_bin" >"$game_out" 2>&1 &
+  data_home=$(fresh_config)
+  XDG_CONFIG_HOME=$(fresh_config) XDG_DATA_HOME=$data_home "$game_bin" >"$game_out" 2>&1 &
   game_pid=$!
 }
 
@@ -98,7 +102,8 @@ start_game_split() {
   game_err=$(mktemp)
   shot_dir=$(mktemp -d)
   run_start=$(date +%s.%N)
-  env XDG_CONFIG_HOME="$(fresh_config)" "$@" "$game_bin" "${game_args[@]}" >"$game_out" 2>"$game_err" &
+  data_home=$(fresh_config)
+  env XDG_CONFIG_HOME="$(fresh_config)" XDG_DATA_HOME="$data_home" "$@" "$game_bin" "${game_args[@]}" >"$game_out" 2>"$game_err" &
   game_pid=$!
 }
 

@@ -2,7 +2,8 @@
 # The real program from its first frame, played as a player would with the
 # mouse: the two logos, the title, a click through loading into a round, the
 # pause menu opened and closed, plates played until the round ends, "Finish!"
-# and the score, two taps back to the title, a second round that starts from
+# and the score with the best score under it (new, so marked, and kept in its
+# file), two taps back to the title (which shows the best), a second round that starts from
 # a score of 0, and F12 out with exit code 0. Screens are checked against the
 # game's own pictures; the mix captured by OpenAL Soft's wave writer must
 # carry music in the title, the round and the clear scene and silence under
@@ -106,9 +107,17 @@ play_round "$round_limit" round1
 echo "clear scene"
 leave_clear round1
 [ "$clear_score" -gt 0 ] || fail "a round of good sweets scored 0"
+best=$("$probe" digits "$shot_dir/snapped.rgb" best)
+[[ "$best" =~ ^[0-9]{8}$ ]] && [ "$((10#$best))" = "$clear_score" ] || fail "the clear scene shows the best score '$best', expected $clear_score"
+best_file=$data_home/tide_marker/best_score.ini
+grep -qx "best = $clear_score" "$best_file" || fail "$best_file does not hold the best score $clear_score"
 
 echo "round 2"
 sleep 3
+title_shot=$(take_shot title_best)
+keep_shot "$title_shot" title_best
+best=$("$probe" digits "$title_shot" title)
+[[ "$best" =~ ^[0-9]{8}$ ]] && [ "$((10#$best))" = "$clear_score" ] || fail "the title shows the best score '$best', expected $clear_score"
 t_click2=$(elapsed)
 leave_title "round 2"
 wait_for_scene game 40 game2_start

@@ -2,13 +2,16 @@
 // sideways, with one finger: the two logos, the title, a held touch through
 // loading into a round, the pause menu opened and closed, the page hidden
 // during the round (the pause menu must open), plates dragged until
-// "Finish!", two taps back to the title, and F12 to end. Screens are read by
+// "Finish!" (the best score kept in the page's storage), two taps back to the
+// title, F12 to end, and the page opened anew, whose title shows that best. Screens are read by
 // the native e2e probe against the game's own pictures; the console must
 // carry the plate counts 1, 2, 3, ... as log lines (the game's standard
 // output) and no error; sound must wait for the first touch and then run,
 // with music playing in the title, the round and the clear scene; the browser
 // must never turn a touch into mouse events as well. Prints the start times,
-// the frame rate while the round is played and the tick rate.
+// the frame rate while the round is played and the tick rate. A second run
+// plays with keys alone: Enter on the title, then the arrows and a held Space
+// drag through blocks until a sweet is made.
 //   node --test tests/web/play_test.mjs
 // Needs build-web/dist (scripts/web/build.sh) and the native build's e2e
 // probe and contents (TIDE_WEB_DIST, TIDE_PROBE and E2E_CONTENTS override).
@@ -29,6 +32,17 @@ const kContents = process.env.E2E_CONTENTS || path.join(kRoot, 'build/contents')
 const kRoundLimitS = Number(process.env.E2E_ROUND_LIMIT || 300);
 // OpenAL's source state while it plays.
 const kAlPlaying = 0x1012;
+const kBestFile = '/settings/tide_marker/best_score.ini';
+// The arrow keys that take the key cursor from one block to another (the
+// board is 6 blocks wide).
+function arrowsBetween(from, to) {
+  const keys = [];
+  const dc = (to % 6) - (from % 6);
+  const dr = Math.floor(to / 6) - Math.floor(from / 6);
+  for (let i = 0; i < Math.abs(dc); i++) keys.push(dc > 0 ? 'ArrowRight' : 'ArrowLeft');
+  for (let i = 0; i < Math.abs(dr); i++) keys.push(dr > 0 ? 'ArrowDown' : 'ArrowUp');
+  return keys;
+}
 
 // The state of the page's audio: every context's state, and how many
 // sources play a queue of several buffers (streamed music; effects have one).
@@ -176,6 +190,8 @@ test('the web build played on a phone through to Finish! and back to the title',
     console.log('the clear scene');
     const score = await leaveClear(screen);
     assert.ok(score > 0, 'a round of good sweets scored 0');
+    assert.match(await session.inspect(`FS.readFile('${kBestFile}', { encoding: 'utf8' })`),
+      new RegExp(`^best = ${score}$`, 'm'), 'the best score is not in the page\'s storage');
     await expectMusic(session, 'the title again');
     assert.equal(await session.inspect('window.tideMouseEvents'), 0,
       'the browser turned touches into mouse events as well');
@@ -193,9 +209,64 @@ test('the web build played on a phone through to Finish! and back to the title',
       'the console log holds more than the plate counts 1, 2, 3, ...');
     assert.deepEqual(session.problems(), []);
 
+    console.log('the page opened anew');
+    await session.page.reload({ waitUntil: 'load' });
+    await screen.locate();
+    await screen.waitForScene('title', 60, 'title_reopened');
+    await session.page.waitForTimeout(3000);
+    assert.equal(await screen.digits(await screen.shot('title_best'), 'title'), String(score).padStart(8, '0'),
+      'the title of the page opened anew does not show the best score');
+
     const steady = (line) => /steady_fps=([\d.]+)/.exec(line.text)[1];
     console.log(`figures: ready ${readyMs.toFixed(0)} ms, title seen ${titleMs} ms after opening; `
       + `round of ${plates} plates in ${roundSeconds.toFixed(1)} s at ${roundFps.toFixed(1)} frames/s; `
       + `steady ticks ${steady(ticks)}/s, frames ${steady(frames)}/s over the run; score ${score}`);
+  });
+});
+
+test('the web build played with keys alone makes a sweet', { timeout: 180000 }, async () => {
+  const shotDir = process.env.E2E_KEEP_SHOTS || fs.mkdtempSync(path.join(os.tmpdir(), 'tide_web_'));
+  fs.mkdirSync(shotDir, { recursive: true });
+  await withServedPage(kDist, 'index.html', {}, async (session) => {
+    const screen = new GameScreen(session, { probe: kProbe, contents: kContents, shotDir });
+    const keyboard = session.page.keyboard;
+    await screen.locate();
+    await screen.waitForScene('title', 60, 'keys_title');
+    await session.page.waitForTimeout(6000);
+    for (let attempt = 1; attempt <= 4; attempt++) {
+      await keyboard.down('Enter');
+      await session.page.waitForTimeout(700);
+      await keyboard.up('Enter');
+      await session.page.waitForTimeout(1500);
+      if ((await screen.scene(await screen.shot('now'))) !== 'title') break;
+    }
+    await screen.waitForScene('game', 40, 'keys_game');
+    let cells = null;
+    for (let read = 0; read < 20 && !cells; read++) {
+      await session.page.waitForTimeout(500);
+      cells = await screen.plan(await screen.shot('keys_plate'), 27);
+    }
+    assert.ok(cells, 'no plate could be read in the round');
+    // The cursor starts on the top-left block.
+    let cursor = 0;
+    const walkTo = async (cell) => {
+      for (const key of arrowsBetween(cursor, cell)) {
+        await keyboard.press(key);
+        await session.page.waitForTimeout(80);
+      }
+      cursor = cell;
+    };
+    await walkTo(cells[0]);
+    await keyboard.down(' ');
+    await session.page.waitForTimeout(60);
+    for (const cell of cells.slice(1)) await walkTo(cell);
+    await session.page.waitForTimeout(50);
+    await keyboard.up(' ');
+    await session.waitForConsole(/^1$/, 10000);
+    await session.page.waitForTimeout(3000);
+    const digits = await screen.digits(await screen.shot('keys_sweet'), 'hud');
+    assert.match(digits, /^\d{8}$/);
+    assert.ok(Number(digits) > 0, `a sweet made with keys scored '${digits}'`);
+    assert.deepEqual(session.problems(), []);
   });
 });

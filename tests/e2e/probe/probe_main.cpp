@@ -1,7 +1,7 @@
 // e2e_probe: the eyes and ears of the whole-program tests. Reads screenshots
 // of the game's window, plans a player's drags and measures the captured mix.
 //   e2e_probe scene SHOT            which scene shows
-//   e2e_probe digits SHOT hud|clear the score counter's 8 digits
+//   e2e_probe digits SHOT hud|clear|best|title  a score counter's 8 digits
 //   e2e_probe plate SHOT            the 30 block types, '?' for unreadable
 //   e2e_probe plan SHOT MAXLEN      cells of a good drag (exit 3: no plate)
 //   e2e_probe wavlen WAV            seconds of audio in a finished WAV file

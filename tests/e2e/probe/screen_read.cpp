@@ -97,17 +97,20 @@ bool ShowsClear(const Picture& shot, GamePictures* p) {
   return Correlation(shot, {FullScreen(Get(p, &GamePictures::gameBack), 0.5f, 0.5f, 0.5f, 0.5f)}, kClearFloor) > 0.85;
 }
 
-int ReadDigit(const Picture& shot, const Picture& font, int cx, int cy) {
+// A digit of side size (in screen pixels) centred at cx, cy.
+int ReadDigit(const Picture& shot, const Picture& font, int cx, int cy, int size) {
+  const int half = size / 2;
   int best = -1;
   double bestScore = 0;
   for (int d = 0; d < 10; ++d) {
     float u0 = (16 + d) / 32.0f, v0 = 0.25f;
     long both = 0, either = 0;
-    for (int y = -30; y < 30; ++y) {
-      for (int x = -30; x < 30; ++x) {
+    for (int y = 2 - half; y < half - 2; ++y) {
+      for (int x = 2 - half; x < half - 2; ++x) {
         Rgba s = PixelAt(shot, cx + x, cy + y);
         bool screenInk = s.r <= kCyanHigh.r && s.g >= kCyanLow.g && s.b >= kCyanLow.b;
-        Rgba t = SampleUv(font, u0 + (x + 32.5f) / 64 / 32, v0 + (y + 32.5f) / 64 / 4);
+        const float side = static_cast<float>(size);
+        Rgba t = SampleUv(font, u0 + (x + half + 0.5f) / side / 32, v0 + (y + half + 0.5f) / side / 4);
         bool glyphInk = t.a > 0.5f && (t.r + t.g + t.b) / 3 > 170;
         both += screenInk && glyphInk;
         either += screenInk || glyphInk;
@@ -140,13 +143,22 @@ std::string ReadScene(const Picture& shot, GamePictures* p) {
 }
 
 std::string ReadScoreDigits(const Picture& shot, GamePictures* p, const std::string& place) {
-  // Leftmost digit centre and its row: the game's counter ends at the right
-  // edge; the clear scene's is shifted four digits right of x 402.
-  int left = place == "clear" ? 178 : 544;
-  int y = place == "clear" ? 222 : 32;
+  // Leftmost digit centre, its row and the digits' side: the game's counter
+  // ends at the right edge; the clear scene's is shifted four digits right
+  // of x 402, with the best score's small row under it ending at x 658; the
+  // title's best ends at x 1008.
+  struct Place {
+    const char* name;
+    int left, y, size;
+  };
+  static const Place kPlaces[] = {
+      {"hud", 544, 32, 64}, {"clear", 178, 222, 64}, {"best", 418, 278, 32}, {"title", 828, 552, 24}};
+  Place at = kPlaces[0];
+  for (const Place& known : kPlaces)
+    if (place == known.name) at = known;
   std::string digits;
   for (int k = 0; k < 8; ++k) {
-    int d = ReadDigit(shot, Get(p, &GamePictures::font), left + 64 * k, y);
+    int d = ReadDigit(shot, Get(p, &GamePictures::font), at.left + at.size * k, at.y, at.size);
     digits += d < 0 ? '?' : static_cast<char>('0' + d);
   }
   return digits;

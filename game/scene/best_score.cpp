@@ -1,0 +1,123 @@
+// The best score: read at start, with a damaged file moved aside, and each
+// new best handed to the settings writer from the tick.
+#include "game/scene/best_score.h"
+
+#include <atomic>
+#include <cstdio>
+#include <utility>
+
+#include "engine/app/settings_writer.h"
+#include "game/build_info.h"
+
+namespace {
+
+constexpr char kBestScoreFileName[] = "best_score.ini";
+constexpr char kBestScoreKey[] = "best";
+constexpr char kBestScoreHeader[] = "TIDE_MARKER best score of the rounds that reached Finish!";
+// Nine digits at most: a score never goes past what an int32_t holds.
+constexpr size_t kMaxDigits = 9;
+
+void Warn(const std::string& line) { std::fprintf(stderr, "%s: %s\n", kProgramName, line.c_str()); }
+
+bool ParseScore(const std::string& text, int32_t* value) {
+  if (text.empty() || text.size() > kMaxDigits) return false;
+  int32_t parsed = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    parsed = parsed * 10 + (c - '0');
+  }
+  *value = parsed;
+  return true;
+}
+
+// Said once a run: a folder that cannot be written stays so. Set by the
+// writer's reports, on the writer thread.
+std::atomic<bool> saveFailureSaid{false};
+
+void ReportSave(bool saved, const std::string& error) {
+  if (saved) {
+    saveFailureSaid.store(false);
+    return;
+  }
+  if (!saveFailureSaid.exchange(true)) Warn("the best score is not kept: " + error);
+}
+
+}  // namespace
+
+BestScore bestScore;
+
+BestScoreRead BestScoreFromFile(const SettingsFile& file, const std::string& path, std::string* problem) {
+  BestScoreRead read = {0, false};
+  // The engine names every such file a settings file; this one is not.
+  *problem = file.problem;
+  const std::string kSettingsWords = "settings file";
+  size_t words = problem->find(kSettingsWords);
+  if (words != std::string::npos) problem->replace(words, kSettingsWords.size(), "best score file");
+  switch (file.result) {
+    case SettingsReadResult::kMissing:
+      *problem = "no best score yet at " + path;
+      return read;
+    case SettingsReadResult::kUnreadable:
+    case SettingsReadResult::kDamaged:
+      read.keepAside = true;
+      break;
+    case SettingsReadResult::kRead:
+      break;
+  }
+  const std::string* text = FindSetting(file.entries, kBestScoreKey);
+  if (text != nullptr && ParseScore(*text, &read.value)) return read;
+  // A file without a best score the program could have written may still
+  // hold one a reader can make out: it is kept, never overwritten.
+  read.value = 0;
+  read.keepAside = true;
+  if (problem->empty()) {
+    *problem = text == nullptr ? "the best score file " + path + " has no best score"
+                               : "in " + path + ", best '" + *text + "' is not a score";
+  }
+  return read;
+}
+
+std::vector<SettingsEntry> BestScoreEntries(int32_t value) {
+  std::vector<SettingsEntry> entries;
+  PutSetting(&entries, kBestScoreKey, std::to_string(value));
+  return entries;
+}
+
+void BestScoreInit() {
+  bestScore = BestScore{};
+  saveFailureSaid.store(false);
+  bestScore.path = SystemDataPath(kProgramName, kBestScoreFileName);
+  if (bestScore.path.empty()) {
+    Warn("the best score is not kept: there is no folder for it (neither XDG_DATA_HOME nor HOME is set)");
+    return;
+  }
+  RemoveStaleSettingsTemporaries(bestScore.path);
+  std::string problem;
+  BestScoreRead read = BestScoreFromFile(ReadSettingsFile(bestScore.path), bestScore.path, &problem);
+  bestScore.value = read.value;
+  if (read.keepAside) {
+    std::string error;
+    std::string aside = KeepFileAside(bestScore.path, &error);
+    if (aside.empty()) {
+      // Writing now could replace a higher score the file holds.
+      Warn(problem + "; " + error + ", so no best score is kept this run");
+      bestScore.path.clear();
+      return;
+    }
+    problem += "; kept as " + aside;
+  }
+  if (!problem.empty()) Warn(problem);
+}
+
+bool BestScoreRecord(int32_t roundScore) {
+  if (roundScore <= bestScore.value) return false;
+  bestScore.value = roundScore;
+  if (bestScore.path.empty()) return true;
+  SettingsSave save;
+  save.path = bestScore.path;
+  save.header = kBestScoreHeader;
+  save.file.entries = BestScoreEntries(roundScore);
+  save.report = ReportSave;
+  RequestSettingsSave(std::move(save));
+  return true;
+}
