@@ -9,7 +9,7 @@
 set -euo pipefail
 
 main() {
-  local root native web started clone
+  local root native web started
   root=$(cd "$(dirname "$0")/../.." && pwd)
   native=${TIDE_NATIVE_BUILD:-$root/build}
   started=$(date +%s)
@@ -19,6 +19,7 @@ main() {
     cmake -S "$root" -B "$native" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON >/dev/null
   fi
   nice -n 10 cmake --build "$native" --target e2e_probe -j2 >/dev/null
+  # Global: the trap runs after main has returned.
   clone=$(mktemp -d "${TMPDIR:-/tmp}/tide_web_clone.XXXXXX")
   trap 'rm -rf "$clone"' EXIT
   fresh_clone_build "$root" "$clone"
