@@ -21,20 +21,25 @@ struct HandedOver {
   HandedOver* next;  // the one handed over before it
 };
 
-// Newest first; pushed by any thread, taken whole by the writer.
-std::atomic<HandedOver*> handedOver{nullptr};
-// The writer sleeps on it; the main thread takes it to wake the writer.
-std::mutex writerLock;
-std::condition_variable writerWake;
-bool stopping = false;  // guarded by writerLock
-// The thread's handle; main thread only.
-void* writerThread = nullptr;
-std::atomic<bool> threadRuns{false};
-std::atomic<uint64_t> writesDone{0};
+// The writer module's whole state.
+struct WriterState {
+  // Newest first; pushed by any thread, taken whole by the writer.
+  std::atomic<HandedOver*> handedOver{nullptr};
+  // The writer sleeps on it; the main thread takes it to wake the writer.
+  std::mutex lock;
+  std::condition_variable wake;
+  bool stopping = false;  // guarded by lock
+  // The thread's handle; main thread only.
+  void* thread = nullptr;
+  std::atomic<bool> threadRuns{false};
+  std::atomic<uint64_t> writesDone{0};
+};
+
+WriterState writer;
 
 // Takes everything handed over; the newest save of each path, oldest first.
 std::vector<SettingsSave> TakeHandedOver() {
-  HandedOver* node = handedOver.exchange(nullptr, std::memory_order_acquire);
+  HandedOver* node = writer.handedOver.exchange(nullptr, std::memory_order_acquire);
   std::vector<SettingsSave> newest;
   while (node != nullptr) {
     bool seen = false;
@@ -54,7 +59,7 @@ bool WriteHandedOver() {
   for (const SettingsSave& save : saves) {
     std::string error;
     bool saved = WriteSettingsFile(save.path, save.header, save.file, &error);
-    writesDone.fetch_add(1);
+    writer.writesDone.fetch_add(1);
     if (save.report != nullptr) save.report(saved, saved ? std::string() : error);
   }
   return !saves.empty();
@@ -65,59 +70,59 @@ void WriterThreadMain() {
     // The writes wait for the disk; saves handed over meanwhile are taken
     // together on the next round.
     if (WriteHandedOver()) continue;
-    std::unique_lock<std::mutex> hold(writerLock);
-    if (stopping && handedOver.load() == nullptr) return;
-    writerWake.wait(hold, [] { return stopping || handedOver.load() != nullptr; });
+    std::unique_lock<std::mutex> hold(writer.lock);
+    if (writer.stopping && writer.handedOver.load() == nullptr) return;
+    writer.wake.wait(hold, [] { return writer.stopping || writer.handedOver.load() != nullptr; });
   }
 }
 
 }  // namespace
 
 void RequestSettingsSave(SettingsSave save) {
-  HandedOver* node = new HandedOver{std::move(save), handedOver.load(std::memory_order_relaxed)};
-  while (!handedOver.compare_exchange_weak(node->next, node, std::memory_order_release,
+  HandedOver* node = new HandedOver{std::move(save), writer.handedOver.load(std::memory_order_relaxed)};
+  while (!writer.handedOver.compare_exchange_weak(node->next, node, std::memory_order_release,
                                            std::memory_order_relaxed)) {
   }
 }
 
 int32_t SettingsWriterStart() {
-  if (writerThread != nullptr) return 0;
+  if (writer.thread != nullptr) return 0;
   if (!PlatformHasThreads()) return 1;
   {
-    std::lock_guard<std::mutex> hold(writerLock);
-    stopping = false;
+    std::lock_guard<std::mutex> hold(writer.lock);
+    writer.stopping = false;
   }
-  writerThread = PlatformStartThread("settings", WriterThreadMain);
-  threadRuns.store(writerThread != nullptr);
-  return writerThread != nullptr ? 0 : 1;
+  writer.thread = PlatformStartThread("settings", WriterThreadMain);
+  writer.threadRuns.store(writer.thread != nullptr);
+  return writer.thread != nullptr ? 0 : 1;
 }
 
 void SettingsWriterPass() {
-  if (!threadRuns.load()) {
+  if (!writer.threadRuns.load()) {
     WriteHandedOver();
     return;
   }
-  if (handedOver.load() == nullptr) return;
+  if (writer.handedOver.load() == nullptr) return;
   // Under the lock: the writer is then either asleep, and woken, or about
   // to look, and sees the saves.
-  std::lock_guard<std::mutex> hold(writerLock);
-  writerWake.notify_one();
+  std::lock_guard<std::mutex> hold(writer.lock);
+  writer.wake.notify_one();
 }
 
 void SettingsWriterFinish() {
-  if (writerThread != nullptr) {
+  if (writer.thread != nullptr) {
     {
-      std::lock_guard<std::mutex> hold(writerLock);
-      stopping = true;
+      std::lock_guard<std::mutex> hold(writer.lock);
+      writer.stopping = true;
     }
-    writerWake.notify_one();
-    PlatformJoinThread(writerThread);
-    writerThread = nullptr;
-    threadRuns.store(false);
+    writer.wake.notify_one();
+    PlatformJoinThread(writer.thread);
+    writer.thread = nullptr;
+    writer.threadRuns.store(false);
   }
   // Anything handed over after the thread's last look.
   while (WriteHandedOver()) {
   }
 }
 
-uint64_t SettingsWritesDone() { return writesDone.load(); }
+uint64_t SettingsWritesDone() { return writer.writesDone.load(); }

@@ -28,6 +28,7 @@ constexpr uint32_t kRetryPeriodMs = 2000;
 // every buffer and source.
 using ReopenDevice = ALCboolean (*)(ALCdevice* device, const ALCchar* name, const ALCint* attributes);
 
+// The device module's whole state.
 struct AudioDeviceState {
   // Main thread only.
   ALCdevice* device;
@@ -42,13 +43,13 @@ struct AudioDeviceState {
   ALCdevice* newDevice;
   ALCcontext* newContext;
   bool reopened;
+  // Whether the current device can tell its loss (ALC_EXT_disconnect), and
+  // whether it has; any thread.
+  std::atomic<bool> canTellLoss{false};
+  std::atomic<bool> deviceLost{false};
 };
 
 AudioDeviceState state;
-// Whether the current device can tell its loss (ALC_EXT_disconnect), and
-// whether it has; read by any thread.
-std::atomic<bool> canTellLoss{false};
-std::atomic<bool> deviceLost{false};
 
 // The listener's fixed set-up and the master volume, on the current context.
 void SetUpListener() {
@@ -64,7 +65,7 @@ void DescribeDevice() {
   // Cut to the buffer, always terminated, whatever the driver reports.
   const ALCchar* name = alcGetString(state.device, ALC_DEVICE_SPECIFIER);
   std::snprintf(state.name, sizeof state.name, "%s", name ? name : "");
-  canTellLoss = alcIsExtensionPresent(state.device, "ALC_EXT_disconnect") == ALC_TRUE;
+  state.canTellLoss = alcIsExtensionPresent(state.device, "ALC_EXT_disconnect") == ALC_TRUE;
   state.reopen = nullptr;
   if (alcIsExtensionPresent(state.device, "ALC_SOFT_reopen_device") == ALC_TRUE) {
     state.reopen = reinterpret_cast<ReopenDevice>(alcGetProcAddress(state.device, "alcReopenDeviceSOFT"));
@@ -72,7 +73,7 @@ void DescribeDevice() {
 }
 
 bool DeviceConnected(ALCdevice* device) {
-  if (device == nullptr || !canTellLoss) return true;
+  if (device == nullptr || !state.canTellLoss) return true;
   ALCint connected = 1;
   alcGetIntegerv(device, kAlcConnected, 1, &connected);
   return connected != 0;
@@ -98,7 +99,7 @@ bool TryNewDevice() {
 
 }  // namespace
 
-bool AudioReady() { return !deviceLost.load() && alcGetCurrentContext() != nullptr; }
+bool AudioReady() { return !state.deviceLost.load() && alcGetCurrentContext() != nullptr; }
 
 bool CheckAudioDeviceConnected() {
   ALCcontext* context = alcGetCurrentContext();
@@ -108,7 +109,7 @@ bool CheckAudioDeviceConnected() {
   return false;
 }
 
-void MarkAudioDeviceLost() { deviceLost = true; }
+void MarkAudioDeviceLost() { state.deviceLost = true; }
 
 int32_t OpenAudioDevice() {
   state.device = alcOpenDevice(nullptr);
@@ -127,7 +128,7 @@ int32_t OpenAudioDevice() {
   }
   alcMakeContextCurrent(state.context);
   DescribeDevice();
-  deviceLost = false;
+  state.deviceLost = false;
   state.lossReported = false;
   state.nextCheckMs = GetTimeMs() + kCheckPeriodMs;
   SetUpListener();
@@ -142,19 +143,26 @@ void CloseAudioDevice() {
     alcDestroyContext(state.context);
   }
   if (state.device) alcCloseDevice(state.device);
-  state = AudioDeviceState{};
-  canTellLoss = false;
-  deviceLost = false;
+  state.device = nullptr;
+  state.context = nullptr;
+  state.name[0] = '\0';
+  state.reopen = nullptr;
+  state.lossReported = false;
+  state.newDevice = nullptr;
+  state.newContext = nullptr;
+  state.reopened = false;
+  state.canTellLoss = false;
+  state.deviceLost = false;
 }
 
 bool WatchAudioDevice(uint32_t nowMs) {
   // Without a device from the start the game stays silent.
   if (state.device == nullptr) return false;
-  if (!deviceLost.load()) {
+  if (!state.deviceLost.load()) {
     if (static_cast<int32_t>(nowMs - state.nextCheckMs) < 0) return false;
     state.nextCheckMs = nowMs + kCheckPeriodMs;
     if (DeviceConnected(state.device)) return false;
-    deviceLost = true;
+    state.deviceLost = true;
   }
   if (!state.lossReported) {
     state.lossReported = true;
@@ -192,7 +200,7 @@ void SwapInAudioDevice() {
     RebuildEffectVoices(renamed);
     RebuildMusicVoice();
   }
-  deviceLost = false;
+  state.deviceLost = false;
   SetUpListener();
   state.lossReported = false;
   state.nextCheckMs = GetTimeMs() + kCheckPeriodMs;

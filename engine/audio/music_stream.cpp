@@ -7,7 +7,7 @@
 // Thread rules: the controlling thread writes position, then command 1 (or
 // command -1), and playing and loop; the feeding side (music thread or pass)
 // clears command 1 once it has sought and writes kind. Both sides change the
-// source's queue, each under musicQueueLock, so an emptied queue stays empty
+// source's queue, each under the queue lock, so an emptied queue stays empty
 // while it is emptied.
 #include <AL/al.h>
 
@@ -59,30 +59,40 @@ struct MusicFeed {
   int emptyEnds;
 };
 
-char musicPath[kMusicPathCapacity];
-std::atomic<Sound*> currentMusic{nullptr};
-// The feeding side's own, as the feed is.
-uint8_t musicChunk[kMusicChunkBytes];
-MusicFeed feed;
-std::atomic<int32_t> musicStarted{kStartPending};
-std::atomic<bool> musicThreadRunning{false};
-// The platform's thread handle; main thread only.
-void* musicThread = nullptr;
-std::mutex musicQueueLock;
-// True while the main loop's passes feed the music (no thread).
-bool feedFromPasses = false;
-// Who feeds the next stream LoadMusic starts (SetMusicFedByPasses): -1 as
-// the system decides, 0 a thread, 1 the passes.
-int32_t passesFeedChoice = -1;
+// The music module's whole state.
+struct MusicState {
+  // Written by LoadMusic (controlling thread) before the feed starts; read by
+  // the feeding side.
+  char path[kMusicPathCapacity];
+  std::atomic<Sound*> current{nullptr};
+  // The feeding side's own: the decoder and the chunk it holds.
+  uint8_t chunk[kMusicChunkBytes];
+  MusicFeed feed;
+  // Start report and liveness of the music thread, any thread.
+  std::atomic<int32_t> started{kStartPending};
+  std::atomic<bool> threadRunning{false};
+  // The platform's thread handle; controlling thread only.
+  void* thread = nullptr;
+  // Held by whoever changes the source's queue, and by a device change.
+  std::mutex queueLock;
+  // True while the main loop's passes feed the music (no thread); main
+  // thread only.
+  bool feedFromPasses = false;
+  // Who feeds the next stream LoadMusic starts (SetMusicFedByPasses): -1 as
+  // the system decides, 0 a thread, 1 the passes.
+  int32_t passesFeedChoice = -1;
+};
 
-bool PassesFeed() { return passesFeedChoice >= 0 ? passesFeedChoice == 1 : !PlatformHasThreads(); }
+MusicState music;
+
+bool PassesFeed() { return music.passesFeedChoice >= 0 ? music.passesFeedChoice == 1 : !PlatformHasThreads(); }
 
 void PollSleep() { PlatformSleepMs(kMusicPollMs); }
 
 void JoinMusicThread() {
-  if (musicThread == nullptr) return;
-  PlatformJoinThread(musicThread);
-  musicThread = nullptr;
+  if (music.thread == nullptr) return;
+  PlatformJoinThread(music.thread);
+  music.thread = nullptr;
 }
 
 // Clears command 1 without overwriting a -1 that arrived meanwhile.
@@ -92,7 +102,7 @@ void ClearRestart(Sound* sound) {
 }
 
 // Stops the source and deletes every buffer still queued on it; the caller
-// holds musicQueueLock.
+// holds music.queueLock.
 void EmptyQueueLocked(ALuint source) {
   alSourceStop(source);
   for (;;) {
@@ -109,76 +119,76 @@ void EmptyQueueLocked(ALuint source) {
 }
 
 void EmptyQueue(ALuint source) {
-  std::lock_guard<std::mutex> lock(musicQueueLock);
+  std::lock_guard<std::mutex> lock(music.queueLock);
   EmptyQueueLocked(source);
 }
 
 // Opens the music path for the current music; false (nothing left open) when
 // it cannot be streamed.
 bool OpenFeed() {
-  feed = MusicFeed{};
-  feed.sound = currentMusic.load();
-  FILE* file = std::fopen(musicPath, "rb");
-  feed.stream = file != nullptr ? OggStreamOpenFile(file) : nullptr;
-  if (feed.stream == nullptr || OggStreamFrames(feed.stream) <= 0) {
-    OggStreamClose(feed.stream);
-    feed.stream = nullptr;
+  music.feed = MusicFeed{};
+  music.feed.sound = music.current.load();
+  FILE* file = std::fopen(music.path, "rb");
+  music.feed.stream = file != nullptr ? OggStreamOpenFile(file) : nullptr;
+  if (music.feed.stream == nullptr || OggStreamFrames(music.feed.stream) <= 0) {
+    OggStreamClose(music.feed.stream);
+    music.feed.stream = nullptr;
     return false;
   }
-  feed.code = SoundFormatFor(OggStreamChannels(feed.stream), 16);
-  feed.rate = OggStreamRate(feed.stream);
-  feed.sound->command = 0;
+  music.feed.code = SoundFormatFor(OggStreamChannels(music.feed.stream), 16);
+  music.feed.rate = OggStreamRate(music.feed.stream);
+  music.feed.sound->command = 0;
   return true;
 }
 
 void CloseFeed() {
-  OggStreamClose(feed.stream);
-  feed.stream = nullptr;
-  feed.sound->command = 0;
+  OggStreamClose(music.feed.stream);
+  music.feed.stream = nullptr;
+  music.feed.sound->command = 0;
 }
 
 // Reads the next chunk into the held place, honouring a restart after the
 // read and the end of the stream.
 void ReadChunk() {
-  Sound* sound = feed.sound;
+  Sound* sound = music.feed.sound;
   // The chunk is read before a pending restart is honoured: after PlaySound
   // the first chunk queued still comes from the old place.
-  int32_t n = OggStreamRead(feed.stream, musicChunk, kMusicChunkBytes);
+  int32_t n = OggStreamRead(music.feed.stream, music.chunk, kMusicChunkBytes);
   if (sound->command == 1) {
-    OggStreamSeek(feed.stream, sound->position);
+    OggStreamSeek(music.feed.stream, sound->position);
     ClearRestart(sound);
   }
   if (n == 0) {
     sound->position = 0;
-    OggStreamSeek(feed.stream, 0);
+    OggStreamSeek(music.feed.stream, 0);
     ClearRestart(sound);
     if (sound->loop == 0) StopSound(sound);
-    if (++feed.emptyEnds >= 2) feed.last = true;
+    if (++music.feed.emptyEnds >= 2) music.feed.last = true;
   } else if (n < 0) {
-    feed.last = true;
+    music.feed.last = true;
   } else {
-    feed.emptyEnds = 0;
+    music.feed.emptyEnds = 0;
   }
-  feed.held = n;
-  feed.holding = true;
+  music.feed.held = n;
+  music.feed.holding = true;
 }
 
 // One step of the feeding side: offer the held chunk again, or read the
 // next one and offer it. A held chunk is dropped by a restart or an end
 // request that came while it waited.
 MusicStep FeedStep() {
-  Sound* sound = feed.sound;
-  if (feed.holding) {
+  Sound* sound = music.feed.sound;
+  if (music.feed.holding) {
     int32_t command = sound->command;
     if (command == -1) return MusicStep::kEnded;
-    if (command != 0) feed.holding = false;
+    if (command != 0) music.feed.holding = false;
   }
-  if (!feed.holding) ReadChunk();
-  int32_t queued = QueueMusicChunk(sound, musicChunk, feed.held, feed.code, feed.rate);
+  if (!music.feed.holding) ReadChunk();
+  int32_t queued = QueueMusicChunk(sound, music.chunk, music.feed.held, music.feed.code, music.feed.rate);
   if (queued == 0 && sound->command == 0) return MusicStep::kWait;
-  feed.holding = false;
-  if (sound->command == -1) feed.last = true;
-  return feed.last ? MusicStep::kEnded : MusicStep::kGoOn;
+  music.feed.holding = false;
+  if (sound->command == -1) music.feed.last = true;
+  return music.feed.last ? MusicStep::kEnded : MusicStep::kGoOn;
 }
 
 void MusicThreadMain() {
@@ -190,17 +200,17 @@ void MusicThreadMain() {
         // The stream is open and its first chunk is held: LoadMusic may
         // return now, at its first 10 ms poll, rather than one poll later.
         int32_t expected = kStartPending;
-        musicStarted.compare_exchange_strong(expected, kStartReady);
+        music.started.compare_exchange_strong(expected, kStartReady);
         PollSleep();
       }
     }
     CloseFeed();
   } else {
-    currentMusic.load()->command = 0;
+    music.current.load()->command = 0;
   }
   int32_t expected = kStartPending;
-  musicStarted.compare_exchange_strong(expected, kStartFailed);
-  musicThreadRunning = false;
+  music.started.compare_exchange_strong(expected, kStartFailed);
+  music.threadRunning = false;
 }
 
 // Where the passes feed: steps until the first chunk is held (the stream is
@@ -215,13 +225,13 @@ bool StartPassFeed() {
       return false;
     }
   }
-  feedFromPasses = true;
+  music.feedFromPasses = true;
   return true;
 }
 
 // Drops what a failed start left: the source the first chunk may have made.
 void AbandonStart(Sound* sound) {
-  currentMusic = nullptr;
+  music.current = nullptr;
   ALuint source = sound->source;
   if (source != 0) {
     EmptyQueue(source);
@@ -239,29 +249,29 @@ int32_t LoadMusic(Sound* sound, const char* path) {
   // No device: the game runs silent, and nothing is decoded for nobody.
   if (!AudioReady()) return 1;
   // Only one stream at a time: the previous one must have been released.
-  if (musicThreadRunning || feedFromPasses) return 1;
+  if (music.threadRunning || music.feedFromPasses) return 1;
   JoinMusicThread();
 
-  std::memcpy(musicPath, path, length + 1);
+  std::memcpy(music.path, path, length + 1);
   ZeroSound(sound);
-  currentMusic = sound;
+  music.current = sound;
   sound->kind = 1;
   if (PassesFeed()) {
     if (StartPassFeed()) return 0;
     AbandonStart(sound);
     return 1;
   }
-  musicStarted = kStartPending;
-  musicThreadRunning = true;
-  musicThread = PlatformStartThread("music", MusicThreadMain);
-  if (musicThread == nullptr) {
-    musicThreadRunning = false;
-    currentMusic = nullptr;
+  music.started = kStartPending;
+  music.threadRunning = true;
+  music.thread = PlatformStartThread("music", MusicThreadMain);
+  if (music.thread == nullptr) {
+    music.threadRunning = false;
+    music.current = nullptr;
     ZeroSound(sound);
     return 1;
   }
-  while (musicStarted == kStartPending) PollSleep();
-  if (musicStarted == kStartReady) return 0;
+  while (music.started == kStartPending) PollSleep();
+  if (music.started == kStartReady) return 0;
 
   // The thread has reported its failure and is ending by itself.
   JoinMusicThread();
@@ -270,25 +280,25 @@ int32_t LoadMusic(Sound* sound, const char* path) {
 }
 
 void RefillMusicFromFrame() {
-  if (!feedFromPasses) return;
+  if (!music.feedFromPasses) return;
   for (int i = 0; i < kMusicChunksPerPass; ++i) {
     MusicStep step = FeedStep();
     if (step == MusicStep::kWait) return;
     if (step == MusicStep::kEnded) {
       CloseFeed();
-      feedFromPasses = false;
+      music.feedFromPasses = false;
       return;
     }
   }
 }
 
-void SetMusicFedByPasses(int32_t choice) { passesFeedChoice = choice; }
+void SetMusicFedByPasses(int32_t choice) { music.passesFeedChoice = choice; }
 
 int32_t QueueMusicChunk(Sound* sound, const void* chunk, int32_t bytes, int32_t code, int32_t rate) {
   if (bytes <= 0) return 1;
   // Everything below under the lock: a device change (which takes it) never
   // meets this half done.
-  std::lock_guard<std::mutex> lock(musicQueueLock);
+  std::lock_guard<std::mutex> lock(music.queueLock);
   // With the device gone the chunk is held (polled), not decoded past unheard.
   if (!AudioReady()) return 0;
   if (sound->kind == 1) {
@@ -338,18 +348,18 @@ int32_t QueueMusicChunk(Sound* sound, const void* chunk, int32_t bytes, int32_t 
 }
 
 void StopMusic(Sound* sound) {
-  std::lock_guard<std::mutex> lock(musicQueueLock);
+  std::lock_guard<std::mutex> lock(music.queueLock);
   // Read under the lock: a device change renames the source.
   ALuint source = sound->source;
   if (source == 0 || !AudioReady()) return;
   EmptyQueueLocked(source);
 }
 
-std::unique_lock<std::mutex> HoldMusicQueue() { return std::unique_lock<std::mutex>(musicQueueLock); }
+std::unique_lock<std::mutex> HoldMusicQueue() { return std::unique_lock<std::mutex>(music.queueLock); }
 
 // The caller holds the queue lock (HoldMusicQueue).
 void RebuildMusicVoice() {
-  Sound* sound = currentMusic.load();
+  Sound* sound = music.current.load();
   // A stream still starting makes its source with its first chunk.
   if (sound == nullptr || sound->kind != 2) return;
   ALuint source = 0;
@@ -362,18 +372,18 @@ void RebuildMusicVoice() {
 }
 
 void ReleaseMusic(Sound* sound) {
-  if (sound == currentMusic.load()) {
-    if (feedFromPasses) {
+  if (sound == music.current.load()) {
+    if (music.feedFromPasses) {
       // The passes' feed ends here and now, as the thread would after its pass.
       CloseFeed();
-      feedFromPasses = false;
-    } else if (musicThreadRunning) {
+      music.feedFromPasses = false;
+    } else if (music.threadRunning) {
       sound->command = -1;
       // The thread ends after its current pass or its next 10 ms poll.
-      while (musicThreadRunning) PollSleep();
+      while (music.threadRunning) PollSleep();
     }
     JoinMusicThread();
-    currentMusic = nullptr;
+    music.current = nullptr;
   }
   ALuint source = sound->source;
   if (source != 0 && AudioReady()) {

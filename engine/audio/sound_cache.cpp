@@ -25,22 +25,27 @@ struct CachedSound {
   std::vector<uint8_t> pcm;
 };
 
-std::mutex cacheLock;
-// Keyed by buffer name; a round holds about ten entries.
-std::unordered_map<uint32_t, CachedSound> cachedSounds;
+// Every access under the lock; keyed by buffer name (a round holds about
+// ten entries).
+struct SoundTable {
+  std::mutex lock;
+  std::unordered_map<uint32_t, CachedSound> entries;
+};
+
+SoundTable table;
 
 }  // namespace
 
 uint32_t SoundCacheAcquire(const char* path, int32_t* size) {
-  std::lock_guard<std::mutex> hold(cacheLock);
-  for (auto it = cachedSounds.begin(); it != cachedSounds.end(); ++it) {
+  std::lock_guard<std::mutex> hold(table.lock);
+  for (auto it = table.entries.begin(); it != table.entries.end(); ++it) {
     if (it->second.path.empty() || it->second.path != path) continue;
     // A buffer of a device that was closed is gone with it; a name reused
     // since then shows another size.
     ALint bytes = -1;
     if (alIsBuffer(it->first)) alGetBufferi(it->first, AL_SIZE, &bytes);
     if (bytes != it->second.size) {
-      cachedSounds.erase(it);
+      table.entries.erase(it);
       return 0;
     }
     ++it->second.owners;
@@ -53,31 +58,31 @@ uint32_t SoundCacheAcquire(const char* path, int32_t* size) {
 void SoundCacheAdd(const char* path, uint32_t buffer, const void* pcm, int32_t size, int32_t code,
                    int32_t rate) {
   if (buffer == 0 || pcm == nullptr || size <= 0) return;
-  std::lock_guard<std::mutex> hold(cacheLock);
-  CachedSound& entry = cachedSounds[buffer];
+  std::lock_guard<std::mutex> hold(table.lock);
+  CachedSound& entry = table.entries[buffer];
   entry = CachedSound{path != nullptr ? path : "", size, 1, code, rate, {}};
   const uint8_t* bytes = static_cast<const uint8_t*>(pcm);
   entry.pcm.assign(bytes, bytes + size);
 }
 
 bool SoundCacheRelease(uint32_t buffer) {
-  std::lock_guard<std::mutex> hold(cacheLock);
-  auto it = cachedSounds.find(buffer);
-  if (it == cachedSounds.end()) return false;
+  std::lock_guard<std::mutex> hold(table.lock);
+  auto it = table.entries.find(buffer);
+  if (it == table.entries.end()) return false;
   if (--it->second.owners > 0) return true;
-  cachedSounds.erase(it);
+  table.entries.erase(it);
   return false;
 }
 
 void SoundCacheForgetName(uint32_t buffer) {
-  std::lock_guard<std::mutex> hold(cacheLock);
-  cachedSounds.erase(buffer);
+  std::lock_guard<std::mutex> hold(table.lock);
+  table.entries.erase(buffer);
 }
 
 void SoundCacheRebuild(std::unordered_map<uint32_t, uint32_t>* renamed) {
-  std::lock_guard<std::mutex> hold(cacheLock);
+  std::lock_guard<std::mutex> hold(table.lock);
   std::unordered_map<uint32_t, CachedSound> rebuilt;
-  for (auto& [oldName, entry] : cachedSounds) {
+  for (auto& [oldName, entry] : table.entries) {
     ALuint buffer = 0;
     alGenBuffers(1, &buffer);
     (*renamed)[oldName] = buffer;
@@ -85,12 +90,12 @@ void SoundCacheRebuild(std::unordered_map<uint32_t, uint32_t>* renamed) {
     alBufferData(buffer, AlFormatForCode(entry.code), entry.pcm.data(), entry.size, entry.rate);
     rebuilt[buffer] = std::move(entry);
   }
-  cachedSounds = std::move(rebuilt);
+  table.entries = std::move(rebuilt);
 }
 
 int32_t SoundCacheSize() {
-  std::lock_guard<std::mutex> hold(cacheLock);
+  std::lock_guard<std::mutex> hold(table.lock);
   int32_t paths = 0;
-  for (const auto& [name, entry] : cachedSounds) paths += entry.path.empty() ? 0 : 1;
+  for (const auto& [name, entry] : table.entries) paths += entry.path.empty() ? 0 : 1;
   return paths;
 }

@@ -51,18 +51,23 @@ struct EffectVoice {
 };
 
 // Effects holding a source, with their voice settings. Written by loads and
-// releases (main thread) and the setters; read by the device change.
-std::mutex effectsLock;
-std::unordered_map<Sound*, EffectVoice> liveEffects;
+// releases (main thread) and the setters; read by the device change; every
+// access under the lock.
+struct LiveEffects {
+  std::mutex lock;
+  std::unordered_map<Sound*, EffectVoice> voices;
+};
+
+LiveEffects liveEffects;
 
 void ListEffect(Sound* sound) {
-  std::lock_guard<std::mutex> hold(effectsLock);
-  liveEffects[sound] = EffectVoice{1.0f, 1.0f};
+  std::lock_guard<std::mutex> hold(liveEffects.lock);
+  liveEffects.voices[sound] = EffectVoice{1.0f, 1.0f};
 }
 
 void UnlistEffect(Sound* sound) {
-  std::lock_guard<std::mutex> hold(effectsLock);
-  liveEffects.erase(sound);
+  std::lock_guard<std::mutex> hold(liveEffects.lock);
+  liveEffects.voices.erase(sound);
 }
 
 // Sets the source up for an effect on the buffer (which already holds its
@@ -201,16 +206,16 @@ int32_t ReleaseSound(Sound* sound) {
 }
 
 void RememberEffectVoice(Sound* sound, float gain, float pitch) {
-  std::lock_guard<std::mutex> hold(effectsLock);
-  auto it = liveEffects.find(sound);
-  if (it == liveEffects.end()) return;
+  std::lock_guard<std::mutex> hold(liveEffects.lock);
+  auto it = liveEffects.voices.find(sound);
+  if (it == liveEffects.voices.end()) return;
   if (gain >= 0.0f) it->second.gain = gain;
   if (pitch > 0.0f) it->second.pitch = pitch;
 }
 
 void RebuildEffectVoices(const std::unordered_map<uint32_t, uint32_t>& renamed) {
-  std::lock_guard<std::mutex> hold(effectsLock);
-  for (auto& [sound, voice] : liveEffects) {
+  std::lock_guard<std::mutex> hold(liveEffects.lock);
+  for (auto& [sound, voice] : liveEffects.voices) {
     auto name = renamed.find(sound->buffer);
     ALuint buffer = name != renamed.end() ? name->second : 0;
     ALuint source = 0;
@@ -233,8 +238,8 @@ void RebuildEffectVoices(const std::unordered_map<uint32_t, uint32_t>& renamed) 
 }
 
 void RestartEffectLoops() {
-  std::lock_guard<std::mutex> hold(effectsLock);
-  for (auto& [sound, voice] : liveEffects) {
+  std::lock_guard<std::mutex> hold(liveEffects.lock);
+  for (auto& [sound, voice] : liveEffects.voices) {
     ALuint source = sound->source;
     if (source != 0 && sound->loop != 0 && sound->playing != 0) alSourcePlay(source);
   }

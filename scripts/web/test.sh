@@ -15,6 +15,9 @@ main() {
   started=$(date +%s)
 
   "$root/scripts/install_deps.sh" test
+  # The browser and the test driver for this checkout's tests/web (the
+  # clone's build installs its own).
+  "$root/scripts/web/deps.sh" --tools >/dev/null
   if ! grep -qs '^BUILD_TESTING:BOOL=ON' "$native/CMakeCache.txt"; then
     cmake -S "$root" -B "$native" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON >/dev/null
   fi
