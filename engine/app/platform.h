@@ -114,6 +114,11 @@ int32_t PlatformSetWindowIcon(const uint8_t* pixels, int32_t width, int32_t heig
 // power cut after a later rename cannot leave an empty file. 0 on success.
 int32_t PlatformFlushToDisk(FILE* file);
 
+// Renames the file from (UTF-8 path) over to, replacing it in one step: a
+// reader sees the old file whole or the new one. 0 on success; on failure
+// 1, with errno saying why.
+int32_t PlatformReplaceFile(const char* from, const char* to);
+
 // The platform library's own text for its last failure (SDL_GetError), for
 // the one line a failed start-up step writes to standard error.
 const char* PlatformLastError();

@@ -87,3 +87,5 @@ bool PlatformPreferPromptWakeups() {
 }
 
 int32_t PlatformFlushToDisk(FILE* file) { return file != nullptr && fsync(fileno(file)) == 0 ? 0 : 1; }
+
+int32_t PlatformReplaceFile(const char* from, const char* to) { return std::rename(from, to) == 0 ? 0 : 1; }

@@ -104,3 +104,5 @@ int32_t PlatformFlushToDisk(FILE* file) {
   ScheduleStorageSync();
   return 0;
 }
+
+int32_t PlatformReplaceFile(const char* from, const char* to) { return std::rename(from, to) == 0 ? 0 : 1; }

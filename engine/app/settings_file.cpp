@@ -174,10 +174,10 @@ bool WriteSettingsFile(const std::string& path, const std::string& header, const
   }
   // The rename replaces the old file in one step: a reader, or a program
   // that crashed before this line, sees the old file whole or the new one.
-  std::filesystem::rename(temporary, target, code);
-  if (code) {
+  if (PlatformReplaceFile(temporary.c_str(), path.c_str()) != 0) {
+    int replaceError = errno;
     std::remove(temporary.c_str());
-    *error = "cannot replace " + path + " (" + code.message() + ")";
+    *error = "cannot replace " + path + " (" + ErrnoText(replaceError) + ")";
     return false;
   }
   return true;

@@ -85,10 +85,13 @@ for f in lib/libz.a lib/libpng16.a lib/libogg.a lib/libvorbis.a lib/libvorbisfil
          include/AL/al.h include/GL/glew.h include/SDL2/SDL.h; do
   check "the prefix has $f" test -s "$prefix/$f"
 done
-for src in zlib libpng1.6 libogg libvorbis freetype glew libsdl2 openal-soft; do
+for src in zlib libpng1.6 libogg libvorbis freetype glew libsdl2; do
   check "the licence texts of $src are collected" \
     test -s "$prefix/licenses/$src/copyright" -a "$(ls "$prefix/licenses/$src" | wc -l)" -ge 2
 done
+# OpenAL Soft comes from the upstream tarball, without Debian's copyright file.
+check "the licence texts of openal-soft are collected" \
+  test -s "$prefix/licenses/openal-soft/COPYING" -a -s "$prefix/licenses/openal-soft/LICENSE-pffft"
 has_file() { compgen -G "$1" >/dev/null; }
 check "OpenAL Soft's source is kept beside its licence" \
   has_file "$prefix/licenses/openal-soft/source/*.orig.tar.*"
@@ -151,7 +154,7 @@ check "the probe exits 0 under Wine" [ "$status" -eq 0 ]
 # Each library reports the upstream version of the source package it was built from.
 upstream() {
   local v
-  v=$(sed -n "s/^source $1 //p" "$prefix/manifest.txt")
+  v=$(sed -n "s/^source $1 \([^ ]*\).*/\1/p" "$prefix/manifest.txt")
   v=${v#*:}; v=${v%-*}; v=${v%+dfsg}; echo "${v%.dfsg}"
 }
 reports() { [ -n "$2" ] && grep -q "^$1: .*$2" "$work/probe.out"; }

@@ -1,0 +1,49 @@
+# The Windows build's tests under Wine (CMAKE_CROSSCOMPILING_EMULATOR, set by
+# cmake/windows.cmake): the tick-level tests the web build also runs, against
+# GoogleTest from Debian's googletest source, then the whole-program tests of
+# the .exe and of the installer. All share one Wine prefix in the build
+# folder, so Wine sets one up once; they run one at a time.
+
+include(${CMAKE_CURRENT_LIST_DIR}/tick_tests.cmake)
+
+set(GOOGLETEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest's sources (Debian's googletest package)")
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+add_subdirectory(${GOOGLETEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+add_library(tide_test_engine STATIC support/engine/ogg_synth.cpp support/engine/png_test_files.cpp
+            support/engine/test_data.cpp)
+target_include_directories(tide_test_engine PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
+target_link_libraries(tide_test_engine PUBLIC tide_engine gtest PkgConfig::VORBISENC)
+add_library(tide_wine_plate_plan STATIC e2e/probe/plate_plan.cpp)
+target_include_directories(tide_wine_plate_plan PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+
+# Paths reach the programs as Unix paths; Wine opens them through its Z:
+# drive, the root of the Unix file system.
+set(TEST_ENV "WINEPREFIX=${TIDE_WINE_PREFIX};WINEDEBUG=-all;TIDE_SOURCE_DIR=${CMAKE_SOURCE_DIR};TIDE_BINARY_DIR=${CMAKE_BINARY_DIR};TIDE_TESTDATA=${CMAKE_SOURCE_DIR}/tests/data")
+# Test cases that need what a Windows program has not: another process
+# started by fork.
+set(TIDE_WINE_EXCLUDED "SettingsFile.AWriterKilledMidWriteLeavesTheOldOrTheNewFileWhole")
+
+set(wine_tests "")
+foreach(rel ${TIDE_TICK_TESTS})
+  string(REGEX REPLACE "\\.cpp$" "" name ${rel})
+  string(REPLACE "/" "_" name ${name})
+  add_executable(${name} ${rel})
+  target_link_libraries(${name} PRIVATE tide_test_engine gtest_main)
+  if(rel MATCHES "^game/")
+    target_link_libraries(${name} PRIVATE tide_game)
+  elseif(rel MATCHES "^e2e/probe/")
+    target_link_libraries(${name} PRIVATE tide_wine_plate_plan)
+  endif()
+  add_test(NAME ${name} COMMAND ${name} --gtest_filter=-${TIDE_WINE_EXCLUDED} WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
+  list(APPEND wine_tests ${name})
+endforeach()
+
+# The programs themselves, under Wine on the X display the tests are run on.
+add_test(NAME wine_game_test COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/windows/wine_game_test.sh
+         $<TARGET_FILE:tide_marker> WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
+add_test(NAME wine_installer_test COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/windows/wine_installer_test.sh
+         ${CMAKE_BINARY_DIR} WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
+list(APPEND wine_tests wine_game_test wine_installer_test)
+set_tests_properties(${wine_tests} PROPERTIES ENVIRONMENT "${TEST_ENV}" RUN_SERIAL TRUE)
