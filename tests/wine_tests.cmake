@@ -11,12 +11,17 @@ set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 add_subdirectory(${GOOGLETEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
+# The shared test files use a few POSIX calls: tests/windows/compat gives
+# them (and is read before every test source).
+set(compat ${CMAKE_CURRENT_SOURCE_DIR}/windows/compat)
 add_library(tide_test_engine STATIC support/engine/ogg_synth.cpp support/engine/png_test_files.cpp
-            support/engine/test_data.cpp)
-target_include_directories(tide_test_engine PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
+            support/engine/test_data.cpp ${compat}/posix_compat.cpp)
+target_include_directories(tide_test_engine PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR} ${compat})
+target_compile_options(tide_test_engine PUBLIC "SHELL:-include ${compat}/posix_compat.h")
 target_link_libraries(tide_test_engine PUBLIC tide_engine gtest PkgConfig::VORBISENC)
 add_library(tide_wine_plate_plan STATIC e2e/probe/plate_plan.cpp)
 target_include_directories(tide_wine_plate_plan PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+target_link_libraries(tide_wine_plate_plan PUBLIC tide_test_engine)
 
 # Paths reach the programs as Unix paths; Wine opens them through its Z:
 # drive, the root of the Unix file system.
