@@ -15,6 +15,8 @@ exe=$1
 source "$(dirname "$0")/../e2e/e2e_lib.sh"
 [ -n "${DISPLAY:-}" ] || own_display
 export WINEDEBUG=${WINEDEBUG:--all}
+# Paths and names with non-ASCII letters reach Wine as UTF-8.
+export LC_ALL=C.UTF-8
 native=${TIDE_NATIVE_BUILD:-$(dirname "$(readlink -f contents)")}
 probe=$native/tests/e2e_probe
 [ -x "$probe" ] || fail "missing $probe (build the native e2e_probe target)"

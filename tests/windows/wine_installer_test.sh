@@ -11,6 +11,8 @@ build=$1
 source "$(dirname "$0")/../e2e/e2e_lib.sh"
 [ -n "${DISPLAY:-}" ] || own_display
 export WINEDEBUG=${WINEDEBUG:--all}
+# Paths and names with non-ASCII letters reach Wine as UTF-8.
+export LC_ALL=C.UTF-8
 native=${TIDE_NATIVE_BUILD:-$(dirname "$(readlink -f "$build/contents")")}
 probe=$native/tests/e2e_probe
 [ -x "$probe" ] || fail "missing $probe (build the native e2e_probe target)"
@@ -20,7 +22,7 @@ setup=$(ls "$build"/tide_marker-*-win64-setup.exe 2>/dev/null | head -n 1)
 work=$(mktemp -d)
 export WINEPREFIX=$work/prefix
 trap 'wineserver -k 2>/dev/null; rm -rf "$work"' EXIT
-user_dir=$WINEPREFIX/drive_c/users/$USER
+user_dir=$WINEPREFIX/drive_c/users/$(id -un)
 uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\TIDE_MARKER'
 
 echo "install"
