@@ -11,9 +11,11 @@
 # --tests also builds the Windows test programs (scripts/windows/test.sh runs
 # them under Wine). The pictures and sounds come from the native build in
 # $TIDE_NATIVE_BUILD (default: build/), whose contents target is built here
-# when needed; its icons become the .exe's. Installs its Debian packages; a
-# second run rebuilds only what changed. TIDE_WINDOWS_BUILD names another
-# build folder.
+# when needed; its icons become the .exe's. TIDE_CONTENTS_FROM=DIR takes the
+# contents folder of a native build that is already built instead (its icons
+# and probe beside it), building nothing there. Installs its Debian
+# packages; a second run rebuilds only what changed. TIDE_WINDOWS_BUILD
+# names another build folder.
 set -euo pipefail
 
 main() {
@@ -33,19 +35,23 @@ main() {
   debian_install_packages nsis googletest
   prefix=$("$root/scripts/windows/deps.sh" | tail -n 1)
 
-  echo "windows: the contents and icons, from the native build in $native" >&2
-  if [ ! -f "$native/CMakeCache.txt" ]; then
-    cmake -S "$root" -B "$native" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  local contents=${TIDE_CONTENTS_FROM:-}
+  if [ -z "$contents" ]; then
+    echo "windows: the contents and icons, from the native build in $native" >&2
+    if [ ! -f "$native/CMakeCache.txt" ]; then
+      cmake -S "$root" -B "$native" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING="$tests" >/dev/null
+    fi
+    local native_targets=(contents)
+    # The whole-program tests read the screen with the native build's probe.
+    [ "$tests" = ON ] && native_targets+=(e2e_probe)
+    nice -n 10 cmake --build "$native" --target "${native_targets[@]}" -j2 >/dev/null
+    contents=$native/contents
   fi
-  local native_targets=(contents)
-  # The whole-program tests read the screen with the native build's probe.
-  [ "$tests" = ON ] && native_targets+=(e2e_probe)
-  nice -n 10 cmake --build "$native" --target "${native_targets[@]}" -j2 >/dev/null
 
   echo "windows: building in $build" >&2
   cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
     -DTIDE_WINDOWS_PREFIX="$prefix" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING="$tests" \
-    -DTIDE_CONTENTS_FROM="$(cd "$native/contents" && pwd -P)" >/dev/null
+    -DTIDE_CONTENTS_FROM="$(cd "$contents" && pwd -P)" >/dev/null
   nice -n 10 cmake --build "$build" -j2 >/dev/null
 
   rm -rf "$build/dist"
@@ -59,12 +65,12 @@ main() {
 # Every DLL a shipped program or DLL imports is Windows' own or shipped beside it.
 check_imports() {
   local dist=$1 file dll bad=0
-  local system=" advapi32.dll avrt.dll cfgmgr32.dll dinput8.dll dsound.dll gdi32.dll hid.dll imm32.dll
-    kernel32.dll msvcrt.dll ole32.dll oleaut32.dll opengl32.dll setupapi.dll shell32.dll shlwapi.dll
-    user32.dll version.dll winmm.dll "
+  local system=(advapi32.dll avrt.dll cfgmgr32.dll dinput8.dll dsound.dll gdi32.dll hid.dll imm32.dll
+                kernel32.dll msvcrt.dll ole32.dll oleaut32.dll opengl32.dll setupapi.dll shell32.dll
+                shlwapi.dll user32.dll version.dll winmm.dll)
   for file in "$dist"/*.exe "$dist"/*.dll; do
     for dll in $(x86_64-w64-mingw32-objdump -p "$file" | sed -n 's/^\tDLL Name: //p' | tr 'A-Z' 'a-z'); do
-      case $system in *" $dll "*) continue ;; esac
+      [[ " ${system[*]} " == *" $dll "* ]] && continue
       [ -f "$dist/$dll" ] || [ -n "$(find "$dist" -maxdepth 1 -iname "$dll")" ] && continue
       echo "windows: $(basename "$file") imports $dll, which is neither Windows' nor shipped" >&2
       bad=1

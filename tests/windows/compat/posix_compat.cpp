@@ -13,7 +13,7 @@ char* mkdtemp(char* pattern) {
   return _mkdir(pattern) == 0 ? pattern : nullptr;
 }
 
-pid_t fork(void) {
+int fork(void) {
   errno = ENOSYS;
   return -1;
 }

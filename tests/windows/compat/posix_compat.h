@@ -14,8 +14,9 @@ extern "C" {
 // pattern, or a null pointer when no folder could be made.
 char* mkdtemp(char* pattern);
 
-// Windows starts no process by copying itself: always -1 (ENOSYS).
-pid_t fork(void);
+// Windows starts no process by copying itself: always -1 (ENOSYS). Declared
+// as the compiler knows it (pid_t is int here).
+int fork(void);
 
 #ifdef __cplusplus
 }
