@@ -89,7 +89,7 @@ std::string SystemSettingsPath(const char* programName) { return PlatformSetting
 SettingsFile ReadSettingsFile(const std::string& path) {
   SettingsFile file;
   std::error_code code;
-  std::filesystem::file_status status = std::filesystem::status(path, code);
+  std::filesystem::file_status status = std::filesystem::status(std::filesystem::u8path(path), code);
   if (status.type() == std::filesystem::file_type::not_found) {
     file.result = SettingsReadResult::kMissing;
     file.problem = "no settings file yet at " + path;
@@ -144,11 +144,12 @@ void PutSetting(SettingsFile* file, const std::string& key, const std::string& v
 
 bool WriteSettingsFile(const std::string& path, const std::string& header, const SettingsFile& file,
                        std::string* error) {
-  std::filesystem::path target(path);
+  // UTF-8, said so: a plain path would read it in the C library's locale on Windows.
+  std::filesystem::path target = std::filesystem::u8path(path);
   std::error_code code;
   std::filesystem::create_directories(target.parent_path(), code);
   if (code) {
-    *error = "cannot make the folder " + target.parent_path().string() + " (" + code.message() + ")";
+    *error = "cannot make the folder " + target.parent_path().u8string() + " (" + code.message() + ")";
     return false;
   }
   std::string text = header.empty() ? "" : "# " + header + "\n";

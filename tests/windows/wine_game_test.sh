@@ -23,13 +23,24 @@ probe=$native/tests/e2e_probe
 [ -d contents ] || fail "no contents folder in $PWD"
 
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 wav_file=$work/mix.wav
 printf '[general]\ndrivers = wave\n[wave]\nfile = %s\n' "$wav_file" >"$work/alsoft.conf"
 
 # Wine sets its prefix up at the first start (a minute when new); the game's
 # clock starts after that.
 wineboot -i >/dev/null 2>&1
+# Each run keeps its settings in a folder of its own under $work. Wine sets
+# APPDATA from the prefix's registry, not from the environment; the shared
+# prefix gets its own value back at the end.
+appdata_key='HKCU\Volatile Environment'
+appdata=$(wine reg query "$appdata_key" /v APPDATA | tr -d '\r' | sed -n 's/^ *APPDATA *REG_SZ *//p')
+[ -n "$appdata" ] || fail "the Wine prefix has no APPDATA"
+trap 'wine reg add "$appdata_key" /v APPDATA /d "$appdata" /f >/dev/null; rm -rf "$work"' EXIT
+use_appdata() {
+  mkdir -p "$1"
+  wine reg add "$appdata_key" /v APPDATA /d "Z:${1//\//\\}" /f >/dev/null
+}
+use_appdata "$work/AppData"
 game_bin=wine
 game_args=("$exe")
 start_game_split ALSOFT_CONF="$work/alsoft.conf"
@@ -57,8 +68,10 @@ expect_clean_exit 30
 t_end=$(elapsed)
 
 echo "standard output"
-[ "$(wc -l <"$game_out")" -ge 1 ] || fail "no plate count printed although $plates_played plates were played"
-[ "$(cat "$game_out")" = "$(seq 1 "$(wc -l <"$game_out")")" ] ||
+# Windows ends text lines with CR LF.
+tr -d '\r' <"$game_out" >"$work/out.txt"
+[ "$(wc -l <"$work/out.txt")" -ge 1 ] || fail "no plate count printed although $plates_played plates were played"
+[ "$(cat "$work/out.txt")" = "$(seq 1 "$(wc -l <"$work/out.txt")")" ] ||
   fail "standard output holds more than the plate counts 1, 2, 3, ..."
 
 echo "audio"
@@ -80,7 +93,8 @@ game_args=("$zoe/game/$(basename "$exe")")
 build_dir=$PWD
 scene_of() { (cd "$build_dir" && "$probe" scene "$1"); }
 cd "$work"
-start_game_split APPDATA="Z:${zoe//\//\\}\\AppData"
+use_appdata "$zoe/AppData"
+start_game_split
 wid=$(find_window) || exit 1
 locate_window "$wid"
 wait_for_scene title 40 zoe_title
