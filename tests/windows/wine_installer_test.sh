@@ -40,7 +40,8 @@ wine reg query "$uninstall_key" /v UninstallString 2>/dev/null | grep -q 'Uninst
 installed=$(cd "$install_dir" && find . -type f | sort)
 
 echo "the game from its shortcut"
-target=$( (strings -a "$shortcut"; strings -el "$shortcut") | grep -i -m 1 'tide_marker\.exe$')
+# The link's target as a whole Windows path (its LinkInfo's local path).
+target=$(strings -a "$shortcut" | grep -E -i -m 1 '^[a-z]:\\.*\\tide_marker\.exe$')
 [ -n "$target" ] || fail "the shortcut names no tide_marker.exe"
 echo "  shortcut target: $target"
 build_dir=$PWD
