@@ -1,8 +1,7 @@
 # The Windows build's tests under Wine (CMAKE_CROSSCOMPILING_EMULATOR, set by
 # cmake/windows.cmake): the tick-level tests the web build also runs, against
-# GoogleTest from Debian's googletest source, then the whole-program tests of
-# the .exe and of the installer. All share one Wine prefix in the build
-# folder, so Wine sets one up once; they run one at a time.
+# GoogleTest from Debian's googletest source, sharing one Wine prefix in the
+# build folder, then the whole-program test. They run one at a time.
 
 include(${CMAKE_CURRENT_LIST_DIR}/tick_tests.cmake)
 
@@ -15,7 +14,7 @@ add_subdirectory(${GOOGLETEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FRO
 # them (and is read before every test source).
 set(compat ${CMAKE_CURRENT_SOURCE_DIR}/windows/compat)
 add_library(tide_test_engine STATIC support/engine/ogg_synth.cpp support/engine/png_test_files.cpp
-            support/engine/test_data.cpp ${compat}/posix_compat.cpp)
+            support/engine/test_data.cpp)
 target_include_directories(tide_test_engine PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR} ${compat})
 target_compile_options(tide_test_engine PUBLIC "SHELL:-include ${compat}/posix_compat.h")
 target_link_libraries(tide_test_engine PUBLIC tide_engine gtest PkgConfig::VORBISENC)
@@ -48,10 +47,8 @@ foreach(rel ${TIDE_TICK_TESTS})
   list(APPEND wine_tests ${name})
 endforeach()
 
-# The programs themselves, under Wine on the X display the tests are run on.
+# The game itself, from its installer to its uninstaller, in a prefix of its own.
 add_test(NAME wine_game_test COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/windows/wine_game_test.sh
-         $<TARGET_FILE:tide_marker> WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
-add_test(NAME wine_installer_test COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/windows/wine_installer_test.sh
          ${CMAKE_BINARY_DIR} WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
-list(APPEND wine_tests wine_game_test wine_installer_test)
+list(APPEND wine_tests wine_game_test)
 set_tests_properties(${wine_tests} PROPERTIES ENVIRONMENT "${TEST_ENV}" RUN_SERIAL TRUE)

@@ -1,23 +1,18 @@
-// The few POSIX calls the shared test files use, for their Windows build:
-// mkdtemp for temporary folders, and stand-ins for the process calls that
-// only the test case left out under Wine (a writer killed mid-write) makes.
-// Included before every test source of the Windows build.
+// The POSIX calls the shared test files use, for their Windows build (read
+// before every test source): mkdtemp, and fork, which always fails (the one
+// case that needs it is left out under Wine).
 #pragma once
 
-#include <sys/types.h>
+#include <direct.h>
+#include <errno.h>
+#include <stdlib.h>
+#include <string.h>
 
-#ifdef __cplusplus
-extern "C" {
-#endif
-
-// Replaces the trailing XXXXXX of pattern and makes that folder; returns
-// pattern, or a null pointer when no folder could be made.
-char* mkdtemp(char* pattern);
-
-// Windows starts no process by copying itself: always -1 (ENOSYS). Declared
-// as the compiler knows it (pid_t is int here).
-int fork(void);
-
-#ifdef __cplusplus
+static inline char* mkdtemp(char* pattern) {
+  return _mktemp_s(pattern, strlen(pattern) + 1) == 0 && _mkdir(pattern) == 0 ? pattern : nullptr;
 }
-#endif
+
+static inline int fork() {
+  errno = ENOSYS;
+  return -1;
+}
