@@ -1,18 +1,12 @@
 #!/usr/bin/env bash
-# The Windows game under Wine, from its installer to its uninstaller, in a
-# fresh prefix: the installer run with /S puts the game, a Start-menu entry
-# and an entry in the programs list in place. The game started from the
-# shortcut's target (in a folder without contents) is played as a player
-# would with the mouse: the window "TIDE_MARKER" at 1024 x 576, the logos
-# and the title, a held press into a round, plates played to "Finish!" and
-# back to the title, F11 (a setting saved), F12 with exit code 0; standard
-# output holds the plate counts 1, 2, 3, ..., and the mix captured by OpenAL
-# Soft's wave writer the title music. The silent uninstall removes every
-# installed file, the entry and the shortcut, and leaves the settings. Last,
-# the game copied into a folder named "Zoë", with APPDATA under it too,
-# reaches the title and saves its settings there.
+# The Windows game under Wine in a fresh prefix, from its silent installer
+# (/S: files, Start-menu entry, programs-list entry) through a round played
+# with the mouse from the shortcut's target (window "TIDE_MARKER" 1024 x 576,
+# logos, title, round to "Finish!", title, F11 saving a setting, F12 with
+# exit code 0, plate counts on standard output, title music in OpenAL Soft's
+# wave capture) to its silent uninstaller (everything gone but the
+# settings); then a copy in a folder named "Zoë", APPDATA under it too.
 #   wine_game_test.sh BUILD   (BUILD holds tide_marker-*-win64-setup.exe)
-# Reads the screen with the native build's probe, beside its contents.
 set -uo pipefail
 build=$1
 source "$(dirname "$0")/../e2e/e2e_lib.sh"
