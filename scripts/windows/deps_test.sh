@@ -55,8 +55,9 @@ key=$("$here/deps.sh" --key)
 check "the key is stable" [ "$key" = "$("$here/deps.sh" --key)" ]
 
 copy=$work/tree
-mkdir -p "$copy/scripts/windows" "$copy/cmake"
+mkdir -p "$copy/scripts/windows" "$copy/scripts/lib" "$copy/cmake"
 cp "$here/deps.sh" "$copy/scripts/windows/"
+cp "$root_dir/scripts/lib/debian_sources.sh" "$copy/scripts/lib/"
 cp "$toolchain" "$copy/cmake/"
 check "a copy of the checkout elsewhere has the same key" \
   [ "$("$copy/scripts/windows/deps.sh" --key)" = "$key" ]
@@ -64,7 +65,7 @@ echo "# changed" >>"$copy/cmake/mingw-w64-x86_64.cmake"
 check "a changed toolchain file changes the key" \
   [ "$("$copy/scripts/windows/deps.sh" --key)" != "$key" ]
 cp "$toolchain" "$copy/cmake/"
-echo "# changed" >>"$copy/scripts/windows/deps.sh"
+echo ": changed" >>"$copy/scripts/windows/deps.sh"
 check "a changed recipe changes the key" \
   [ "$("$copy/scripts/windows/deps.sh" --key)" != "$key" ]
 
