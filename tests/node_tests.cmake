@@ -4,22 +4,8 @@
 # them). They read the real file system (NODERAWFS) from the build folder.
 # GoogleTest is Debian's source package, compiled here with emcc.
 
-set(TIDE_NODE_TESTS
-  engine/app/command_line_test.cpp
-  engine/app/contents_folder_test.cpp
-  engine/app/frame_ticks_test.cpp
-  engine/app/input_events_test.cpp
-  engine/app/input_test.cpp
-  engine/app/settings_file_test.cpp
-  engine/audio/ogg_decode_test.cpp
-  engine/audio/ogg_regression_test.cpp
-  engine/render/png_decode_test.cpp
-  engine/render/png_regression_test.cpp
-  engine/render/texture_rules_test.cpp
-  engine/render/vector_math_test.cpp
-  game/scene/anim_sprite_test.cpp
-  game/scene/player_settings_test.cpp
-  e2e/probe/plate_plan_test.cpp)
+include(${CMAKE_CURRENT_LIST_DIR}/tick_tests.cmake)
+set(TIDE_NODE_TESTS ${TIDE_TICK_TESTS})
 
 set(GOOGLETEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest's sources (Debian's googletest package)")
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)

@@ -33,9 +33,11 @@ thread_local char contentsPath[kContentsPathSize];
 
 bool FitsPathBuffer(const std::string& folder) { return folder.size() <= kLongestContentsFolder; }
 
+// Every path the program holds is UTF-8; u8path says so where a plain
+// path would read the bytes in the C library's locale (on Windows).
 bool IsFolder(const std::string& path) {
   std::error_code error;
-  return std::filesystem::is_directory(path, error);
+  return std::filesystem::is_directory(std::filesystem::u8path(path), error);
 }
 
 // "a" + "b" with exactly one slash between them.
@@ -88,8 +90,9 @@ std::vector<std::string> ContentsCandidates(const ContentsSearch& search) {
   if (!search.executableFolder.empty() && !search.installedFromExecutable.empty()) {
     // Lexically: /usr/bin/../share/x/contents becomes /usr/share/x/contents,
     // which counts fewer bytes against the path buffer.
-    std::filesystem::path place = std::filesystem::path(search.executableFolder) / search.installedFromExecutable;
-    std::string normal = place.lexically_normal().string();
+    std::filesystem::path place =
+        std::filesystem::u8path(search.executableFolder) / std::filesystem::u8path(search.installedFromExecutable);
+    std::string normal = place.lexically_normal().u8string();
     while (normal.size() > 1 && normal.back() == '/') normal.pop_back();
     places.push_back(normal);
   }

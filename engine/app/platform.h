@@ -124,6 +124,11 @@ int32_t PlatformFlushFile(int fd);
 // could not be done or started.
 int32_t PlatformFlushFolder(const std::string& folder);
 
+// Renames the file from (UTF-8 path) over to, replacing it in one step: a
+// reader sees the old file whole or the new one. 0 on success; on failure
+// 1, with errno saying why.
+int32_t PlatformReplaceFile(const char* from, const char* to);
+
 // The platform library's own text for its last failure (SDL_GetError), for
 // the one line a failed start-up step writes to standard error.
 const char* PlatformLastError();

@@ -102,3 +102,5 @@ int32_t PlatformFlushFolder(const std::string& folder) {
   errno = error;
   return result == 0 ? 0 : 1;
 }
+
+int32_t PlatformReplaceFile(const char* from, const char* to) { return std::rename(from, to) == 0 ? 0 : 1; }

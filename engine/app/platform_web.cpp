@@ -143,3 +143,5 @@ int32_t PlatformFlushFolder(const std::string&) {
   StartStorageSync();
   return 0;
 }
+
+int32_t PlatformReplaceFile(const char* from, const char* to) { return std::rename(from, to) == 0 ? 0 : 1; }

@@ -116,7 +116,7 @@ std::string SystemDataPath(const char* programName, const char* fileName) {
 SettingsFile ReadSettingsFile(const std::string& path) {
   SettingsFile file;
   std::error_code code;
-  std::filesystem::file_status status = std::filesystem::status(path, code);
+  std::filesystem::file_status status = std::filesystem::status(std::filesystem::u8path(path), code);
   if (status.type() == std::filesystem::file_type::not_found) {
     file.result = SettingsReadResult::kMissing;
     file.problem = "no settings file yet at " + path;
@@ -155,11 +155,12 @@ SettingsFile ReadSettingsFile(const std::string& path) {
 
 bool WriteSettingsFile(const std::string& path, const std::string& header, const SettingsFile& file,
                        std::string* error) {
-  std::filesystem::path target(path);
+  // UTF-8, said so: a plain path would read it in the C library's locale on Windows.
+  std::filesystem::path target = std::filesystem::u8path(path);
   std::error_code code;
   std::filesystem::create_directories(target.parent_path(), code);
   if (code) {
-    *error = "cannot make the folder " + target.parent_path().string() + " (" + code.message() + ")";
+    *error = "cannot make the folder " + target.parent_path().u8string() + " (" + code.message() + ")";
     return false;
   }
   std::string text = FormatSettingsText(header, file.entries);
@@ -180,14 +181,14 @@ bool WriteSettingsFile(const std::string& path, const std::string& header, const
   }
   // The rename replaces the old file in one step: a reader, or a program
   // that crashed before this line, sees the old file whole or the new one.
-  if (rename(temporary.c_str(), path.c_str()) != 0) {
-    int renameError = errno;
+  if (PlatformReplaceFile(temporary.c_str(), path.c_str()) != 0) {
+    int replaceError = errno;
     unlink(temporary.c_str());
-    *error = "cannot replace " + path + " (" + ErrnoText(renameError) + ")";
+    *error = "cannot replace " + path + " (" + ErrnoText(replaceError) + ")";
     return false;
   }
   // The rename itself is kept only once the folder's entry is on the disk.
-  std::string folder = target.parent_path().string();
+  std::string folder = target.parent_path().u8string();
   if (PlatformFlushFolder(folder.empty() ? "." : folder) != 0) {
     *error = "cannot flush the folder " + folder + " (" + ErrnoText(errno) + ")";
     return false;

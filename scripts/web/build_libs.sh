@@ -7,6 +7,8 @@
 set -euo pipefail
 
 readonly kJobs=2
+# shellcheck source=../lib/debian_sources.sh
+. "$(dirname "$0")/../lib/debian_sources.sh"
 readonly kToolchain=/usr/share/emscripten/cmake/Modules/Platform/Emscripten.cmake
 
 main() {
@@ -53,18 +55,7 @@ ENV
 # Downloads are kept beside the builds, so a new recipe reuses them. The
 # newest version first; a mirror that lacks its files gets the next one.
 fetch_source() {
-  local pkg=$1 version dsc
-  mkdir -p "$cache_root/sources"
-  cd "$cache_root/sources"
-  for version in $(apt-cache showsrc "$pkg" | sed -n 's/^Version: //p' | sort -rV); do
-    dsc=${pkg}_${version#*:}.dsc
-    if [ -f "$dsc" ] || apt-get source -qq --download-only "$pkg=$version" >/dev/null 2>&1; then
-      echo "$cache_root/sources/$dsc"
-      return 0
-    fi
-  done
-  echo "deps: no source for $pkg" >&2
-  return 1
+  debian_fetch_source "$cache_root/sources" "$1"
 }
 
 unpack() {
@@ -72,8 +63,7 @@ unpack() {
   dsc=$(fetch_source "$pkg")
   # apt-get checked the files against the signed index already.
   dpkg-source --no-check -x "$dsc" "$work/$pkg" >/dev/null
-  mkdir -p "$staging/share/licenses/$pkg"
-  cp "$work/$pkg/debian/copyright" "$staging/share/licenses/$pkg/"
+  debian_collect_licences "$work/$pkg" "$staging/share/licenses/$pkg"
   basename "$dsc" .dsc | sed 's/_/ /' >>"$staging/versions.txt"
 }
 

@@ -112,8 +112,9 @@ recipe_key() {
     for pkg in "${source_packages[@]}"; do echo "$pkg $(newest_version "$pkg")"; done
     emcc --version 2>/dev/null | sed -n 1p
     echo "$variant"
-    # The recipe without its comments: rewording one rebuilds nothing.
-    grep -v '^ *#' "$recipe"
+    # The recipe and the steps it shares with the Windows libraries, without
+    # their comments: rewording one rebuilds nothing.
+    grep -hv '^ *#' "$recipe" "$(dirname "$recipe")/../lib/debian_sources.sh"
   } | sha256sum | cut -c1-16
 }
 

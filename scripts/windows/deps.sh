@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Builds the game's libraries for 64-bit Windows with the MinGW-w64 toolchain, from
-# Debian's source packages of the very versions the Linux build uses, into a cache outside
-# any build tree. Prints the install prefix on standard output (progress goes to stderr):
+# Builds the game's libraries for 64-bit Windows with the MinGW-w64 toolchain into a cache
+# outside any build tree: every library from Debian's source package of the very version
+# the Linux build uses, except OpenAL Soft (below). Prints the install prefix on standard output (progress goes to stderr):
 #
 #   prefix=$(scripts/windows/deps.sh)
 #   scripts/windows/deps.sh --key     only print the key of the prefix it would use
@@ -12,20 +12,29 @@
 # warm run only computes the key and finds the finished prefix.
 #
 # Static libraries: SDL2, GLEW, libpng, zlib, libogg, libvorbis(file), FreeType.
-# OpenAL Soft (LGPL) is a DLL, bin/OpenAL32.dll, with its Debian source kept beside its
-# licence. Every library's licence texts are under <prefix>/licenses/<source package>/.
+# OpenAL Soft (LGPL) is a DLL, bin/OpenAL32.dll, built from the upstream 1.24.2 tarball
+# that Debian's trixie suite lists (bookworm's mirror no longer serves the files of the
+# Linux build's 1.19.1), fetched through apt and checked against the index's SHA256; the
+# tarball is kept beside its licence. Every library's licence texts are under
+# <prefix>/licenses/<source package>/.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
 root_dir=$(cd "$here/../.." && pwd)
+# shellcheck source=../lib/debian_sources.sh
+. "$root_dir/scripts/lib/debian_sources.sh"
 toolchain=$root_dir/cmake/mingw-w64-x86_64.cmake
 triplet=x86_64-w64-mingw32
 
 # The Linux build's -dev packages; each one's source package is what gets cross-built.
 dev_packages=(zlib1g-dev libpng-dev libogg-dev libvorbis-dev libfreetype-dev libglew-dev
-              libsdl2-dev libopenal-dev)
+              libsdl2-dev)
 tool_packages=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
                mingw-w64-x86-64-dev wine64 wine cmake make pkg-config dpkg-dev xz-utils bzip2)
+# OpenAL Soft for Windows: the suite that lists it and its upstream tarball.
+readonly kOpenalSuite=trixie
+readonly kOpenalVersion=1.24.2
+readonly kOpenalTarball=openal-soft_${kOpenalVersion}.orig.tar.gz
 
 log() { echo "windows-deps: $*" >&2; }
 fail() { log "error: $*"; exit 1; }
@@ -33,19 +42,8 @@ fail() { log "error: $*"; exit 1; }
 # ---------------------------------------------------------------------------------------
 # Packages of the host
 
-sudo=""
-[ "$(id -u)" -ne 0 ] && sudo="sudo"
-
 install_packages() {
-  local missing=() p
-  for p in "${tool_packages[@]}" "${dev_packages[@]}"; do
-    dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
-  done
-  [ ${#missing[@]} -eq 0 ] && return 0
-  log "installing: ${missing[*]}"
-  $sudo apt-get -o DPkg::Lock::Timeout=900 update -qq >&2
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get -o DPkg::Lock::Timeout=900 install -y \
-    --no-install-recommends "${missing[@]}" >&2
+  debian_install_packages "${tool_packages[@]}" "${dev_packages[@]}"
 }
 
 # ---------------------------------------------------------------------------------------
@@ -62,75 +60,31 @@ key_inputs() {
   echo "g++-mingw-w64-x86-64-posix $(package_version g++-mingw-w64-x86-64-posix)"
   echo "mingw-w64-x86-64-dev $(package_version mingw-w64-x86-64-dev)"
   echo "binutils-mingw-w64-x86-64 $(package_version binutils-mingw-w64-x86-64)"
-  echo "recipe $(sha256sum "$0" | cut -c1-16)"
+  echo "openal-soft $kOpenalVersion from $kOpenalSuite"
   echo "toolchain $(sha256sum "$toolchain" | cut -c1-16)"
 }
 
 # ---------------------------------------------------------------------------------------
-# Debian sources
-
-# apt-get source needs deb-src entries. When none exist, one file beside debian.sources
-# mirrors its binary entries (same URIs, suites, components and key) as deb-src.
-ensure_source_entries() {
-  if ! apt-get indextargets --format '$(IDENTIFIER)' 2>/dev/null | grep -qx Sources; then
-    local list=/etc/apt/sources.list.d/debian.sources
-    local out=/etc/apt/sources.list.d/debian-src.sources
-    if [ -f "$list" ]; then
-      awk 'BEGIN { RS = ""; ORS = "\n\n" }
-           /(^|\n)Types:[^\n]*deb( |\n|$)/ { sub(/Types:[^\n]*/, "Types: deb-src"); print }' \
-        "$list" | $sudo tee "$out" >/dev/null
-    elif [ -f /etc/apt/sources.list ]; then
-      out=/etc/apt/sources.list.d/debian-src.list
-      sed -n 's/^deb \(.*\)$/deb-src \1/p' /etc/apt/sources.list | $sudo tee "$out" >/dev/null
-    fi
-    [ -s "$out" ] || fail "no Debian binary entries found to mirror as deb-src"
-    log "added $out"
-  fi
-  if [ -z "$(apt-cache showsrc zlib 2>/dev/null)" ]; then
-    $sudo apt-get -o DPkg::Lock::Timeout=900 update -qq >&2
-  fi
-}
+# Sources
 
 # Downloads the source package of one -dev package into $sources_dir and prints
-# "<source package> <version>". The -dev package's own source version comes first; when
-# the mirror no longer carries it, the newest other revision of the same upstream release.
+# "<source package> <version>".
 fetch_source() {
-  local dev=$1 src want upstream v tried=()
+  local dev=$1 src dsc
   src=$(dpkg-query -W -f '${source:Package}' "$dev")
-  want=$(dpkg-query -W -f '${source:Version}' "$dev")
-  upstream=$(upstream_of "$want")
-  local candidates=("$want")
-  while read -r v; do
-    [ "$v" != "$want" ] && [ "$(upstream_of "$v")" = "$upstream" ] && candidates+=("$v")
-  done < <(apt-cache showsrc --only-source "$src" 2>/dev/null | sed -n 's/^Version: //p' |
-           sort -u | sort -r -V)
-  local errors=""
-  for v in "${candidates[@]}"; do
-    tried+=("$v")
-    if errors=$(cd "$sources_dir" && apt-get source --download-only -qq "$src=$v" 2>&1); then
-      [ "$v" != "$want" ] && log "note: $src $want is not on the mirror; using $v"
-      echo "$src $v"
-      return 0
-    fi
-  done
-  echo "$errors" | grep '^E:' >&2 || true
-  fail "could not download the source of $src (tried ${tried[*]})"
+  mapfile -t versions < <(debian_source_versions_of "$dev")
+  dsc=$(debian_fetch_source "$sources_dir" "$src" "${versions[@]}") || fail "no source of $src"
+  dsc=$(basename "$dsc" .dsc)
+  echo "$src ${dsc#*_}"
 }
-
-# 1:1.2.13.dfsg-1 -> 1.2.13.dfsg
-upstream_of() { local v=${1#*:}; echo "${v%-*}"; }
 
 # ---------------------------------------------------------------------------------------
 # Builds, one function per source package, each run in its unpacked source folder.
 
 cmake_build() {
   local src=$1; shift
-  cmake -S "$src" -B "$src/_build" -G "Unix Makefiles" \
-    -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DTIDE_WINDOWS_PREFIX="$prefix" \
-    -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_BUILD_TYPE=Release \
-    -DBUILD_SHARED_LIBS=OFF -DBUILD_TESTING=OFF "$@"
-  nice -n 10 make -C "$src/_build" -j2
-  make -C "$src/_build" install
+  debian_cmake_build "$src" "$src/_build" "$prefix" \
+    -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DTIDE_WINDOWS_PREFIX="$prefix" "$@"
 }
 
 build_zlib() {
@@ -197,9 +151,17 @@ build_libsdl2() {
 }
 
 build_openal_soft() {
-  cmake_build . -DLIBTYPE=SHARED -DALSOFT_UTILS=OFF -DALSOFT_NO_CONFIG_UTIL=ON \
-    -DALSOFT_EXAMPLES=OFF -DALSOFT_TESTS=OFF -DALSOFT_CONFIG=OFF -DALSOFT_HRTF_DEFS=OFF \
-    -DALSOFT_AMBDEC_PRESETS=OFF -DALSOFT_EMBED_HRTF_DATA=OFF
+  # A DLL (LGPL; a static library would need CMake 3.26) that carries the compiler's
+  # runtime inside, so that it imports only Windows' own DLLs. Windows' own backends and
+  # the wave-file writer the tests capture through; nothing looked up on the host.
+  cmake_build . -DLIBTYPE=SHARED -DALSOFT_STATIC_LIBGCC=ON -DALSOFT_STATIC_STDCXX=ON \
+    -DALSOFT_STATIC_WINPTHREAD=ON -DALSOFT_UTILS=OFF -DALSOFT_NO_CONFIG_UTIL=ON \
+    -DALSOFT_EXAMPLES=OFF -DALSOFT_TESTS=OFF -DALSOFT_INSTALL_CONFIG=OFF \
+    -DALSOFT_INSTALL_HRTF_DATA=OFF -DALSOFT_INSTALL_AMBDEC_PRESETS=OFF \
+    -DALSOFT_INSTALL_EXAMPLES=OFF -DALSOFT_INSTALL_UTILS=OFF \
+    -DALSOFT_BACKEND_WINMM=ON -DALSOFT_BACKEND_DSOUND=ON -DALSOFT_BACKEND_WASAPI=ON \
+    -DALSOFT_BACKEND_WAVE=ON -DALSOFT_BACKEND_SDL2=OFF -DALSOFT_BACKEND_PORTAUDIO=OFF \
+    -DALSOFT_BACKEND_PIPEWIRE=OFF -DALSOFT_BACKEND_PULSEAUDIO=OFF -DALSOFT_BACKEND_JACK=OFF
 }
 
 # The upstream licence texts of each source package, and Debian's copyright file, which
@@ -212,24 +174,19 @@ licence_files() {
     freetype) echo LICENSE.TXT docs/FTL.TXT docs/GPLv2.TXT ;;
     glew) echo LICENSE.txt ;;
     libsdl2) echo LICENSE.txt ;;
-    openal-soft) echo COPYING ;;
+    openal-soft) echo COPYING LICENSE-pffft ;;
   esac
 }
 
 collect_licences() {
-  local src=$1 version=$2 dir=$prefix/licenses/$1 f
-  mkdir -p "$dir"
-  for f in $(licence_files "$src") debian/copyright; do
-    [ -f "$f" ] || fail "$src has no $f"
-    install -m644 "$f" "$dir/$(basename "$f")"
-  done
+  local src=$1 dir=$prefix/licenses/$1
+  # shellcheck disable=SC2046
+  debian_collect_licences . "$dir" $(licence_files "$src")
+  [ -f "$dir/copyright" ] || [ "$src" = openal-soft ] || fail "$src has no debian/copyright"
   # LGPL: the library is shipped together with the source it was built from.
   if [ "$src" = openal-soft ]; then
     mkdir -p "$dir/source"
-    cp "$sources_dir/${src}_${version#*:}.dsc" "$dir/source/"
-    awk '/^Files:/ { on = 1; next } /^[^ ]/ { on = 0 } on && NF == 3 { print $3 }' \
-      "$sources_dir/${src}_${version#*:}.dsc" |
-      while read -r f; do cp "$sources_dir/$f" "$dir/source/"; done
+    cp "$sources_dir/$kOpenalTarball" "$dir/source/"
   fi
 }
 
@@ -264,7 +221,7 @@ command -v "$triplet-g++-posix" >/dev/null || fail "$triplet-g++-posix is missin
 cache_root=${TIDE_WINDOWS_DEPS:-${XDG_CACHE_HOME:-$HOME/.cache}/tide_marker/windows-deps}
 mkdir -p "$cache_root"
 inputs=$(key_inputs)
-key=$(echo "$inputs" | sha256sum | cut -c1-16)
+key=$(echo "$inputs" | debian_cache_key "$0" "$root_dir/scripts/lib/debian_sources.sh")
 prefix=$cache_root/$key
 
 if [ "${1:-}" = --key ]; then
@@ -291,7 +248,7 @@ scratch=$cache_root/build-$key
 rm -rf "$prefix" "$scratch"
 mkdir -p "$prefix" "$scratch" "$sources_dir"
 
-ensure_source_entries
+debian_ensure_source_entries
 echo "$inputs" >"$prefix/manifest.txt"
 # Every source is fetched first, so that one the mirror lacks stops the run before any build.
 sources=()
@@ -300,12 +257,22 @@ for dev in "${dev_packages[@]}"; do
   sources+=("$line")
   echo "source $line" >>"$prefix/manifest.txt"
 done
+debian_fetch_suite_file "$sources_dir" "$kOpenalSuite" openal-soft "$kOpenalTarball" >/dev/null ||
+  fail "could not fetch $kOpenalTarball as the $kOpenalSuite Sources index lists it"
+sources+=("openal-soft $kOpenalVersion")
+echo "source openal-soft $kOpenalVersion (upstream tarball listed by $kOpenalSuite)" \
+  >>"$prefix/manifest.txt"
 # Dependency order: libpng needs zlib, libvorbis needs libogg.
 for line in "${sources[@]}"; do
   read -r src version <<<"$line"
   unpacked=$scratch/$src
-  dpkg-source --no-check -x "$sources_dir/${src}_${version#*:}.dsc" "$unpacked" \
-    >"$scratch/$src.log" 2>&1 || fail "unpacking $src failed: $scratch/$src.log"
+  if [ "$src" = openal-soft ]; then
+    mkdir -p "$unpacked"
+    tar -xzf "$sources_dir/$kOpenalTarball" -C "$unpacked" --strip-components=1
+  else
+    dpkg-source --no-check -x "$sources_dir/${src}_${version#*:}.dsc" "$unpacked" \
+      >"$scratch/$src.log" 2>&1 || fail "unpacking $src failed: $scratch/$src.log"
+  fi
   t0=$SECONDS
   # Run as a job: set -e then stops a recipe at its first failing command, which it would
   # not do inside the condition of an if.

@@ -55,8 +55,9 @@ key=$("$here/deps.sh" --key)
 check "the key is stable" [ "$key" = "$("$here/deps.sh" --key)" ]
 
 copy=$work/tree
-mkdir -p "$copy/scripts/windows" "$copy/cmake"
+mkdir -p "$copy/scripts/windows" "$copy/scripts/lib" "$copy/cmake"
 cp "$here/deps.sh" "$copy/scripts/windows/"
+cp "$root_dir/scripts/lib/debian_sources.sh" "$copy/scripts/lib/"
 cp "$toolchain" "$copy/cmake/"
 check "a copy of the checkout elsewhere has the same key" \
   [ "$("$copy/scripts/windows/deps.sh" --key)" = "$key" ]
@@ -64,7 +65,7 @@ echo "# changed" >>"$copy/cmake/mingw-w64-x86_64.cmake"
 check "a changed toolchain file changes the key" \
   [ "$("$copy/scripts/windows/deps.sh" --key)" != "$key" ]
 cp "$toolchain" "$copy/cmake/"
-echo "# changed" >>"$copy/scripts/windows/deps.sh"
+echo ": changed" >>"$copy/scripts/windows/deps.sh"
 check "a changed recipe changes the key" \
   [ "$("$copy/scripts/windows/deps.sh" --key)" != "$key" ]
 
@@ -85,10 +86,13 @@ for f in lib/libz.a lib/libpng16.a lib/libogg.a lib/libvorbis.a lib/libvorbisfil
          include/AL/al.h include/GL/glew.h include/SDL2/SDL.h; do
   check "the prefix has $f" test -s "$prefix/$f"
 done
-for src in zlib libpng1.6 libogg libvorbis freetype glew libsdl2 openal-soft; do
+for src in zlib libpng1.6 libogg libvorbis freetype glew libsdl2; do
   check "the licence texts of $src are collected" \
     test -s "$prefix/licenses/$src/copyright" -a "$(ls "$prefix/licenses/$src" | wc -l)" -ge 2
 done
+# OpenAL Soft comes from the upstream tarball, without Debian's copyright file.
+check "the licence texts of openal-soft are collected" \
+  test -s "$prefix/licenses/openal-soft/COPYING" -a -s "$prefix/licenses/openal-soft/LICENSE-pffft"
 has_file() { compgen -G "$1" >/dev/null; }
 check "OpenAL Soft's source is kept beside its licence" \
   has_file "$prefix/licenses/openal-soft/source/*.orig.tar.*"
@@ -151,7 +155,7 @@ check "the probe exits 0 under Wine" [ "$status" -eq 0 ]
 # Each library reports the upstream version of the source package it was built from.
 upstream() {
   local v
-  v=$(sed -n "s/^source $1 //p" "$prefix/manifest.txt")
+  v=$(sed -n "s/^source $1 \([^ ]*\).*/\1/p" "$prefix/manifest.txt")
   v=${v#*:}; v=${v%-*}; v=${v%+dfsg}; echo "${v%.dfsg}"
 }
 reports() { [ -n "$2" ] && grep -q "^$1: .*$2" "$work/probe.out"; }

@@ -1,0 +1,131 @@
+// What Windows does its own way under the SDL layer: the main loop as a plain
+// loop beside real threads, 1 ms timer resolution for the whole run, the tick
+// thread at high priority, the contents beside the .exe, the settings under
+// %APPDATA%, the replacing rename and the flush to disk, and standard output
+// reaching the console the program was started from.
+#include <io.h>
+#include <windows.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cwchar>
+#include <string>
+
+#include "engine/app/contents_search.h"
+#include "engine/app/platform.h"
+
+namespace {
+
+constexpr size_t kExecutableFolderSize = 4096;
+constexpr wchar_t kSettingsFileName[] = L"settings.ini";
+
+// UTF-8 to UTF-16 and back: every path the program holds is UTF-8, the wide
+// calls take UTF-16.
+std::wstring Widen(const char* text) {
+  int length = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
+  if (length <= 0) return std::wstring();
+  std::wstring wide(static_cast<size_t>(length), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text, -1, &wide[0], length);
+  wide.resize(static_cast<size_t>(length) - 1);
+  return wide;
+}
+
+std::string Narrow(const wchar_t* text) {
+  int length = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+  if (length <= 0) return std::string();
+  std::string narrow(static_cast<size_t>(length), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text, -1, &narrow[0], length, nullptr, nullptr);
+  narrow.resize(static_cast<size_t>(length) - 1);
+  return narrow;
+}
+
+// A program of the GUI subsystem starts without a console: its standard
+// output goes nowhere unless the starter handed it a file or pipe. Started
+// from a console window, the output goes to that console instead; with no
+// console at all every write is still harmless.
+void ReachParentConsole() {
+  HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+  if (out != nullptr && out != INVALID_HANDLE_VALUE) return;
+  if (!AttachConsole(ATTACH_PARENT_PROCESS)) return;
+  FILE* ignored = nullptr;
+  freopen_s(&ignored, "CONOUT$", "w", stdout);
+  freopen_s(&ignored, "CONOUT$", "w", stderr);
+}
+
+// Held for the whole run, from before main to after it returns: Windows
+// sleeps in steps of its timer's period (15.6 ms unless asked), and the ticks
+// and frames wait in 1 ms sleeps.
+struct ProcessSettings {
+  ProcessSettings() {
+    ReachParentConsole();
+    timeBeginPeriod(1);
+  }
+  ~ProcessSettings() { timeEndPeriod(1); }
+};
+
+ProcessSettings processSettings;
+
+}  // namespace
+
+int32_t PlatformRunLoop(const PlatformLoop& loop) {
+  do {
+    PlatformSleepMs(loop.pass());
+  } while (!loop.done());
+  return loop.finish();
+}
+
+bool PlatformHasThreads() { return true; }
+
+// SDL's own choice (its Windows driver).
+const char* PlatformPreferredVideoDriver() { return nullptr; }
+
+// The contents are installed beside the .exe (the build makes the installed
+// place, seen from the program's folder, plain "contents").
+void PlatformFillContentsSearch(ContentsSearch* search) {
+  char executableFolder[kExecutableFolderSize];
+  if (PlatformExecutableFolder(executableFolder, sizeof executableFolder) == 0) {
+    search->executableFolder = executableFolder;
+  }
+}
+
+// %APPDATA%\<name>\settings.ini: the roaming folder Windows keeps per user.
+std::string PlatformSettingsPath(const char* programName) {
+  const wchar_t* appData = _wgetenv(L"APPDATA");
+  if (appData == nullptr || appData[0] == L'\0') return std::string();
+  std::wstring path = appData;
+  path += L'\\';
+  path += Widen(programName);
+  path += L'\\';
+  path += kSettingsFileName;
+  return Narrow(path.c_str());
+}
+
+// The CRT heap gives freed pages back by itself.
+void PlatformReturnFreedMemory() {}
+
+// The tick thread runs above the frame's threads: when it wakes, it takes a
+// core at once instead of waiting for the software rasteriser's slice.
+bool PlatformPreferPromptWakeups() {
+  return SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_HIGHEST) != 0;
+}
+
+int32_t PlatformFlushToDisk(FILE* file) {
+  if (file == nullptr) return 1;
+  HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
+  return handle != INVALID_HANDLE_VALUE && FlushFileBuffers(handle) ? 0 : 1;
+}
+
+// Replaces the target in one step, and returns only once the move is on the
+// disk: a crash afterwards finds the new file whole.
+int32_t PlatformReplaceFile(const char* from, const char* to) {
+  std::wstring wideFrom = Widen(from);
+  std::wstring wideTo = Widen(to);
+  if (wideFrom.empty() || wideTo.empty()) return 1;
+  if (MoveFileExW(wideFrom.c_str(), wideTo.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return 0;
+  // The caller words its message from errno.
+  DWORD error = GetLastError();
+  errno = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION ? EACCES
+          : error == ERROR_PATH_NOT_FOUND                                  ? ENOENT
+                                                                           : EIO;
+  return 1;
+}

@@ -1,0 +1,54 @@
+# The Windows build's tests under Wine (CMAKE_CROSSCOMPILING_EMULATOR, set by
+# cmake/windows.cmake): the tick-level tests the web build also runs, against
+# GoogleTest from Debian's googletest source, sharing one Wine prefix in the
+# build folder, then the whole-program test. They run one at a time.
+
+include(${CMAKE_CURRENT_LIST_DIR}/tick_tests.cmake)
+
+set(GOOGLETEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest's sources (Debian's googletest package)")
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+add_subdirectory(${GOOGLETEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+# The shared test files use a few POSIX calls: tests/windows/compat gives
+# them (and is read before every test source).
+set(compat ${CMAKE_CURRENT_SOURCE_DIR}/windows/compat)
+add_library(tide_test_engine STATIC support/engine/ogg_synth.cpp support/engine/png_test_files.cpp
+            support/engine/test_data.cpp)
+target_include_directories(tide_test_engine PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR} ${compat})
+target_compile_options(tide_test_engine PUBLIC "SHELL:-include ${compat}/posix_compat.h")
+target_link_libraries(tide_test_engine PUBLIC tide_engine gtest PkgConfig::VORBISENC)
+add_library(tide_wine_plate_plan STATIC e2e/probe/plate_plan.cpp)
+target_include_directories(tide_wine_plate_plan PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+target_link_libraries(tide_wine_plate_plan PUBLIC tide_test_engine)
+
+# Paths reach the programs as Unix paths; Wine opens them through its Z:
+# drive, the root of the Unix file system.
+set(TEST_ENV "WINEPREFIX=${TIDE_WINE_PREFIX};WINEDEBUG=-all;TIDE_SOURCE_DIR=${CMAKE_SOURCE_DIR};TIDE_BINARY_DIR=${CMAKE_BINARY_DIR};TIDE_TESTDATA=${CMAKE_SOURCE_DIR}/tests/data")
+# Test cases left out, for what a Windows program has not: another process
+# started by fork; Linux's installed layout, with the XDG data folders and
+# "/" between folders where Windows paths have "\".
+set(TIDE_WINE_EXCLUDED "SettingsFile.AWriterKilledMidWriteLeavesTheOldOrTheNewFileWhole"
+    "ContentsSearch.PlacesComeInOrder" "ContentsFolderTest.EachPlaceIsFoundWhenThoseBeforeItAreMissing")
+string(REPLACE ";" ":" TIDE_WINE_EXCLUDED "${TIDE_WINE_EXCLUDED}")
+
+set(wine_tests "")
+foreach(rel ${TIDE_TICK_TESTS})
+  string(REGEX REPLACE "\\.cpp$" "" name ${rel})
+  string(REPLACE "/" "_" name ${name})
+  add_executable(${name} ${rel})
+  target_link_libraries(${name} PRIVATE tide_test_engine gtest_main)
+  if(rel MATCHES "^game/")
+    target_link_libraries(${name} PRIVATE tide_game)
+  elseif(rel MATCHES "^e2e/probe/")
+    target_link_libraries(${name} PRIVATE tide_wine_plate_plan)
+  endif()
+  add_test(NAME ${name} COMMAND ${name} --gtest_filter=-${TIDE_WINE_EXCLUDED} WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
+  list(APPEND wine_tests ${name})
+endforeach()
+
+# The game itself, from its installer to its uninstaller, in a prefix of its own.
+add_test(NAME wine_game_test COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/windows/wine_game_test.sh
+         ${CMAKE_BINARY_DIR} WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
+list(APPEND wine_tests wine_game_test)
+set_tests_properties(${wine_tests} PROPERTIES ENVIRONMENT "${TEST_ENV}" RUN_SERIAL TRUE)
