@@ -3,11 +3,11 @@
 #include "game/scene/best_score.h"
 
 #include <atomic>
-#include <cstdio>
 #include <utility>
 
 #include "engine/app/settings_writer.h"
 #include "game/build_info.h"
+#include "game/scene/save_notice.h"
 
 namespace {
 
@@ -16,8 +16,6 @@ constexpr char kBestScoreKey[] = "best";
 constexpr char kBestScoreHeader[] = "TIDE_MARKER best score of the rounds that reached Finish!";
 // Nine digits at most: a score never goes past what an int32_t holds.
 constexpr size_t kMaxDigits = 9;
-
-void Warn(const std::string& line) { std::fprintf(stderr, "%s: %s\n", kProgramName, line.c_str()); }
 
 bool ParseScore(const std::string& text, int32_t* value) {
   if (text.empty() || text.size() > kMaxDigits) return false;
@@ -35,11 +33,7 @@ bool ParseScore(const std::string& text, int32_t* value) {
 std::atomic<bool> saveFailureSaid{false};
 
 void ReportSave(bool saved, const std::string& error) {
-  if (saved) {
-    saveFailureSaid.store(false);
-    return;
-  }
-  if (!saveFailureSaid.exchange(true)) Warn("the best score is not kept: " + error);
+  if (FirstSaveFailure(&saveFailureSaid, saved)) WarnPlayer("the best score is not kept: " + error);
 }
 
 }  // namespace
@@ -88,7 +82,7 @@ void BestScoreInit() {
   saveFailureSaid.store(false);
   bestScore.path = SystemDataPath(kProgramName, kBestScoreFileName);
   if (bestScore.path.empty()) {
-    Warn("the best score is not kept: there is no folder for it (neither XDG_DATA_HOME nor HOME is set)");
+    WarnPlayer("the best score is not kept: there is no folder for it (neither XDG_DATA_HOME nor HOME is set)");
     return;
   }
   RemoveStaleSettingsTemporaries(bestScore.path);
@@ -100,13 +94,13 @@ void BestScoreInit() {
     std::string aside = KeepFileAside(bestScore.path, &error);
     if (aside.empty()) {
       // Writing now could replace a higher score the file holds.
-      Warn(problem + "; " + error + ", so no best score is kept this run");
+      WarnPlayer(problem + "; " + error + ", so no best score is kept this run");
       bestScore.path.clear();
       return;
     }
     problem += "; kept as " + aside;
   }
-  if (!problem.empty()) Warn(problem);
+  if (!problem.empty()) WarnPlayer(problem);
 }
 
 bool BestScoreRecord(int32_t roundScore) {

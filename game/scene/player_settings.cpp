@@ -14,6 +14,7 @@
 #include "engine/render/debug_text.h"
 #include "engine/render/sprite.h"
 #include "game/build_info.h"
+#include "game/scene/save_notice.h"
 
 namespace {
 
@@ -43,8 +44,6 @@ constexpr KeyBinding kBindings[] = {
     {VolumeKey::kUp, {kKeyPlus, kKeyNumpadPlus}},
 };
 
-void Warn(const std::string& line) { std::fprintf(stderr, "%s: %s\n", kProgramName, line.c_str()); }
-
 float Gain(const PlayerSettings& settings) {
   return settings.muted ? 0.0f : static_cast<float>(settings.volume) / static_cast<float>(kVolumeMax);
 }
@@ -54,11 +53,7 @@ float Gain(const PlayerSettings& settings) {
 std::atomic<bool> saveFailureSaid{false};
 
 void ReportSave(bool saved, const std::string& error) {
-  if (saved) {
-    saveFailureSaid.store(false);
-    return;
-  }
-  if (!saveFailureSaid.exchange(true)) Warn("the settings are not kept: " + error);
+  if (FirstSaveFailure(&saveFailureSaid, saved)) WarnPlayer("the settings are not kept: " + error);
 }
 
 // Hands the current values to the settings writer; the tick goes on at once.
@@ -114,7 +109,7 @@ void PlayerSettingsInit(WindowModeChoice windowMode) {
     RemoveStaleSettingsTemporaries(playerSettings.path);
     ReadPlayerSettings(playerSettings.path, &playerSettings, &problem);
   }
-  if (!problem.empty()) Warn(problem);
+  if (!problem.empty()) WarnPlayer(problem);
   playerSettings.fullscreen = windowMode == WindowModeChoice::kFullscreen   ? true
                               : windowMode == WindowModeChoice::kWindowed ? false
                                                                           : playerSettings.fullscreenSaved;
