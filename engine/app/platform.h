@@ -113,6 +113,11 @@ int32_t PlatformExecutableFolder(char* buffer, size_t size);
 // 0 on success; 1, with SDL's reason on standard error, otherwise.
 int32_t PlatformSetWindowIcon(const uint8_t* pixels, int32_t width, int32_t height, bool hasAlpha);
 
+// Creates the file at path (UTF-8) for writing, failing with EEXIST when a
+// file of that name is there already: a writer gets a file no other writer
+// shares. The descriptor is not inherited by child processes. Returns the
+// descriptor, or -1 with errno set.
+int PlatformCreateNewFile(const char* path);
 // Asks the system to put what was written to the open file descriptor fd
 // on the disk itself, so a power cut after a later rename cannot leave an
 // empty file. 0 on success, 1 (errno set) on failure.

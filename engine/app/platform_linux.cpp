@@ -91,6 +91,10 @@ bool PlatformPreferPromptWakeups() {
 #endif
 }
 
+int PlatformCreateNewFile(const char* path) {
+  return open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+}
+
 int32_t PlatformFlushFile(int fd) { return fsync(fd) == 0 ? 0 : 1; }
 
 int32_t PlatformFlushFolder(const std::string& folder) {

@@ -6,6 +6,7 @@
 // into ./contents, and the settings live in the page's own storage.
 #include <emscripten.h>
 #include <emscripten/eventloop.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 #include "engine/app/app.h"
@@ -131,6 +132,8 @@ void PlatformReturnFreedMemory() {}
 
 // The page has one thread and no scheduler to ask.
 bool PlatformPreferPromptWakeups() { return false; }
+
+int PlatformCreateNewFile(const char* path) { return open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644); }
 
 // Emscripten's fsync does what the mounted file system can do at once (the
 // page's storage keeps files in memory until the sync below copies them).

@@ -3,7 +3,9 @@
 // thread at high priority, the contents beside the .exe, the settings under
 // %APPDATA%, the replacing rename and the flush to disk, and standard output
 // reaching the console the program was started from.
+#include <fcntl.h>
 #include <io.h>
+#include <sys/stat.h>
 #include <windows.h>
 
 #include <cerrno>
@@ -88,16 +90,28 @@ void PlatformFillContentsSearch(ContentsSearch* search) {
   }
 }
 
-// %APPDATA%\<name>\settings.ini: the roaming folder Windows keeps per user.
-std::string PlatformSettingsPath(const char* programName) {
+namespace {
+
+// %APPDATA%\<name>\<file>: the roaming folder Windows keeps per user.
+std::string AppDataFilePath(const char* programName, const std::wstring& fileName) {
   const wchar_t* appData = _wgetenv(L"APPDATA");
   if (appData == nullptr || appData[0] == L'\0') return std::string();
   std::wstring path = appData;
   path += L'\\';
   path += Widen(programName);
   path += L'\\';
-  path += kSettingsFileName;
+  path += fileName;
   return Narrow(path.c_str());
+}
+
+}  // namespace
+
+std::string PlatformSettingsPath(const char* programName) {
+  return AppDataFilePath(programName, kSettingsFileName);
+}
+
+std::string PlatformDataPath(const char* programName, const char* fileName) {
+  return AppDataFilePath(programName, Widen(fileName));
 }
 
 // The CRT heap gives freed pages back by itself.
@@ -109,11 +123,23 @@ bool PlatformPreferPromptWakeups() {
   return SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_HIGHEST) != 0;
 }
 
-int32_t PlatformFlushToDisk(FILE* file) {
-  if (file == nullptr) return 1;
-  HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
-  return handle != INVALID_HANDLE_VALUE && FlushFileBuffers(handle) ? 0 : 1;
+// _O_NOINHERIT keeps the descriptor out of child processes; _O_BINARY writes
+// the text's line ends as they are.
+int PlatformCreateNewFile(const char* path) {
+  std::wstring wide = Widen(path);
+  if (wide.empty()) {
+    errno = EINVAL;
+    return -1;
+  }
+  return _wopen(wide.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
 }
+
+// _commit is FlushFileBuffers on the descriptor's handle.
+int32_t PlatformFlushFile(int fd) { return _commit(fd) == 0 ? 0 : 1; }
+
+// The replacing move below is written through (MOVEFILE_WRITE_THROUGH), and a
+// folder cannot be opened as a file here to be flushed: nothing more to do.
+int32_t PlatformFlushFolder(const std::string&) { return 0; }
 
 // Replaces the target in one step, and returns only once the move is on the
 // disk: a crash afterwards finds the new file whole.

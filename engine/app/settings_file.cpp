@@ -2,14 +2,13 @@
 // clean-up of what an interrupted write left.
 #include "engine/app/settings_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 #include <filesystem>
 #include <random>
 #include <system_error>
@@ -48,16 +47,16 @@ bool ReadWhole(FILE* file, std::string* text, std::string* error) {
   return true;
 }
 
-// Creates a temporary file of this write's own beside path: O_EXCL makes
-// the open fail rather than share a file another writer (another copy of
-// the program) has made. The descriptor, or -1 with errno set.
+// Creates a temporary file of this write's own beside path: the exclusive
+// create fails rather than share a file another writer (another copy of the
+// program) has made. The descriptor, or -1 with errno set.
 int CreateTemporary(const std::string& path, std::string* temporary) {
   std::random_device random;
   for (int i = 0; i < kTemporaryNameTries; ++i) {
     char suffix[16];
     std::snprintf(suffix, sizeof suffix, ".%08x", static_cast<unsigned>(random()));
     *temporary = path + suffix + kTemporarySuffix;
-    int fd = open(temporary->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    int fd = PlatformCreateNewFile(temporary->c_str());
     if (fd >= 0 || errno != EEXIST) return fd;
   }
   errno = EEXIST;
@@ -68,12 +67,20 @@ int CreateTemporary(const std::string& path, std::string* temporary) {
 bool WriteAll(int fd, const std::string& text) {
   size_t done = 0;
   while (done < text.size()) {
-    ssize_t n = write(fd, text.data() + done, text.size() - done);
+    // Pieces of at most 1 MiB: the count's type differs between systems.
+    size_t piece = std::min<size_t>(text.size() - done, 1 << 20);
+    auto n = write(fd, text.data() + done, static_cast<unsigned>(piece));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return false;
     done += static_cast<size_t>(n);
   }
   return true;
+}
+
+// Removes a file, quietly: used where the removal only tidies up.
+void RemoveQuietly(const std::string& path) {
+  std::error_code ignored;
+  std::filesystem::remove(std::filesystem::u8path(path), ignored);
 }
 
 }  // namespace
@@ -175,7 +182,7 @@ bool WriteSettingsFile(const std::string& path, const std::string& header, const
   bool closed = close(fd) == 0;
   if (!closed && written) writeError = errno;
   if (!written || !closed) {
-    unlink(temporary.c_str());
+    RemoveQuietly(temporary);
     *error = "cannot write " + temporary + " (" + ErrnoText(writeError) + ")";
     return false;
   }
@@ -183,7 +190,7 @@ bool WriteSettingsFile(const std::string& path, const std::string& header, const
   // that crashed before this line, sees the old file whole or the new one.
   if (PlatformReplaceFile(temporary.c_str(), path.c_str()) != 0) {
     int replaceError = errno;
-    unlink(temporary.c_str());
+    RemoveQuietly(temporary);
     *error = "cannot replace " + path + " (" + ErrnoText(replaceError) + ")";
     return false;
   }
@@ -197,43 +204,48 @@ bool WriteSettingsFile(const std::string& path, const std::string& header, const
 }
 
 std::string KeepFileAside(const std::string& path, std::string* error) {
+  namespace fs = std::filesystem;
   std::string aside = path + kDamagedSuffix;
-  struct stat info;
-  for (int n = 2; lstat(aside.c_str(), &info) == 0; ++n) {
+  std::error_code code;
+  // symlink_status: a link of that name counts as taken, whatever it points to.
+  for (int n = 2; fs::exists(fs::symlink_status(fs::u8path(aside), code)); ++n) {
     if (n > kAsideNameTries) {
       *error = "cannot keep " + path + " aside (every name up to " + aside + " is taken)";
       return "";
     }
     aside = path + kDamagedSuffix + "." + std::to_string(n);
   }
-  if (rename(path.c_str(), aside.c_str()) != 0) {
-    *error = "cannot keep " + path + " aside as " + aside + " (" + ErrnoText(errno) + ")";
+  fs::rename(fs::u8path(path), fs::u8path(aside), code);
+  if (code) {
+    *error = "cannot keep " + path + " aside as " + aside + " (" + code.message() + ")";
     return "";
   }
-  std::string folder = std::filesystem::path(path).parent_path().string();
+  std::string folder = fs::u8path(path).parent_path().u8string();
   PlatformFlushFolder(folder.empty() ? "." : folder);
   return aside;
 }
 
 int32_t RemoveStaleSettingsTemporaries(const std::string& path) {
-  std::filesystem::path target(path);
-  std::string prefix = target.filename().string() + ".";
+  namespace fs = std::filesystem;
+  fs::path target = fs::u8path(path);
+  std::string prefix = target.filename().u8string() + ".";
   std::error_code code;
-  std::filesystem::directory_iterator folder(target.parent_path(), code);
+  fs::directory_iterator folder(target.parent_path(), code);
   if (code) return 0;
   int32_t removed = 0;
-  time_t now = time(nullptr);
-  for (const std::filesystem::directory_entry& entry : folder) {
-    std::string name = entry.path().filename().string();
+  const fs::file_time_type now = fs::file_time_type::clock::now();
+  for (const fs::directory_entry& entry : folder) {
+    std::string name = entry.path().filename().u8string();
     size_t suffixLength = sizeof kTemporarySuffix - 1;
     if (name.size() <= prefix.size() + suffixLength || name.compare(0, prefix.size(), prefix) != 0 ||
         name.compare(name.size() - suffixLength, suffixLength, kTemporarySuffix) != 0) {
       continue;
     }
-    struct stat info;
-    if (lstat(entry.path().c_str(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
-    if (now - info.st_mtime < kSettingsTemporaryStaleSeconds) continue;
-    if (unlink(entry.path().c_str()) == 0) ++removed;
+    // Only plain files: a link or folder of that name is somebody else's.
+    if (!fs::is_regular_file(fs::symlink_status(entry.path(), code))) continue;
+    fs::file_time_type modified = fs::last_write_time(entry.path(), code);
+    if (code || now - modified < std::chrono::seconds(kSettingsTemporaryStaleSeconds)) continue;
+    if (fs::remove(entry.path(), code)) ++removed;
   }
   return removed;
 }

@@ -4,8 +4,9 @@
 # with the mouse from the shortcut's target (window "TIDE_MARKER" 1024 x 576,
 # logos, title, round to "Finish!", title, F11 saving a setting, F12 with
 # exit code 0, plate counts on standard output, title music in OpenAL Soft's
-# wave capture) to its silent uninstaller (everything gone but the
-# settings); then a copy in a folder named "Zoë", APPDATA under it too.
+# wave capture, the best score in its file) to its silent uninstaller
+# (everything gone but the settings and the best score); then a copy in a
+# folder named "Zoë", APPDATA under it too.
 #   wine_game_test.sh BUILD   (BUILD holds tide_marker-*-win64-setup.exe)
 set -uo pipefail
 build=$1
@@ -32,6 +33,7 @@ user_dir=$WINEPREFIX/drive_c/users/$(id -un)
 install_dir=$user_dir/AppData/Local/Programs/TIDE_MARKER
 shortcut="$user_dir/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/TIDE_MARKER.lnk"
 settings=$user_dir/AppData/Roaming/tide_marker/settings.ini
+best_file=$user_dir/AppData/Roaming/tide_marker/best_score.ini
 uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\TIDE_MARKER'
 
 echo "install"
@@ -80,6 +82,8 @@ wav_offset=$(awk -v e="$t_end" -v l="$wav_len" -v t="$t_title" -v o="$onset" \
   'BEGIN { a = e - l; b = t - o; printf "%.2f", a < b ? a : b }')
 check_audio playing "$(awk -v t="$t_title" 'BEGIN { print t + 1.5 }')" "$t_click" above 0.8 "title music"
 [ -f "$settings" ] || fail "no settings file at ${settings#"$work/"}"
+tr -d '\r' <"$best_file" 2>/dev/null | grep -qx "best = $clear_score" ||
+  fail "${best_file#"$work/"} does not hold the round's score $clear_score"
 
 echo "uninstall"
 installed=$(cd "$install_dir" && find . -type f | wc -l)
@@ -89,7 +93,7 @@ wineserver -w
 [ ! -e "$install_dir" ] || fail "left behind: $(cd "$install_dir" && find . | tr '\n' ' ')"
 [ ! -e "$shortcut" ] || fail "the Start-menu entry is still there"
 wine reg query "$uninstall_key" >/dev/null 2>&1 && fail "the programs list still names the game"
-[ -f "$settings" ] || fail "the settings file went with the game"
+[ -f "$settings" ] && [ -f "$best_file" ] || fail "the settings or the best score went with the game"
 echo "  $installed files installed and removed; the settings stay"
 
 echo "a folder named Zoë"
