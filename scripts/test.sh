@@ -2,12 +2,14 @@
 # Sets everything up on a fresh Debian machine and runs the whole test suite:
 # the normal build, then again under ThreadSanitizer and under
 # AddressSanitizer with UBSan, then the web build (under Node.js and in
-# Chromium). GL and whole-program tests run under Xvfb. TIDE_SKIP_SANITIZERS=1
-# and TIDE_SKIP_WEB=1 leave stages out; TIDE_WITH_WINDOWS=1 adds the Windows
-# build under Wine, which is not part of the suite yet (docs/windows.md).
+# Chromium), then the Windows build (under Wine). GL and whole-program tests
+# run under Xvfb; builds compile through ccache. TIDE_SKIP_SANITIZERS=1,
+# TIDE_SKIP_WEB=1 and TIDE_SKIP_WINDOWS=1 leave stages out.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/install_deps.sh" test
+. "$root/scripts/lib/compiler_cache.sh"
+use_compiler_cache "$root"
 
 run_suite() {
   local dir=$1
@@ -45,7 +47,7 @@ if [ "${TIDE_SKIP_WEB:-0}" != 1 ]; then
   "$root/scripts/web/test.sh"
 fi
 
-if [ "${TIDE_WITH_WINDOWS:-0}" = 1 ]; then
+if [ "${TIDE_SKIP_WINDOWS:-0}" != 1 ]; then
   echo "== Windows build: its tests, the game and its installer under Wine"
   TIDE_NATIVE_BUILD="$root/build" "$root/scripts/windows/test.sh"
 fi

@@ -46,6 +46,8 @@ fresh_clone_build() {
     echo "web: the committed HEAD is built and tested; uncommitted changes are not in it" >&2
   fi
   git clone -q "$1" "$2/tide_marker"
+  # A compiler cache set up for the checkout serves the clone as well.
+  [ -z "${CCACHE_BASEDIR:-}" ] || export CCACHE_BASEDIR=$2/tide_marker
   (cd "$2/tide_marker" && env -u TIDE_NATIVE_BUILD -u TIDE_WEB_BUILD scripts/web/build.sh)
 }
 
