@@ -10,6 +10,7 @@
 #include "game/scene/fade.h"
 #include "game/scene/scene.h"
 #include "game/scene/sound_cue.h"
+#include "game/scene/sprite_setup.h"
 
 constexpr const char* kBackgroundPicture = "gameBack.png";
 constexpr const char* kOverlayPicture = "PMBack.png";
@@ -55,20 +56,6 @@ BitmapFont* NewFont() {
   BitmapFont* font = new BitmapFont();
   for (Sprite& glyph : font->glyphs) SpriteInit(&glyph);
   return font;
-}
-
-void SetSprite(Sprite* s, Vec2 pos, Vec2 size, Color color, float u, float v, float du, float dv,
-               float angle) {
-  SpriteInit(s);
-  s->pos = pos;
-  s->size = size;
-  s->color = color;
-  s->uv[0] = u;
-  s->uv[1] = v;
-  s->uv[2] = du;
-  s->uv[3] = dv;
-  s->angle = angle;
-  s->depth = 0.0f;
 }
 
 // One tick of a drop: the speed is added first and grows on odd ticks, so
