@@ -96,9 +96,7 @@ int32_t ClearSceneInit() {
   c.leaving = 0;
   c.snapped = 0;
 
-  SoundCue::LoadBgm(&c.music, kClearMusic);
-  SoundCue::Play(&c.music);
-  SoundCue::SetLoop(&c.music, 1);
+  SoundCue::StartBgm(&c.music, kClearMusic);
   return 0;
 }
 

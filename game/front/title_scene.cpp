@@ -226,9 +226,7 @@ int32_t TitleSceneInit() {
   t.piece1Speed = 0;
   t.piece3Speed = 0;
 
-  SoundCue::LoadBgm(&t.music, kTitleMusic);
-  SoundCue::Play(&t.music);
-  SoundCue::SetLoop(&t.music, 1);
+  SoundCue::StartBgm(&t.music, kTitleMusic);
   return 0;
 }
 
