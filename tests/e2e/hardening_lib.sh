@@ -5,6 +5,7 @@
 # Sourced by the *_test.sh scripts; expects $1 = path of the game binary.
 
 set -uo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/plate_drag.sh"
 
 hx_game_bin=$(readlink -f "${1:?usage: $0 GAME_BINARY}")
 hx_build_dir=${TIDE_BINARY_DIR:-$PWD}
@@ -262,16 +263,7 @@ hx_drive_step() {
 }
 
 # One drag through plate cells $@ (numbered row by row, 6 across).
-hx_drag() {
-  local first=1 cell
-  for cell in "$@"; do
-    hx_xdo mousemove --window "$hx_wid" $((75 + cell % 6 * 95)) $((125 + cell / 6 * 95))
-    if [ "$first" = 1 ]; then hx_xdo mousedown 1; first=0; fi
-    sleep 0.05
-  done
-  sleep 0.05
-  hx_xdo mouseup 1
-}
+hx_drag() { plate_drag hx_xdo "$hx_wid" "$@"; }
 
 # Plays a whole round looking at the screen: starts it from the title, drags
 # through the blocks the probe plans until the round ends, taps through the
