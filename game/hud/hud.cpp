@@ -7,6 +7,7 @@
 #include "game/field/customer.h"
 #include "game/field/sweet.h"
 #include "game/hud/plate_icon.h"
+#include "game/scene/contents_picture.h"
 #include "game/scene/fade.h"
 #include "game/scene/round_state.h"
 #include "game/scene/scene.h"
@@ -47,10 +48,7 @@ GameHud gameHud;
 
 int32_t HudInit(GameHud* hud) {
   const char* kGaugeFile = "gauge.png";
-  if (LoadTexture(&hud->gaugeTexture, ContentsPath(kGaugeFile)) != 0) {
-    PrintTextureLoadFailure(kGaugeFile);
-    return 1;
-  }
+  if (LoadContentsPicture(&hud->gaugeTexture, kGaugeFile) != 0) return 1;
   // The bars start at the full height; the first update sets their level.
   const float level = kGaugeMax;
   const Vec2 barPos = MakeVec2(kBarX, kBarY);
