@@ -10,13 +10,7 @@ set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build}" && pwd)
 rounds=${2:-4}
-
-if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$build" "$rounds"
-fi
-cd "$build"
-export TIDE_BINARY_DIR=$build
-source "$root/tests/e2e/e2e_lib.sh" "$build/tide_marker"
+source "$root/scripts/lib/measure_start.sh" "$0" "$build" "$rounds"
 
 work=$(mktemp -d)
 printf '[general]\ndrivers = null\n' >"$work/alsoft.conf"

@@ -16,13 +16,7 @@ set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build}" && pwd)
 seconds=${2:-10}
-
-if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1280x800x24" "$0" "$build" "$seconds"
-fi
-cd "$build"
-export TIDE_BINARY_DIR=$build
-source "$root/tests/e2e/e2e_lib.sh" "$build/tide_marker"
+source "$root/scripts/lib/measure_start.sh" "$0" "$build" "$seconds"
 
 # On the build's own disk, not a memory file system: the fsyncs must wait
 # for the disk as a player's would.

@@ -10,6 +10,7 @@
 # the soak folder printed at the end (TIDE_SOAK_DIR to choose it).
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+source "$root/tests/e2e/plate_drag.sh"
 build=$(cd "${1:-$root/build}" && pwd)
 minutes=${2:-20}
 sample_every=${TIDE_SOAK_SAMPLE_SECONDS:-5}
@@ -57,17 +58,8 @@ scene() {
   import -window "$wid" -depth 8 "rgb:$dir/shot.rgb" 2>/dev/null || { echo none; return; }
   E2E_CONTENTS="$build/contents" "$probe" scene "$dir/shot.rgb" 2>/dev/null || echo none
 }
-# One drag through the planned cells (row by row, 6 across, 95 units apart).
-drag() {
-  local first=1 cell
-  for cell in "$@"; do
-    xdo mousemove --window "$wid" $((75 + cell % 6 * 95)) $((125 + cell / 6 * 95))
-    if [ "$first" = 1 ]; then xdo mousedown 1; first=0; fi
-    sleep 0.05
-  done
-  sleep 0.05
-  xdo mouseup 1
-}
+# One drag through the planned cells.
+drag() { plate_drag xdo "$wid" "$@"; }
 
 rss_kb() { awk '/^VmRSS:/ { print $2 }' "/proc/$game_pid/status" 2>/dev/null; }
 

@@ -5,7 +5,6 @@
 # GoogleTest is Debian's source package, compiled here with emcc.
 
 include(${CMAKE_CURRENT_LIST_DIR}/tick_tests.cmake)
-set(TIDE_NODE_TESTS ${TIDE_TICK_TESTS})
 
 set(GOOGLETEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest's sources (Debian's googletest package)")
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
@@ -30,19 +29,8 @@ set(NODE_ENVIRONMENT_JS ${CMAKE_CURRENT_SOURCE_DIR}/support/node_environment.js)
 # the time of the last write).
 set(TIDE_NODE_EXCLUDED "SettingsFile.AWriterKilledMidWriteLeavesTheOldOrTheNewFileWhole:SettingsFile.StaleTemporariesGoAndNothingElse")
 
-foreach(rel ${TIDE_NODE_TESTS})
-  string(REGEX REPLACE "\\.cpp$" "" name ${rel})
-  string(REPLACE "/" "_" name ${name})
-  add_executable(${name} ${rel})
-  target_link_libraries(${name} PRIVATE tide_test_engine gtest_main)
-  if(rel MATCHES "^game/")
-    target_link_libraries(${name} PRIVATE tide_game)
-  elseif(rel MATCHES "^e2e/probe/")
-    target_link_libraries(${name} PRIVATE tide_node_plate_plan)
-  endif()
-  target_link_options(${name} PRIVATE -sENVIRONMENT=node -sNODERAWFS=1 -sEXIT_RUNTIME=1
-                      "SHELL:--pre-js ${NODE_ENVIRONMENT_JS}")
-  set_property(TARGET ${name} APPEND PROPERTY LINK_DEPENDS ${NODE_ENVIRONMENT_JS})
-  add_test(NAME ${name} COMMAND ${name} --gtest_filter=-${TIDE_NODE_EXCLUDED} WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
-  set_tests_properties(${name} PROPERTIES ENVIRONMENT "${TEST_ENV}")
-endforeach()
+tide_add_tick_tests(tide_node_plate_plan "${TIDE_NODE_EXCLUDED}" node_tests)
+set_property(TARGET ${node_tests} APPEND PROPERTY LINK_OPTIONS -sENVIRONMENT=node -sNODERAWFS=1
+             -sEXIT_RUNTIME=1 "SHELL:--pre-js ${NODE_ENVIRONMENT_JS}")
+set_property(TARGET ${node_tests} APPEND PROPERTY LINK_DEPENDS ${NODE_ENVIRONMENT_JS})
+set_tests_properties(${node_tests} PROPERTIES ENVIRONMENT "${TEST_ENV}")

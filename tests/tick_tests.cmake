@@ -17,3 +17,26 @@ set(TIDE_TICK_TESTS
   game/scene/anim_sprite_test.cpp
   game/scene/player_settings_test.cpp
   e2e/probe/plate_plan_test.cpp)
+
+# Makes a test program of each of them, linked with tide_test_engine and
+# GoogleTest's main (a game test with the game too, the probe's test with
+# plate_plan_library), run from the build folder without the cases named in
+# excluded (a GoogleTest filter, "Suite.Case:Suite.Case"). Sets out_var to
+# the tests' names.
+function(tide_add_tick_tests plate_plan_library excluded out_var)
+  set(names "")
+  foreach(rel ${TIDE_TICK_TESTS})
+    string(REGEX REPLACE "\\.cpp$" "" name ${rel})
+    string(REPLACE "/" "_" name ${name})
+    add_executable(${name} ${rel})
+    target_link_libraries(${name} PRIVATE tide_test_engine gtest_main)
+    if(rel MATCHES "^game/")
+      target_link_libraries(${name} PRIVATE tide_game)
+    elseif(rel MATCHES "^e2e/probe/")
+      target_link_libraries(${name} PRIVATE ${plate_plan_library})
+    endif()
+    add_test(NAME ${name} COMMAND ${name} --gtest_filter=-${excluded} WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
+    list(APPEND names ${name})
+  endforeach()
+  set(${out_var} ${names} PARENT_SCOPE)
+endfunction()

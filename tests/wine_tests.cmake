@@ -32,20 +32,7 @@ set(TIDE_WINE_EXCLUDED "SettingsFile.AWriterKilledMidWriteLeavesTheOldOrTheNewFi
     "ContentsSearch.PlacesComeInOrder" "ContentsFolderTest.EachPlaceIsFoundWhenThoseBeforeItAreMissing")
 string(REPLACE ";" ":" TIDE_WINE_EXCLUDED "${TIDE_WINE_EXCLUDED}")
 
-set(wine_tests "")
-foreach(rel ${TIDE_TICK_TESTS})
-  string(REGEX REPLACE "\\.cpp$" "" name ${rel})
-  string(REPLACE "/" "_" name ${name})
-  add_executable(${name} ${rel})
-  target_link_libraries(${name} PRIVATE tide_test_engine gtest_main)
-  if(rel MATCHES "^game/")
-    target_link_libraries(${name} PRIVATE tide_game)
-  elseif(rel MATCHES "^e2e/probe/")
-    target_link_libraries(${name} PRIVATE tide_wine_plate_plan)
-  endif()
-  add_test(NAME ${name} COMMAND ${name} --gtest_filter=-${TIDE_WINE_EXCLUDED} WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
-  list(APPEND wine_tests ${name})
-endforeach()
+tide_add_tick_tests(tide_wine_plate_plan "${TIDE_WINE_EXCLUDED}" wine_tests)
 
 # The game itself, from its installer to its uninstaller, in a prefix of its own.
 add_test(NAME wine_game_test COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/windows/wine_game_test.sh

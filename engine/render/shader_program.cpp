@@ -48,18 +48,6 @@ const char kModelVertexSource[] =
     "\tgl_Position = u_worldViewProjMatrix * vec4(vPos,1.0);\n"
     "}\n";
 
-const char kModelFragmentSource[] =
-    "#ifdef GL_ES\n"
-    "precision mediump float;\n"
-    "#endif\n"
-    "uniform sampler2D mainTex;\n"
-    "uniform vec4 u_color;\n"
-    "varying vec2 texCoord;\n"
-    "void main (void)\n"
-    "{\n"
-    "   gl_FragColor = texture2D(mainTex, texCoord) * u_color;\n"
-    "}\n";
-
 const AttributeEntry kModelAttributes[] = {
     {0, kAttribFloat3, "vPos"},
     {12, kAttribFloat3, "vNml"},
@@ -161,7 +149,9 @@ void LineProgramRelease() { DeleteShaderProgram(&lineProgram); }
 
 int32_t ModelProgramInit() {
   DeleteShaderProgram(&modelProgram);
-  return CreateShaderProgram(&modelProgram, kModelVertexSource, kModelFragmentSource,
+  // A model is coloured as a sprite is: its texture times the tint, so it
+  // takes the sprite program's fragment shader.
+  return CreateShaderProgram(&modelProgram, kModelVertexSource, kSpriteFragmentSource,
                              kModelAttributes) == 0 ? 0 : 1;
 }
 

@@ -4,6 +4,7 @@
 #include "game/field/block.h"
 
 #include "engine/app/app.h"
+#include "game/scene/contents_picture.h"
 #include "game/scene/round_state.h"
 #include "game/scene/sound_cue.h"
 
@@ -34,14 +35,8 @@ bool FingerOnBlock(const Block* block) {
 }  // namespace
 
 int32_t BlockLoad(Block* block) {
-  if (LoadTexture(&block->blockTexture, ContentsPath("block.png")) != 0) {
-    PrintTextureLoadFailure("block.png");
-    return 1;
-  }
-  if (LoadTexture(&block->sparkleTexture, ContentsPath("blockEf.png")) != 0) {
-    PrintTextureLoadFailure("blockEf.png");
-    return 1;
-  }
+  if (LoadContentsPicture(&block->blockTexture, "block.png") != 0) return 1;
+  if (LoadContentsPicture(&block->sparkleTexture, "blockEf.png") != 0) return 1;
   SoundCue::LoadSe(&block->blockSound, "SE_block.ogg");
   return 0;
 }

@@ -5,6 +5,7 @@
 
 #include "engine/app/app.h"
 #include "game/field/sweet.h"
+#include "game/scene/contents_picture.h"
 #include "game/scene/round_state.h"
 
 Board board;
@@ -133,10 +134,7 @@ int32_t BonusLayoutType(int32_t i, int32_t cleared) {
 int32_t BoardInit(Board* b) {
   ResetPlatePosition(b);
   boardChanging = false;
-  if (LoadTexture(&b->plateTexture, ContentsPath("plate.png")) != 0) {
-    PrintTextureLoadFailure("plate.png");
-    return 1;
-  }
+  if (LoadContentsPicture(&b->plateTexture, "plate.png") != 0) return 1;
   PlacePlateSprite(b);
   GridBuild(&b->grid, b->x, b->y);
   BoardReset(b);

@@ -4,6 +4,7 @@
 
 #include "engine/app/app.h"
 #include "game/field/board.h"
+#include "game/scene/contents_picture.h"
 #include "game/scene/key_play.h"
 
 namespace {
@@ -23,10 +24,7 @@ int32_t BoardCursorInit(BoardCursor* c) {
   SpriteInit(&c->frame);
   c->frame.size = MakeVec2(kFrameSize, kFrameSize);
   c->frame.color = MakeColor(1, 1, 1, 1);
-  if (LoadTexture(&c->texture, ContentsPath("cursor.png")) != 0) {
-    PrintTextureLoadFailure("cursor.png");
-    return 1;
-  }
+  if (LoadContentsPicture(&c->texture, "cursor.png") != 0) return 1;
   return 0;
 }
 

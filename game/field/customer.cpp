@@ -5,6 +5,7 @@
 
 #include "engine/app/app.h"
 #include "game/field/sweet.h"
+#include "game/scene/contents_picture.h"
 #include "game/scene/round_state.h"
 #include "game/scene/sound_cue.h"
 
@@ -59,21 +60,12 @@ EatGain CustomerEatGain(int32_t kind, float points, float fill, int32_t combo,
 
 int32_t CustomerInit(Customer* c) {
   c->characterScale = MakeVec2(0.7f, 0.6f);
-  if (LoadTexture(&c->characterTexture, ContentsPath("pemophiSp.png")) != 0) {
-    PrintTextureLoadFailure("pemophiSp.png");
-    return 1;
-  }
+  if (LoadContentsPicture(&c->characterTexture, "pemophiSp.png") != 0) return 1;
   AnimInit(&c->character, kRestPosition.x, kRestPosition.y, c->characterScale.x * kSheetPixels,
            c->characterScale.y * kSheetPixels, 4.0f, 4.0f, 0.0f, 0.0f, 0.25f, 0.25f, 1.0f, 1.0f,
            1.0f, 1.0f, kFaceInterval, kAnimLoop);
-  if (LoadTexture(&c->sitDownTexture, ContentsPath("pemoSitDown.png")) != 0) {
-    PrintTextureLoadFailure("pemoSitDown.png");
-    return 1;
-  }
-  if (LoadTexture(&c->shadowTexture, ContentsPath("shadow.png")) != 0) {
-    PrintTextureLoadFailure("shadow.png");
-    return 1;
-  }
+  if (LoadContentsPicture(&c->sitDownTexture, "pemoSitDown.png") != 0) return 1;
+  if (LoadContentsPicture(&c->shadowTexture, "shadow.png") != 0) return 1;
   c->shadowScale = MakeVec2(0.4f, 0.4f);
   c->shadow.pos = Vec2Add(c->character.sprite.pos, MakeVec2(-10.0f, 40.0f));
   c->shadow.size = MakeVec2(c->shadowScale.x * kSheetPixels, c->shadowScale.y * kSheetPixels);

@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "engine/app/app.h"
+#include "game/scene/contents_picture.h"
 #include "game/scene/round_state.h"
 #include "game/scene/sound_cue.h"
 
@@ -76,10 +77,7 @@ void Complete(OrderBalloon* balloon) {
 }  // namespace
 
 int32_t BalloonInit(OrderBalloon* balloon) {
-  if (LoadTexture(&balloon->balloonTexture, ContentsPath("balloonS.png")) != 0) {
-    PrintTextureLoadFailure("balloonS.png");
-    return 1;
-  }
+  if (LoadContentsPicture(&balloon->balloonTexture, "balloonS.png") != 0) return 1;
   for (int32_t j = 0; j < 3; ++j) {
     Sprite& s = balloon->balloons[j];
     s.color = MakeColor(1.0f, 1.0f, 1.0f, 1.0f);
@@ -91,10 +89,7 @@ int32_t BalloonInit(OrderBalloon* balloon) {
     s.depth = 0.0f;
   }
   PlaceBalloons(balloon, false);
-  if (LoadTexture(&balloon->iconTexture, ContentsPath("sweets.png")) != 0) {
-    PrintTextureLoadFailure("sweets.png");
-    return 1;
-  }
+  if (LoadContentsPicture(&balloon->iconTexture, "sweets.png") != 0) return 1;
   for (int32_t j = 0; j < 3; ++j) {
     Sprite& s = balloon->icons[j];
     s.size = MakeVec2(kIconSize, kIconSize);

@@ -9,6 +9,7 @@
 
 #include "engine/app/app.h"
 #include "game/field/customer.h"
+#include "game/scene/contents_picture.h"
 #include "game/scene/round_state.h"
 #include "game/scene/sound_cue.h"
 
@@ -130,10 +131,7 @@ void Burst(Sweet* sweet) {
 }  // namespace
 
 int32_t SweetLoad(Sweet* sweet) {
-  if (LoadTexture(&sweet->texture, ContentsPath("sweets.png")) != 0) {
-    PrintTextureLoadFailure("sweets.png");
-    return 1;
-  }
+  if (LoadContentsPicture(&sweet->texture, "sweets.png") != 0) return 1;
   FontInit(&sweet->comboText);
   FontInit(&sweet->numberText);
   SoundCue::LoadSe(&sweet->makeSound, "SE_make.ogg");

@@ -6,6 +6,7 @@
 
 #include "engine/app/app.h"
 #include "game/scene/best_score.h"
+#include "game/scene/contents_picture.h"
 #include "game/scene/fade.h"
 #include "game/scene/round_state.h"
 #include "game/scene/scene.h"
@@ -39,14 +40,6 @@ BitmapFont MakeFont() {
   return font;
 }
 
-int32_t LoadPicture(Texture* texture, const char* name) {
-  if (LoadTexture(texture, ContentsPath(name)) != 0) {
-    PrintTextureLoadFailure(name);
-    return 1;
-  }
-  return 0;
-}
-
 }  // namespace
 
 ClearSceneState clearScene;
@@ -57,7 +50,7 @@ int32_t ClearSceneInit() {
   c.ticks = 0;
   FadeStart(1.0f, -0.02f, 1);
 
-  if (LoadPicture(&c.backgroundTexture, kBackgroundPicture) != 0) return 1;
+  if (LoadContentsPicture(&c.backgroundTexture, kBackgroundPicture) != 0) return 1;
   SpriteInit(&c.background);
   c.background.pos = Vec2{512.0f, 288.0f};
   c.background.size = Vec2{1024.0f, 576.0f};
@@ -67,17 +60,17 @@ int32_t ClearSceneInit() {
   c.background.uv[2] = 0.5f;
   c.background.uv[3] = 0.5f;
 
-  if (LoadPicture(&c.balloonTexture, kBalloonPicture) != 0) return 1;
+  if (LoadContentsPicture(&c.balloonTexture, kBalloonPicture) != 0) return 1;
   SpriteInit(&c.balloon);
   c.balloon.pos = Vec2{422.0f, 208.0f};
   c.balloon.size = Vec2{768.0f, 384.0f};
 
-  if (LoadPicture(&c.characterTexture, kCharacterPicture) != 0) return 1;
+  if (LoadContentsPicture(&c.characterTexture, kCharacterPicture) != 0) return 1;
   c.scale = Vec2{1.0f, 0.9f};
   AnimInit(&c.character, kCharacterX, kCharacterY, kSheetSide * c.scale.x,
            kSheetSide * c.scale.y, 4, 1, 0, 0, 0.25f, 1, 1, 1, 1, 1, 10, kAnimLoop);
 
-  if (LoadPicture(&c.shadowTexture, kShadowPicture) != 0) return 1;
+  if (LoadContentsPicture(&c.shadowTexture, kShadowPicture) != 0) return 1;
   c.scale = Vec2{0.575f, 0.575f};
   SpriteInit(&c.shadow);
   c.shadow.pos = Vec2{c.character.sprite.pos.x, 430.0f};
@@ -103,9 +96,7 @@ int32_t ClearSceneInit() {
   c.leaving = 0;
   c.snapped = 0;
 
-  SoundCue::LoadBgm(&c.music, kClearMusic);
-  SoundCue::Play(&c.music);
-  SoundCue::SetLoop(&c.music, 1);
+  SoundCue::StartBgm(&c.music, kClearMusic);
   return 0;
 }
 

@@ -4,6 +4,7 @@
 #include "game/front/load_scene.h"
 
 #include "engine/app/app.h"
+#include "game/scene/contents_picture.h"
 #include "game/scene/fade.h"
 #include "game/scene/round_state.h"
 #include "game/scene/scene.h"
@@ -27,14 +28,6 @@ LoadSceneState loadScene;
 
 namespace {
 
-int32_t LoadPicture(Texture* texture, const char* name) {
-  if (LoadTexture(texture, ContentsPath(name)) != 0) {
-    PrintTextureLoadFailure(name);
-    return 1;
-  }
-  return 0;
-}
-
 void SetWhole(Sprite* s, float x, float y, float w, float h, float angle) {
   SpriteInit(s);
   s->pos = Vec2{x, y};
@@ -52,11 +45,11 @@ Vec2 LoadingCellFor(int32_t number) {
 }
 
 int32_t LoadSceneInit() {
-  if (LoadPicture(&loadScene.panelTexture, kPanelPicture) != 0) return 1;
+  if (LoadContentsPicture(&loadScene.panelTexture, kPanelPicture) != 0) return 1;
   SetWhole(&loadScene.panel, 0.0f, 0.0f, 1024.0f, 576.0f, 0.0f);
-  if (LoadPicture(&loadScene.labelTexture, kLabelPicture) != 0) return 1;
+  if (LoadContentsPicture(&loadScene.labelTexture, kLabelPicture) != 0) return 1;
   SetWhole(&loadScene.label, kLabelX, kLabelY, kLabelWidth, kLabelHeight, 10.0f);
-  if (LoadPicture(&loadScene.blockTexture, kBlockPicture) != 0) return 1;
+  if (LoadContentsPicture(&loadScene.blockTexture, kBlockPicture) != 0) return 1;
 
   // The spinner keeps its angle, so it is set field by field.
   Sprite* spinner = &loadScene.spinner;

@@ -3,6 +3,7 @@
 #include "game/front/logo_scene.h"
 
 #include "engine/app/app.h"
+#include "game/scene/contents_picture.h"
 #include "game/scene/fade.h"
 #include "game/scene/scene.h"
 
@@ -16,21 +17,9 @@ constexpr float kLogoShownAlpha = 0.9f;
 
 LogoSceneState logoScene;
 
-namespace {
-
-int32_t LoadLogo(Texture* texture, const char* name) {
-  if (LoadTexture(texture, ContentsPath(name)) != 0) {
-    PrintTextureLoadFailure(name);
-    return 1;
-  }
-  return 0;
-}
-
-}  // namespace
-
 int32_t LogoSceneInit() {
-  if (LoadLogo(&logoScene.firstTexture, kFirstLogo) != 0) return 1;
-  if (LoadLogo(&logoScene.secondTexture, kSecondLogo) != 0) return 1;
+  if (LoadContentsPicture(&logoScene.firstTexture, kFirstLogo) != 0) return 1;
+  if (LoadContentsPicture(&logoScene.secondTexture, kSecondLogo) != 0) return 1;
 
   Sprite* logo = &logoScene.logo;
   SpriteInit(logo);

@@ -6,9 +6,11 @@
 
 #include "engine/app/app.h"
 #include "game/scene/best_score.h"
+#include "game/scene/contents_picture.h"
 #include "game/scene/fade.h"
 #include "game/scene/scene.h"
 #include "game/scene/sound_cue.h"
+#include "game/scene/sprite_setup.h"
 
 constexpr const char* kBackgroundPicture = "gameBack.png";
 constexpr const char* kOverlayPicture = "PMBack.png";
@@ -54,28 +56,6 @@ BitmapFont* NewFont() {
   BitmapFont* font = new BitmapFont();
   for (Sprite& glyph : font->glyphs) SpriteInit(&glyph);
   return font;
-}
-
-int32_t LoadPicture(Texture* texture, const char* name) {
-  if (LoadTexture(texture, ContentsPath(name)) != 0) {
-    PrintTextureLoadFailure(name);
-    return 1;
-  }
-  return 0;
-}
-
-void SetSprite(Sprite* s, Vec2 pos, Vec2 size, Color color, float u, float v, float du, float dv,
-               float angle) {
-  SpriteInit(s);
-  s->pos = pos;
-  s->size = size;
-  s->color = color;
-  s->uv[0] = u;
-  s->uv[1] = v;
-  s->uv[2] = du;
-  s->uv[3] = dv;
-  s->angle = angle;
-  s->depth = 0.0f;
 }
 
 // One tick of a drop: the speed is added first and grows on odd ticks, so
@@ -195,23 +175,23 @@ int32_t TitleSceneInit() {
   const Vec2 screenSize = {1024.0f, 576.0f};
   const Vec2 pieceSize = {384.0f, 192.0f};
 
-  if (LoadPicture(&t.backgroundTexture, kBackgroundPicture) != 0) return 1;
+  if (LoadContentsPicture(&t.backgroundTexture, kBackgroundPicture) != 0) return 1;
   SetSprite(&t.background, screenCentre, screenSize, white, 0, 0, 1, 1, 0);
-  if (LoadPicture(&t.overlayTexture, kOverlayPicture) != 0) return 1;
+  if (LoadContentsPicture(&t.overlayTexture, kOverlayPicture) != 0) return 1;
   SetSprite(&t.overlay, screenCentre, screenSize, Color{1, 1, 1, 0}, 0, 0, 1, 1, 0);
 
-  if (LoadPicture(&t.characterTexture, kCharacterPicture) != 0) return 1;
+  if (LoadContentsPicture(&t.characterTexture, kCharacterPicture) != 0) return 1;
   t.characterScale = Vec2{0.8f, 0.7f};
   AnimInit(&t.character, kCharacterX, -200.0f, t.characterScale.x * kSheetSide,
            t.characterScale.y * kSheetSide, 4, 4, 0, 0, 0.25f, 0.25f, 1, 1, 1, 1, 10, kAnimLoop);
 
-  if (LoadPicture(&t.shadowTexture, kShadowPicture) != 0) return 1;
+  if (LoadContentsPicture(&t.shadowTexture, kShadowPicture) != 0) return 1;
   t.shadowScale = Vec2{0.2f, 0.2f};
   SetSprite(&t.shadow, Vec2{t.character.sprite.pos.x, 500.0f},
             Vec2{t.shadowScale.x * kSheetSide, t.shadowScale.y * kSheetSide},
             Color{1, 1, 1, 0.6f}, 0, 0, 1, 1, 0);
 
-  if (LoadPicture(&t.titleTexture, kTitlePicture) != 0) return 1;
+  if (LoadContentsPicture(&t.titleTexture, kTitlePicture) != 0) return 1;
   const Vec2 piece1 = {160.0f, -500.0f};
   const Vec2 piece3 = {635.0f, -600.0f};
   SetSprite(&t.pieces[0], piece1, pieceSize, white, 0, 0, 1, 0.5f, 20);
@@ -246,9 +226,7 @@ int32_t TitleSceneInit() {
   t.piece1Speed = 0;
   t.piece3Speed = 0;
 
-  SoundCue::LoadBgm(&t.music, kTitleMusic);
-  SoundCue::Play(&t.music);
-  SoundCue::SetLoop(&t.music, 1);
+  SoundCue::StartBgm(&t.music, kTitleMusic);
   return 0;
 }
 

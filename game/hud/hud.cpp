@@ -7,9 +7,11 @@
 #include "game/field/customer.h"
 #include "game/field/sweet.h"
 #include "game/hud/plate_icon.h"
+#include "game/scene/contents_picture.h"
 #include "game/scene/fade.h"
 #include "game/scene/round_state.h"
 #include "game/scene/scene.h"
+#include "game/scene/sprite_setup.h"
 
 namespace {
 
@@ -40,40 +42,26 @@ const Color kStageColors[3] = {
 const Vec2 kRestFloating[4] = {{-10, 40}, {-10, 30}, {-10, 40}, {-10, 50}};
 const Vec2 kRestOther[4] = {{-20, 50}, {-20, 50}, {-20, 40}, {-20, 30}};
 
-void SetupSprite(Sprite* s, float x, float y, float w, float h, Color color, float u, float v,
-                 float du, float dv, float angle) {
-  SpriteInit(s);
-  s->pos = MakeVec2(x, y);
-  s->size = MakeVec2(w, h);
-  s->color = color;
-  s->uv[0] = u;
-  s->uv[1] = v;
-  s->uv[2] = du;
-  s->uv[3] = dv;
-  s->angle = angle;
-  s->depth = 0.0f;
-}
-
 }  // namespace
 
 GameHud gameHud;
 
 int32_t HudInit(GameHud* hud) {
   const char* kGaugeFile = "gauge.png";
-  if (LoadTexture(&hud->gaugeTexture, ContentsPath(kGaugeFile)) != 0) {
-    PrintTextureLoadFailure(kGaugeFile);
-    return 1;
-  }
+  if (LoadContentsPicture(&hud->gaugeTexture, kGaugeFile) != 0) return 1;
   // The bars start at the full height; the first update sets their level.
   const float level = kGaugeMax;
-  SetupSprite(&hud->targetBar, kBarX, kBarY, kBarWidth, level,
-              MakeColor(0.75f, 0.75f, 0.75f, 0.75f), 0.5f, 0.0f, 0.5f, level / kGaugeMax, 180.0f);
-  SetupSprite(&hud->levelBar, kBarX, kBarY, kBarWidth, level, MakeColor(1, 1, 1, 1), 0.5f, 0.0f,
-              0.5f, level / kGaugeMax, 180.0f);
-  SetupSprite(&hud->frame, kFrameX, kFrameY, kFrameWidth, kFrameHeight, kStageColors[0], 0.0f,
-              0.0f, 0.5f, 1.0f, 0.0f);
-  SetupSprite(&hud->pulse, kFrameX + kFrameWidth / 2, kFrameY - kFrameHeight / 2, kFrameWidth,
-              kFrameHeight, MakeColor(0, 0, 1, 1), 0.0f, 0.0f, 0.5f, 1.0f, 0.0f);
+  const Vec2 barPos = MakeVec2(kBarX, kBarY);
+  const Vec2 barSize = MakeVec2(kBarWidth, level);
+  const Vec2 frameSize = MakeVec2(kFrameWidth, kFrameHeight);
+  SetSprite(&hud->targetBar, barPos, barSize, MakeColor(0.75f, 0.75f, 0.75f, 0.75f), 0.5f, 0.0f,
+            0.5f, level / kGaugeMax, 180.0f);
+  SetSprite(&hud->levelBar, barPos, barSize, MakeColor(1, 1, 1, 1), 0.5f, 0.0f, 0.5f,
+            level / kGaugeMax, 180.0f);
+  SetSprite(&hud->frame, MakeVec2(kFrameX, kFrameY), frameSize, kStageColors[0], 0.0f, 0.0f, 0.5f,
+            1.0f, 0.0f);
+  SetSprite(&hud->pulse, MakeVec2(kFrameX + kFrameWidth / 2, kFrameY - kFrameHeight / 2), frameSize,
+            MakeColor(0, 0, 1, 1), 0.0f, 0.0f, 0.5f, 1.0f, 0.0f);
 
   CustomerInit(&customer);
   PlateIconInit(&plateIcon);

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "engine/app/app.h"
+#include "game/scene/contents_picture.h"
 #include "game/scene/round_state.h"
 
 namespace {
@@ -40,10 +41,7 @@ void SetDigits(NumberDisplay* d, int32_t value) {
 int32_t NumberDisplayInit(NumberDisplay* d, float rightX, float topY, int32_t digitSize,
                           bool shift) {
   const char* kFontFile = "font.png";
-  if (LoadTexture(&d->fontTexture, ContentsPath(kFontFile)) != 0) {
-    PrintTextureLoadFailure(kFontFile);
-    return 1;
-  }
+  if (LoadContentsPicture(&d->fontTexture, kFontFile) != 0) return 1;
   const int32_t half = digitSize / 2;
   const float size = static_cast<float>(digitSize);
   for (int i = 1; i <= kDigitCount; ++i) {

@@ -4,6 +4,7 @@
 #include "game/hud/pause_menu.h"
 
 #include "engine/app/app.h"
+#include "game/scene/contents_picture.h"
 #include "game/scene/fade.h"
 #include "game/scene/key_play.h"
 #include "game/scene/round_state.h"
@@ -37,12 +38,6 @@ void SetupSprite(Sprite* s, float x, float y, float w, float h, float u, float v
   s->uv[2] = du;
   s->uv[3] = dv;
   s->depth = depth;
-}
-
-bool LoadOrReport(Texture* texture, const char* fileName) {
-  if (LoadTexture(texture, ContentsPath(fileName)) == 0) return true;
-  PrintTextureLoadFailure(fileName);
-  return false;
 }
 
 bool Contains(Sprite* s, Vec2 point) {
@@ -92,21 +87,21 @@ int32_t PauseMenuInit(PauseMenu* m) {
   m->awayPending = IsWindowAway();
   m->chosen = kChooseResume;
 
-  if (!LoadOrReport(&m->panelTexture, "poseback.png")) return 1;
+  if (LoadContentsPicture(&m->panelTexture, "poseback.png") != 0) return 1;
   SetupSprite(&m->panel, 0, 0, kPanelWidth, kPanelHeight, 0, 0, 1, 1, kIntroDepth);
 
-  if (!LoadOrReport(&m->buttonTexture, "botton.png")) return 1;
+  if (LoadContentsPicture(&m->buttonTexture, "botton.png") != 0) return 1;
   SetupSprite(&m->pauseButton, 55, 40, 64, 64, 0, 0, kButtonCell, 1, 0);
   SetupSprite(&m->quitButton, 210, 496, 96, 96, 2 * kButtonCell, 0, kButtonCell, 1, kIntroDepth);
   SetupSprite(&m->resumeButton, m->quitButton.pos.x + 600, m->quitButton.pos.y,
               m->quitButton.size.x, m->quitButton.size.y, kButtonCell, 0, kButtonCell, 1,
               kIntroDepth);
 
-  if (!LoadOrReport(&m->labelTexture, "loading.png")) return 1;
+  if (LoadContentsPicture(&m->labelTexture, "loading.png") != 0) return 1;
   SetupSprite(&m->label, 732, 514, 256, 64, 0, 0, 1, 1, kIntroDepth);
   m->label.angle = 10.0f;
 
-  if (!LoadOrReport(&m->blockTexture, "block.png")) return 1;
+  if (LoadContentsPicture(&m->blockTexture, "block.png") != 0) return 1;
   // The spinner keeps turning from where the last round's overlay left it.
   const float spinnerAngle = m->spinner.angle;
   SetupSprite(&m->spinner, m->label.pos.x - m->label.size.x / 2 - 32.0f / 2, m->label.pos.y - 23,
@@ -117,7 +112,7 @@ int32_t PauseMenuInit(PauseMenu* m) {
   // Last: without the frame the menu still works, only the keys' choice
   // goes unseen.
   SetupSprite(&m->chosenFrame, 0, 0, kChosenFrameSize, kChosenFrameSize, 0, 0, 1, 1, 0);
-  if (!LoadOrReport(&m->cursorTexture, "cursor.png")) return 1;
+  if (LoadContentsPicture(&m->cursorTexture, "cursor.png") != 0) return 1;
   return 0;
 }
 

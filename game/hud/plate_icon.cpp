@@ -8,6 +8,7 @@
 
 #include "engine/app/app.h"
 #include "game/field/customer.h"
+#include "game/scene/contents_picture.h"
 #include "game/scene/key_play.h"
 #include "game/scene/round_state.h"
 #include "game/scene/sound_cue.h"
@@ -31,10 +32,7 @@ PlateIcon plateIcon;
 
 int32_t PlateIconInit(PlateIcon* p) {
   const char* kIconFile = "plateIcon.png";
-  if (LoadTexture(&p->texture, ContentsPath(kIconFile)) != 0) {
-    PrintTextureLoadFailure(kIconFile);
-    return 1;
-  }
+  if (LoadContentsPicture(&p->texture, kIconFile) != 0) return 1;
   SpriteInit(&p->icon);
   p->icon.pos = MakeVec2(0.0f, 0.0f);
   p->icon.size = MakeVec2(kIconSize, kIconSize);

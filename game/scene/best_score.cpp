@@ -3,9 +3,7 @@
 #include "game/scene/best_score.h"
 
 #include <atomic>
-#include <utility>
 
-#include "engine/app/settings_writer.h"
 #include "game/build_info.h"
 #include "game/scene/save_notice.h"
 
@@ -107,11 +105,6 @@ bool BestScoreRecord(int32_t roundScore) {
   if (roundScore <= bestScore.value) return false;
   bestScore.value = roundScore;
   if (bestScore.path.empty()) return true;
-  SettingsSave save;
-  save.path = bestScore.path;
-  save.header = kBestScoreHeader;
-  save.file.entries = BestScoreEntries(roundScore);
-  save.report = ReportSave;
-  RequestSettingsSave(std::move(save));
+  SavePlayerFile(bestScore.path, kBestScoreHeader, BestScoreEntries(roundScore), ReportSave);
   return true;
 }

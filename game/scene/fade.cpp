@@ -7,6 +7,7 @@
 #include "game/scene/fade.h"
 
 #include "engine/app/app.h"
+#include "game/scene/contents_picture.h"
 #include "game/scene/scene.h"
 
 constexpr const char* kFadePicture = "White.png";
@@ -22,11 +23,7 @@ static bool fadeLoadWanted = false;
 namespace {
 
 int32_t LoadFadePicture() {
-  if (LoadTexture(&screenFade.texture, ContentsPath(kFadePicture)) != 0) {
-    PrintTextureLoadFailure(kFadePicture);
-    return 1;
-  }
-  return 0;
+  return LoadContentsPicture(&screenFade.texture, kFadePicture);
 }
 
 }  // namespace

@@ -10,18 +10,13 @@
 #include "game/field/board_cursor.h"
 #include "game/hud/hud.h"
 #include "game/hud/pause_menu.h"
+#include "game/scene/contents_picture.h"
 #include "game/scene/round_state.h"
 #include "game/scene/sound_cue.h"
 
 namespace {
 
 constexpr int32_t kBonusPlateEvery = 7;
-
-bool LoadOrReport(Texture* texture, const char* fileName) {
-  if (LoadTexture(texture, ContentsPath(fileName)) == 0) return true;
-  PrintTextureLoadFailure(fileName);
-  return false;
-}
 
 }  // namespace
 
@@ -30,12 +25,12 @@ GameSceneState gameScene;
 int32_t GameSceneInit() {
   GameSceneState* g = &gameScene;
   g->roundBuilt = false;
-  if (!LoadOrReport(&g->backgroundTexture, "gameBack.png")) return 1;
+  if (LoadContentsPicture(&g->backgroundTexture, "gameBack.png") != 0) return 1;
   SpriteInit(&g->background);
   g->background.pos = MakeVec2(512.0f, 288.0f);
   g->background.size = MakeVec2(1024.0f, 576.0f);
   g->background.color = MakeColor(1, 1, 1, 1);
-  if (!LoadOrReport(&particleTexture, "particle.png")) return 1;
+  if (LoadContentsPicture(&particleTexture, "particle.png") != 0) return 1;
 
   // playTicks is left alone: it counts play across rounds.
   g->sceneTicks = 0;

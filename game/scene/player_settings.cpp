@@ -5,11 +5,9 @@
 #include <atomic>
 #include <cstdio>
 #include <cstring>
-#include <utility>
 
 #include "engine/app/app.h"
 #include "engine/app/settings_file.h"
-#include "engine/app/settings_writer.h"
 #include "engine/audio/sound.h"
 #include "engine/render/debug_text.h"
 #include "engine/render/sprite.h"
@@ -62,12 +60,8 @@ void Save() {
     ReportSave(false, "there is no folder for them (neither XDG_CONFIG_HOME nor HOME is set)");
     return;
   }
-  SettingsSave save;
-  save.path = playerSettings.path;
-  save.header = kPlayerSettingsHeader;
-  save.file.entries = PlayerSettingsEntries(playerSettings);
-  save.report = ReportSave;
-  RequestSettingsSave(std::move(save));
+  SavePlayerFile(playerSettings.path, kPlayerSettingsHeader, PlayerSettingsEntries(playerSettings),
+                 ReportSave);
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
-// One line on standard error per thing the player should know about his files.
+// Saves of the player's files handed to the settings writer, and one line on
+// standard error per thing the player should know about them.
 #include "game/scene/save_notice.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "game/build_info.h"
 
@@ -13,4 +15,14 @@ bool FirstSaveFailure(std::atomic<bool>* said, bool saved) {
     return false;
   }
   return !said->exchange(true);
+}
+
+void SavePlayerFile(const std::string& path, const char* header, std::vector<SettingsEntry> entries,
+                    SettingsSaveReport report) {
+  SettingsSave save;
+  save.path = path;
+  save.header = header;
+  save.file.entries = std::move(entries);
+  save.report = report;
+  RequestSettingsSave(std::move(save));
 }

@@ -1,10 +1,14 @@
-// What the player is told about the files the game keeps for him (settings,
-// best score): one line on standard error, and a failing save said once
-// however often it fails again.
+// The files the game keeps for the player (settings, best score): how a save
+// of one is handed to the settings writer, and what he is told about them,
+// one line on standard error, a failing save said once however often it
+// fails again.
 #pragma once
 
 #include <atomic>
 #include <string>
+#include <vector>
+
+#include "engine/app/settings_writer.h"
 
 // "tide_marker: <line>" on standard error.
 void WarnPlayer(const std::string& line);
@@ -12,3 +16,7 @@ void WarnPlayer(const std::string& line);
 // failures after it are not, until a save works again. Called from the
 // settings writer's reports (any thread).
 bool FirstSaveFailure(std::atomic<bool>* said, bool saved);
+// Hands entries to the settings writer, to be written to path under the
+// header line; report hears how the write went. Returns at once.
+void SavePlayerFile(const std::string& path, const char* header, std::vector<SettingsEntry> entries,
+                    SettingsSaveReport report);

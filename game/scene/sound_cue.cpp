@@ -12,6 +12,12 @@ int32_t SoundCue::LoadBgm(Sound* sound, const char* fileName) {
   return LoadMusic(sound, ContentsPath(fileName));
 }
 
+void SoundCue::StartBgm(Sound* sound, const char* fileName) {
+  LoadBgm(sound, fileName);
+  Play(sound);
+  SetLoop(sound, 1);
+}
+
 void SoundCue::Play(Sound* sound) { PlaySound(sound); }
 
 void SoundCue::Stop(Sound* sound) { StopSound(sound); }

@@ -5,6 +5,7 @@
 # Sourced by the *_test.sh scripts; expects $1 = path of the game binary.
 
 set -uo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/plate_drag.sh"
 
 hx_game_bin=$(readlink -f "${1:?usage: $0 GAME_BINARY}")
 hx_build_dir=${TIDE_BINARY_DIR:-$PWD}
@@ -222,41 +223,47 @@ hx_scene() {
   E2E_CONTENTS=$hx_contents "$hx_probe" scene "$hx_dir/shot.rgb" 2>/dev/null
 }
 
-# Walks the chain looking at the screen (for runs whose pictures the probe
-# can read): starts the game from the title, opens the pause menu in the
-# round, quits it, and succeeds when the title shows again. The title and the
-# open menu wait for a press, so neither can be missed. Gives up after $1 s.
-hx_drive_by_screen() {
-  local limit=$1 start=$SECONDS quit=0 scene
+# Reads the scene on the screen over and over and hands each to command $2
+# (the scene its last argument), which acts on it and succeeds once the walk
+# has reached its end; it sees the caller's locals. Result 1, naming the
+# scenes seen, after $1 s; 2 when the game ends by itself.
+hx_walk_scenes() {
+  local limit=$1 step=$2 start=$SECONDS scene
   hx_seen=""
   while [ $((SECONDS - start)) -lt "$limit" ]; do
     kill -0 "$hx_pid" 2>/dev/null || { echo "the game ended by itself"; return 2; }
     scene=$(hx_scene)
     hx_seen="$hx_seen ${scene:-?}"
-    case $scene in
-      title) [ "$quit" = 1 ] && return 0
-             hx_click 500 300 ;;
-      game) hx_click 55 40 ;;
-      pause) hx_click 210 496
-             quit=1 ;;
-      *) sleep 0.2 ;;
-    esac
+    "$step" "$scene" && return 0
   done
   echo "scenes seen:$(echo "$hx_seen" | tr ' ' '\n' | uniq | tr '\n' ' ')"
   return 1
 }
 
-# One drag through plate cells $@ (numbered row by row, 6 across).
-hx_drag() {
-  local first=1 cell
-  for cell in "$@"; do
-    hx_xdo mousemove --window "$hx_wid" $((75 + cell % 6 * 95)) $((125 + cell / 6 * 95))
-    if [ "$first" = 1 ]; then hx_xdo mousedown 1; first=0; fi
-    sleep 0.05
-  done
-  sleep 0.05
-  hx_xdo mouseup 1
+# Walks the chain looking at the screen (for runs whose pictures the probe
+# can read): starts the game from the title, opens the pause menu in the
+# round, quits it, and succeeds when the title shows again. The title and the
+# open menu wait for a press, so neither can be missed. Gives up after $1 s.
+hx_drive_by_screen() {
+  local quit=0
+  hx_walk_scenes "$1" hx_drive_step
 }
+
+# One step of hx_drive_by_screen on scene $1; sets its quit.
+hx_drive_step() {
+  case $1 in
+    title) [ "$quit" = 1 ] && return 0
+           hx_click 500 300 ;;
+    game) hx_click 55 40 ;;
+    pause) hx_click 210 496
+           quit=1 ;;
+    *) sleep 0.2 ;;
+  esac
+  return 1
+}
+
+# One drag through plate cells $@ (numbered row by row, 6 across).
+hx_drag() { plate_drag hx_xdo "$hx_wid" "$@"; }
 
 # Plays a whole round looking at the screen: starts it from the title, drags
 # through the blocks the probe plans until the round ends, taps through the
@@ -266,27 +273,26 @@ hx_drag() {
 # some of its pictures) gets a tap every 2 s: the title after it, a tap
 # leaves it at once, must get the time to be seen first. Gives up after $1 s.
 hx_play_round() {
-  local limit=$1 start=$SECONDS played=0 scene cells last_tap=0
-  hx_seen=""
-  while [ $((SECONDS - start)) -lt "$limit" ]; do
-    kill -0 "$hx_pid" 2>/dev/null || { echo "the game ended by itself"; return 2; }
-    scene=$(hx_scene)
-    hx_seen="$hx_seen ${scene:-?}"
-    case $scene in
-      title) [ "$played" = 1 ] && return 0
-             hx_click 500 300 ;;
-      game) played=1
-            cells=$(E2E_CONTENTS=$hx_contents "$hx_probe" plan "$hx_dir/shot.rgb" 12 2>/dev/null)
-            if [ -n "$cells" ]; then hx_drag $cells; else sleep 0.2; fi ;;
-      logo* | loading | black | "") sleep 0.2 ;;
-      *) if [ "$played" = 1 ] && [ $((SECONDS - last_tap)) -ge 2 ]; then
-           hx_click 500 300
-           last_tap=$SECONDS
-         fi
-         sleep 0.3 ;;
-    esac
-  done
-  echo "scenes seen:$(echo "$hx_seen" | tr ' ' '\n' | uniq | tr '\n' ' ')"
+  local played=0 last_tap=0
+  hx_walk_scenes "$1" hx_play_step
+}
+
+# One step of hx_play_round on scene $1; sets its played and last_tap.
+hx_play_step() {
+  local cells
+  case $1 in
+    title) [ "$played" = 1 ] && return 0
+           hx_click 500 300 ;;
+    game) played=1
+          cells=$(E2E_CONTENTS=$hx_contents "$hx_probe" plan "$hx_dir/shot.rgb" 12 2>/dev/null)
+          if [ -n "$cells" ]; then hx_drag $cells; else sleep 0.2; fi ;;
+    logo* | loading | black | "") sleep 0.2 ;;
+    *) if [ "$played" = 1 ] && [ $((SECONDS - last_tap)) -ge 2 ]; then
+         hx_click 500 300
+         last_tap=$SECONDS
+       fi
+       sleep 0.3 ;;
+  esac
   return 1
 }
 
