@@ -100,14 +100,15 @@ async function playRound(screen, limitS) {
 
 // The clear scene: a tap makes the count jump to the score, which then stands
 // still; a second tap once the scene has run more than 128 ticks leads back
-// to the title. Returns the score.
+// to the title. Returns the score. The customer's hearts float up across the
+// score for a while: reads go on until two in a row are whole and agree.
 async function leaveClear(screen) {
   const shown = Date.now();
   await screen.page.waitForTimeout(1000);
   await screen.tap(512, 300);
   let first = '';
   let second = '';
-  for (let read = 0; read < 8; read++) {
+  for (let read = 0; read < 20; read++) {
     await screen.page.waitForTimeout(400);
     first = second;
     second = await screen.digits(await screen.shot('snapped'), 'clear');
