@@ -67,9 +67,10 @@ int CreateTemporary(const std::string& path, std::string* temporary) {
 bool WriteAll(int fd, const std::string& text) {
   size_t done = 0;
   while (done < text.size()) {
-    // Pieces of at most 1 MiB: the count's type differs between systems.
-    size_t piece = std::min<size_t>(text.size() - done, 1 << 20);
-    auto n = write(fd, text.data() + done, static_cast<unsigned>(piece));
+    // write's count is a size_t here and an unsigned int on Windows: a piece
+    // of at most 1 MiB fits both.
+    const size_t piece = std::min<size_t>(text.size() - done, size_t{1} << 20);
+    const auto n = write(fd, text.data() + done, static_cast<unsigned>(piece));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return false;
     done += static_cast<size_t>(n);
