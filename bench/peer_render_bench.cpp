@@ -165,6 +165,7 @@ struct Ours {
   void Draw(const std::vector<Sprite>& which) {
     ClearScreen();
     for (const Sprite& s : which) DrawSprite(&s, &texture);
+    FlushQuads();
     glFinish();
   }
 

@@ -86,6 +86,7 @@ void BM_SpriteFrame250Quads(benchmark::State& state) {
   for (auto _ : state) {
     ClearScreen();
     for (const Sprite& s : sprites) DrawSprite(&s, &texture);
+    FlushQuads();
     glFinish();
   }
   state.SetItemsProcessed(state.iterations() * kQuadsPerFrame);

@@ -16,6 +16,7 @@
 #include "engine/app/settings_writer.h"
 #include "engine/audio/audio_device.h"
 #include "engine/audio/sound.h"
+#include "engine/render/sprite.h"
 
 namespace {
 
@@ -250,6 +251,7 @@ uint32_t MainLoopPass() {
   }
   PlatformPrepareFrame();
   CallLocked(loops.frameCallback);
+  FlushQuads();
   loops.frameWaitFlag.store(0);
   MeasureInterval(&loops.frameRing, &loops.measuredFrameRate);
   PlatformPresent();

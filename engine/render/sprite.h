@@ -41,6 +41,7 @@ struct SpriteRenderer {
   float rotation;        // degrees
   float screen[2];       // width, height of the projection
   Color color;
+  uint32_t texture;      // the last BindDrawTexture's picture
   int32_t skip;          // the last BindDrawTexture had no texture: draw nothing
 };
 extern SpriteRenderer spriteRenderer;
@@ -65,6 +66,10 @@ void SetDrawRotation(float degrees);
 void SetDrawColor(float r, float g, float b, float a);
 void BindDrawTexture(const Texture* texture);
 void DrawQuad();
+// Draws the quads DrawQuad keeps back. The main loop calls it when the frame
+// is drawn; anything that reads the frame or changes GL state behind the
+// renderer's back calls it first.
+void FlushQuads();
 void ClearScreen();
 void SetClearColor(float r, float g, float b, float a);
 void SetBlendMode(int32_t mode);

@@ -1,12 +1,19 @@
 // The global sprite renderer: its state setters, DrawQuad (one textured,
-// tinted quad per call, no batching), the screen clear, blend modes and the
-// small GL state wrappers. Main thread only.
+// tinted quad per call), the screen clear, blend modes and the small GL state
+// wrappers. Main thread only.
 //
 // DrawQuad places the corners on the CPU (rotation and translation) and keeps
 // only the projection and the depth in the matrix uniform, so the matrix
 // changes only with the depth; a uniform whose value is unchanged is not sent
 // again. On a software GL each uniform change costs far more than the few
 // multiplications moved to the CPU.
+//
+// Quads are not drawn one by one: a run of quads with the same texture,
+// colour and depth waits in one vertex array and goes to GL as one draw when
+// a quad that differs comes, when GL state changes through this file or the
+// texture calls, or when the frame ends (FlushQuads). In a browser every GL
+// call crosses into the GPU process, so a frame of a few hundred quads costs a
+// few dozen draws instead of a few thousand calls.
 #include "engine/render/gl_api.h"
 
 #include "engine/app/app.h"
@@ -63,10 +70,23 @@ struct UniformCache {
 const UniformCache kNoUniforms{0, -1, -1, -1, false, false, {0, 0}, 0, false, {0, 0, 0, 0}};
 UniformCache uniformCache = kNoUniforms;
 
-// The quad as drawn: corner positions on the virtual screen and their
-// texture coordinates, interleaved (x, y, u, v) so one array feeds both
-// attributes.
-float quadVertices[4][4];
+// The quads waiting to be drawn, all with the same texture, colour and depth:
+// corner positions on the virtual screen and their texture coordinates,
+// interleaved (x, y, u, v) so one array feeds both attributes, two triangles
+// a quad (split along the same diagonal as a triangle strip would).
+constexpr int32_t kBatchQuads = 256;
+constexpr int32_t kQuadVertices = 6;
+struct QuadBatch {
+  GLuint texture;
+  Color color;
+  float depth;
+  int32_t quads;
+  float vertices[kBatchQuads * kQuadVertices][4];
+};
+QuadBatch batch{};
+
+// The array buffer the batches are uploaded into, made by RendererInit.
+GLuint batchBuffer = 0;
 
 GLbitfield clearMask = GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT;
 
@@ -102,7 +122,10 @@ void ZeroGeometry() {
 int32_t RendererInit() {
   ZeroGeometry();
   spriteRenderer.program = 0;
+  spriteRenderer.texture = 0;
   uniformCache = kNoUniforms;
+  batch.quads = 0;
+  if (batchBuffer == 0) glGenBuffers(1, &batchBuffer);
   if (CreateShaderProgram(&spriteRenderer.program, kSpriteVertexSource, kSpriteFragmentSource,
                           kSpriteAttributes) != 0) {
     return 1;
@@ -117,6 +140,10 @@ int32_t RendererInit() {
 }
 
 void RendererRelease() {
+  // What was not drawn by now never will be.
+  batch.quads = 0;
+  if (batchBuffer != 0) glDeleteBuffers(1, &batchBuffer);
+  batchBuffer = 0;
   DeleteShaderProgram(&spriteRenderer.program);
   ZeroGeometry();
   spriteRenderer.program = 0;
@@ -180,23 +207,83 @@ void SetDrawRotation(float degrees) { spriteRenderer.rotation = degrees; }
 
 void SetDrawColor(float r, float g, float b, float a) { spriteRenderer.color = Color{r, g, b, a}; }
 
+// Only names the texture: the quad's batch binds it when it is drawn.
 void BindDrawTexture(const Texture* texture) {
   if (texture == nullptr) {
     spriteRenderer.skip = 1;
     return;
   }
   spriteRenderer.skip = 0;
-  glActiveTexture(GL_TEXTURE0);
-  glBindTexture(GL_TEXTURE_2D, *texture);
-  // A sampler uniform belongs to the program in use, so the sprite program is
-  // made current first. Nothing else changes mainTex, so it is set once per
-  // program: re-setting it makes the driver revalidate texture state on
-  // every quad.
-  if (spriteRenderer.program != 0 && !Uniforms().samplerSet) {
-    glUseProgram(spriteRenderer.program);
-    glUniform1i(uniformCache.sampler, 0);
-    uniformCache.samplerSet = true;
+  spriteRenderer.texture = *texture;
+}
+
+namespace {
+
+// Sends the matrix and the colour the batch needs, where the program does not
+// hold them already. The sprite program is in use.
+void SendBatchUniforms() {
+  UniformCache& uniforms = Uniforms();
+  if (!uniforms.samplerSet) {
+    // Nothing else changes mainTex: re-setting it makes the driver
+    // revalidate texture state on every draw.
+    glUniform1i(uniforms.sampler, 0);
+    uniforms.samplerSet = true;
   }
+  const float width = spriteRenderer.screen[0];
+  const float height = spriteRenderer.screen[1];
+  if (!uniforms.matrixSet || uniforms.matrixDepth != batch.depth ||
+      uniforms.matrixScreen[0] != width || uniforms.matrixScreen[1] != height) {
+    Mat4 m = Mat4Multiply(Mat4Ortho(0.0f, width, height, 0.0f, 0.0f, 1.0f), Mat4Identity());
+    m = Mat4Multiply(Mat4Translation(0.0f, 0.0f, batch.depth), m);
+    glUniformMatrix4fv(uniforms.matrix, 1, GL_FALSE, m.m);
+    uniforms.matrixSet = true;
+    uniforms.matrixDepth = batch.depth;
+    uniforms.matrixScreen[0] = width;
+    uniforms.matrixScreen[1] = height;
+  }
+  const Color& color = batch.color;
+  const Color& sent = uniforms.colorValue;
+  if (!uniforms.colorSet || sent.r != color.r || sent.g != color.g || sent.b != color.b ||
+      sent.a != color.a) {
+    glUniform4fv(uniforms.color, 1, &color.r);
+    uniforms.colorSet = true;
+    uniforms.colorValue = color;
+  }
+}
+
+bool SameColor(const Color& a, const Color& b) {
+  return a.r == b.r && a.g == b.g && a.b == b.b && a.a == b.a;
+}
+
+}  // namespace
+
+void FlushQuads() {
+  if (batch.quads == 0) return;
+  const int32_t vertexCount = batch.quads * kQuadVertices;
+  batch.quads = 0;
+  if (spriteRenderer.program == 0 || batchBuffer == 0) return;
+  // Start-up leaves back-face culling on; a rotated or mirrored quad must
+  // never be culled.
+  glDisable(GL_CULL_FACE);
+  glUseProgram(spriteRenderer.program);
+  glActiveTexture(GL_TEXTURE0);
+  glBindTexture(GL_TEXTURE_2D, batch.texture);
+  SendBatchUniforms();
+  glBindBuffer(GL_ARRAY_BUFFER, batchBuffer);
+  // A new store for every batch: the driver need not wait for the draw that
+  // still reads the last one.
+  glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertexCount * sizeof batch.vertices[0]),
+               batch.vertices, GL_STREAM_DRAW);
+  const GLsizei stride = sizeof batch.vertices[0];
+  glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, stride, nullptr);
+  glEnableVertexAttribArray(0);
+  glVertexAttribPointer(1, 2, GL_FLOAT, GL_FALSE, stride,
+                        reinterpret_cast<const void*>(2 * sizeof(float)));
+  glEnableVertexAttribArray(1);
+  glDrawArrays(GL_TRIANGLES, 0, vertexCount);
+  glDisableVertexAttribArray(0);
+  glDisableVertexAttribArray(1);
+  glBindBuffer(GL_ARRAY_BUFFER, 0);
 }
 
 // The whole transform is M = R x T x P with row vectors: each corner is
@@ -209,62 +296,47 @@ void DrawQuad() {
   const float x = spriteRenderer.translation[0];
   const float y = spriteRenderer.translation[1];
   const float depth = spriteRenderer.translation[2];
+  if (batch.quads == kBatchQuads ||
+      (batch.quads > 0 && (batch.texture != spriteRenderer.texture || batch.depth != depth ||
+                           !SameColor(batch.color, spriteRenderer.color)))) {
+    FlushQuads();
+  }
+  batch.texture = spriteRenderer.texture;
+  batch.depth = depth;
+  batch.color = spriteRenderer.color;
+
+  float corners[4][4];
   if (spriteRenderer.rotation != 0.0f) {
     Mat4 r = Mat4RotationZ(spriteRenderer.rotation);
     const float c = r.m[0], s = r.m[1];
     for (int i = 0; i < 4; ++i) {
       const Vec2 corner = spriteRenderer.corners[i];
-      quadVertices[i][0] = corner.x * c - corner.y * s + x;
-      quadVertices[i][1] = corner.x * s + corner.y * c + y;
+      corners[i][0] = corner.x * c - corner.y * s + x;
+      corners[i][1] = corner.x * s + corner.y * c + y;
     }
   } else {
     for (int i = 0; i < 4; ++i) {
-      quadVertices[i][0] = spriteRenderer.corners[i].x + x;
-      quadVertices[i][1] = spriteRenderer.corners[i].y + y;
+      corners[i][0] = spriteRenderer.corners[i].x + x;
+      corners[i][1] = spriteRenderer.corners[i].y + y;
     }
   }
   for (int i = 0; i < 4; ++i) {
-    quadVertices[i][2] = spriteRenderer.uvs[i].x;
-    quadVertices[i][3] = spriteRenderer.uvs[i].y;
+    corners[i][2] = spriteRenderer.uvs[i].x;
+    corners[i][3] = spriteRenderer.uvs[i].y;
   }
-
-  // Start-up leaves back-face culling on; a rotated or mirrored quad must
-  // never be culled.
-  glDisable(GL_CULL_FACE);
-  glUseProgram(spriteRenderer.program);
-  glBindBuffer(GL_ARRAY_BUFFER, 0);
-  glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
-  UniformCache& uniforms = Uniforms();
-  const float width = spriteRenderer.screen[0];
-  const float height = spriteRenderer.screen[1];
-  if (!uniforms.matrixSet || uniforms.matrixDepth != depth || uniforms.matrixScreen[0] != width ||
-      uniforms.matrixScreen[1] != height) {
-    Mat4 m = Mat4Multiply(Mat4Ortho(0.0f, width, height, 0.0f, 0.0f, 1.0f), Mat4Identity());
-    m = Mat4Multiply(Mat4Translation(0.0f, 0.0f, depth), m);
-    glUniformMatrix4fv(uniforms.matrix, 1, GL_FALSE, m.m);
-    uniforms.matrixSet = true;
-    uniforms.matrixDepth = depth;
-    uniforms.matrixScreen[0] = width;
-    uniforms.matrixScreen[1] = height;
+  // The strip's triangles (0, 1, 2) and (2, 1, 3).
+  static constexpr int kStripOrder[kQuadVertices] = {0, 1, 2, 2, 1, 3};
+  float(*out)[4] = &batch.vertices[batch.quads * kQuadVertices];
+  for (int i = 0; i < kQuadVertices; ++i) {
+    for (int k = 0; k < 4; ++k) out[i][k] = corners[kStripOrder[i]][k];
   }
-  const Color& color = spriteRenderer.color;
-  const Color& sent = uniforms.colorValue;
-  if (!uniforms.colorSet || sent.r != color.r || sent.g != color.g || sent.b != color.b ||
-      sent.a != color.a) {
-    glUniform4fv(uniforms.color, 1, &color.r);
-    uniforms.colorSet = true;
-    uniforms.colorValue = color;
-  }
-  glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, sizeof quadVertices[0], &quadVertices[0][0]);
-  glEnableVertexAttribArray(0);
-  glVertexAttribPointer(1, 2, GL_FLOAT, GL_FALSE, sizeof quadVertices[0], &quadVertices[0][2]);
-  glEnableVertexAttribArray(1);
-  glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
-  glDisableVertexAttribArray(0);
-  glDisableVertexAttribArray(1);
+  ++batch.quads;
 }
 
-void ClearScreen() { glClear(clearMask); }
+void ClearScreen() {
+  FlushQuads();
+  glClear(clearMask);
+}
 
 void SetClearColor(float r, float g, float b, float a) {
   glClearColor(r, g, b, a);
@@ -272,6 +344,7 @@ void SetClearColor(float r, float g, float b, float a) {
 }
 
 void SetBlendMode(int32_t mode) {
+  FlushQuads();
   switch (mode) {
     case 1: glBlendFunc(GL_SRC_ALPHA, GL_ONE); break;
     case 2: break;
@@ -282,12 +355,14 @@ void SetBlendMode(int32_t mode) {
 }
 
 void SetViewport(int32_t x, int32_t y, int32_t w, int32_t h) {
+  FlushQuads();
   if (w == 0) w = GetClientWidth();
   if (h == 0) h = GetClientHeight();
   glViewport(x, y, w, h);
 }
 
 void SetCullMode(int32_t mode) {
+  FlushQuads();
   if (mode == 0 || mode == 1) {
     glEnable(GL_CULL_FACE);
     glFrontFace(mode == 0 ? GL_CW : GL_CCW);
@@ -296,9 +371,13 @@ void SetCullMode(int32_t mode) {
   }
 }
 
-void SetLineWidth(float width) { glLineWidth(width); }
+void SetLineWidth(float width) {
+  FlushQuads();
+  glLineWidth(width);
+}
 
 void SetDepthTest(int32_t on) {
+  FlushQuads();
   if (on == 1) {
     glEnable(GL_DEPTH_TEST);
   } else {

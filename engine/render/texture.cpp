@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "engine/render/png_decode.h"
+#include "engine/render/sprite.h"
 #include "engine/render/texture_cache.h"
 
 namespace {
@@ -174,6 +175,8 @@ int32_t UpdateTexture(Texture* texture, int32_t x, int32_t y, int32_t width, int
                       int32_t code, const void* pixels) {
   if (!SubImageFormatSupported(code, kGlEs)) return 1;
   GLenum format = SubImageFormat(code);
+  // Quads still waiting must show the picture as it was when they were drawn.
+  FlushQuads();
   glBindTexture(GL_TEXTURE_2D, *texture);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   glTexSubImage2D(GL_TEXTURE_2D, 0, x, y, width, height, format, GL_UNSIGNED_BYTE, pixels);
@@ -182,6 +185,7 @@ int32_t UpdateTexture(Texture* texture, int32_t x, int32_t y, int32_t width, int
 
 int32_t DeleteTexture(Texture* texture) {
   if (texture == nullptr) return 0;
+  FlushQuads();
   // GL ignores name 0, so deleting an empty handle is harmless. A picture
   // other owners still hold stays; this owner only lets go of it.
   if (!TextureCacheRelease(*texture)) glDeleteTextures(1, texture);
@@ -189,12 +193,28 @@ int32_t DeleteTexture(Texture* texture) {
   return 0;
 }
 
+namespace {
+
+// Quads still waiting are drawn with the modes they were drawn with; the
+// texture GL has bound stays the one the modes are set on.
+void FlushQuadsKeepingBinding() {
+  GLint bound = 0;
+  glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+  FlushQuads();
+  glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bound));
+}
+
+}  // namespace
+
+// Both act on the texture GL has bound.
 void SetTextureWrap(int32_t s, int32_t t) {
+  FlushQuadsKeepingBinding();
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, ModeOr(s, GL_CLAMP_TO_EDGE, GL_REPEAT));
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, ModeOr(t, GL_CLAMP_TO_EDGE, GL_REPEAT));
 }
 
 void SetTextureFilter(int32_t minification, int32_t magnification) {
+  FlushQuadsKeepingBinding();
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, ModeOr(minification, GL_LINEAR, GL_NEAREST));
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, ModeOr(magnification, GL_LINEAR, GL_NEAREST));
 }

@@ -129,6 +129,7 @@ TEST_F(WindowTest, FullScreenLetterboxesThePictureAndLeavesForTheRequestedSize) 
   screen.size = MakeVec2(1024.0f, 576.0f);
   ClearScreen();
   DrawSprite(&screen, &texture);
+  FlushQuads();
   std::vector<uint8_t> pixels(static_cast<size_t>(width) * height * 4);
   glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
   auto red = [&](int x, int yFromTop) {

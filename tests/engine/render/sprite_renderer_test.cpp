@@ -78,6 +78,31 @@ TEST(SpriteRenderer, NullTextureSkipsAndZeroHandleDrawsBlack) {
   DeleteTexture(&white);
 }
 
+// Quads are drawn in runs; whatever the runs, each quad must land in its
+// order, with its own colour, and with the picture it had when it was drawn.
+TEST(SpriteRenderer, QuadsKeepTheirOrderTintAndPicture) {
+  Texture white = SolidTexture(255, 255, 255, 255);
+  Texture red = SolidTexture(255, 0, 0, 255);
+  BeginTestFrame();
+  DrawSquare(100, 100, 50, {1, 1, 1, 1}, &white);
+  DrawSquare(125, 100, 50, {1, 1, 1, 1}, &red);
+  DrawSquare(150, 100, 50, {0, 1, 0, 1}, &white);
+  for (int i = 0; i < 300; ++i) DrawSquare(float(i % 100), 300, 1, {1, 1, 1, 1}, &red);
+  DrawSquare(400, 100, 50, {1, 1, 1, 1}, &white);
+  const uint8_t blue[4] = {0, 0, 255, 255};
+  EXPECT_EQ(UpdateTexture(&white, 0, 0, 1, 1, kPixelRgba, blue), 0);
+  DrawSquare(300, 100, 50, {1, 1, 1, 1}, &white);
+  EXPECT_EQ(PixelAt(110, 120), (Color4{255, 255, 255, 255}));
+  EXPECT_EQ(PixelAt(140, 120), (Color4{255, 0, 0, 255}));
+  EXPECT_EQ(PixelAt(160, 120), (Color4{0, 255, 0, 255}));
+  EXPECT_EQ(PixelAt(320, 120), (Color4{0, 0, 255, 255}));
+  EXPECT_EQ(PixelAt(420, 120), (Color4{255, 255, 255, 255}));
+  EXPECT_EQ(FindPixels(ReadFramePixels(), [](const uint8_t* p) { return p[0] == 255 && p[1] == 0; }).count,
+            25 * 50 + 100);
+  DeleteTexture(&white);
+  DeleteTexture(&red);
+}
+
 TEST(SpriteRenderer, ReleaseZeroesAndInitRestoresDefaults) {
   EnsureGlWindow();
   RendererRelease();

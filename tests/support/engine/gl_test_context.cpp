@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "engine/app/app.h"
+#include "engine/render/sprite.h"
 
 void EnsureGlWindow() {
   static bool opened = false;
@@ -25,6 +26,7 @@ void EnsureGlWindow() {
 std::vector<uint8_t> ReadFramePixels() {
   const size_t rowBytes = static_cast<size_t>(kTestFrameWidth) * 4;
   std::vector<uint8_t> bottomUp(rowBytes * kTestFrameHeight);
+  FlushQuads();
   glFinish();
   glReadBuffer(GL_BACK);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
@@ -39,6 +41,7 @@ std::vector<uint8_t> ReadFramePixels() {
 
 Color4 PixelAt(int32_t x, int32_t y) {
   uint8_t rgba[4] = {0, 0, 0, 0};
+  FlushQuads();
   glFinish();
   glReadBuffer(GL_BACK);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
