@@ -19,10 +19,10 @@ include_directories(SYSTEM ${TIDE_WEB_PREFIX}/include ${TIDE_WEB_PREFIX}/include
 set(TIDE_VORBISENC_LIBRARY ${TIDE_WEB_PREFIX}/lib/libvorbisenc.a)
 set(TIDE_PLATFORM_SOURCE ${CMAKE_SOURCE_DIR}/engine/app/platform_web.cpp)
 
-# Every program of the web build: GL ES 2.0 on WebGL 1.0 (client-side vertex
-# arrays emulated: the sprite renderer hands GL its corners from memory),
-# memory that grows as pictures and sounds are loaded, Emscripten's OpenAL.
-add_link_options(-sFULL_ES2=1 -sMIN_WEBGL_VERSION=1 -sMAX_WEBGL_VERSION=1 -sALLOW_MEMORY_GROWTH=1 -lopenal)
+# Every program of the web build: GL ES 2.0 on WebGL 1.0 (vertices only from
+# buffer objects, as WebGL has it: no client-side arrays to emulate), memory
+# that grows as pictures and sounds are loaded, Emscripten's OpenAL.
+add_link_options(-sMIN_WEBGL_VERSION=1 -sMAX_WEBGL_VERSION=1 -sALLOW_MEMORY_GROWTH=1 -lopenal)
 
 set(TIDE_WEB_PAGE_SOURCE ${CMAKE_SOURCE_DIR}/packaging/web/index.html)
 set(TIDE_WEB_MANIFEST_SOURCE ${CMAKE_SOURCE_DIR}/packaging/web/manifest.webmanifest)

@@ -5,8 +5,10 @@
 // screenshots taken, and the WebAssembly memory at the end. With --visits
 // instead: the bytes the server sent for a first visit (the page's files and
 // the service worker's copies of them) and for a repeat visit, and the time
-// from a reload without network to the title.
-//   node scripts/web/measure.mjs [--seconds N] [--scale S] [--desktop] [--visits]
+// from a reload without network to the title. With --gl-calls: also the
+// WebGL calls and draws a frame of the round makes (counting them costs some
+// frames, so the frame rate of such a run is not the game's).
+//   node scripts/web/measure.mjs [--seconds N] [--scale S] [--desktop] [--visits] [--gl-calls]
 // --scale: the device pixel ratio (a phone has 2 or 3; the canvas then has
 // that many pixels per CSS pixel to fill). Needs build-web/dist and the
 // native build's e2e probe and contents, as tests/web/play_test.mjs does.
@@ -31,6 +33,26 @@ const seconds = Number(option('seconds', 20));
 const scale = Number(option('scale', 1));
 const desktop = process.argv.includes('--desktop');
 const visits = process.argv.includes('--visits');
+const glCalls = process.argv.includes('--gl-calls');
+
+// Wraps every method of the WebGL context to count the calls, and the draws
+// among them, in window.tideGl.
+const kCountGlCalls = `(() => {
+  const counts = { calls: 0, draws: 0 };
+  window.tideGl = counts;
+  const proto = WebGLRenderingContext.prototype;
+  for (const name of Object.getOwnPropertyNames(proto)) {
+    const field = Object.getOwnPropertyDescriptor(proto, name);
+    if (name === 'constructor' || typeof field.value !== 'function') continue;
+    const original = field.value;
+    const draw = name === 'drawArrays' || name === 'drawElements';
+    proto[name] = function (...args) {
+      counts.calls++;
+      if (draw) counts.draws++;
+      return original.apply(this, args);
+    };
+  }
+})();`;
 
 let raw = 0;
 let packed = 0;
@@ -58,6 +80,7 @@ const session = await openPage(`${server.url}index.html?stats`, {
   viewport: desktop ? kDesktopViewport : kPhoneViewport,
   scale,
   profileDir,
+  initScript: glCalls ? kCountGlCalls : undefined,
 });
 const screen = new GameScreen(session, {
   probe: process.env.TIDE_PROBE || path.join(kRoot, 'build/tests/e2e_probe'),
@@ -111,6 +134,7 @@ async function measureRound() {
   await screen.waitForScene('game', 40);
   // The plate comes down and the opening overlay folds away first.
   await session.page.waitForTimeout(3000);
+  const glBefore = glCalls ? await session.inspect('({ ...window.tideGl })') : undefined;
   await session.countFrames();
   const from = Date.now();
   await session.page.waitForTimeout(seconds * 1000);
@@ -118,6 +142,11 @@ async function measureRound() {
   const stretch = (Date.now() - from) / 1000;
   console.log(`round: ${(frames / stretch).toFixed(1)} frames/s over ${stretch.toFixed(1)} s `
     + `(${desktop ? 'desktop' : 'phone'} viewport, device pixel ratio ${scale})`);
+  if (glCalls) {
+    const glAfter = await session.inspect('({ ...window.tideGl })');
+    console.log(`round: ${((glAfter.calls - glBefore.calls) / frames).toFixed(0)} WebGL calls and `
+      + `${((glAfter.draws - glBefore.draws) / frames).toFixed(1)} draws a frame`);
+  }
   const memory = await session.inspect('HEAP8.length');
   console.log(`memory: ${(memory / 2 ** 20).toFixed(0)} MiB of WebAssembly memory`);
   await session.page.keyboard.press('F12');
