@@ -71,10 +71,9 @@ const UniformCache kNoUniforms{0, -1, -1, -1, false, false, {0, 0}, 0, false, {0
 UniformCache uniformCache = kNoUniforms;
 
 // The quads waiting to be drawn, all with the same texture, colour, depth and
-// projection:
-// corner positions on the virtual screen and their texture coordinates,
-// interleaved (x, y, u, v) so one array feeds both attributes, two triangles
-// a quad (split along the same diagonal as a triangle strip would).
+// projection: corner positions on the virtual screen and their texture
+// coordinates, interleaved (x, y, u, v) so one array feeds both attributes,
+// two triangles a quad (split along the same diagonal as a triangle strip).
 constexpr int32_t kBatchQuads = 256;
 constexpr int32_t kQuadVertices = 6;
 struct QuadBatch {
