@@ -220,6 +220,10 @@ void BindDrawTexture(const Texture* texture) {
 
 namespace {
 
+bool SameColor(const Color& a, const Color& b) {
+  return a.r == b.r && a.g == b.g && a.b == b.b && a.a == b.a;
+}
+
 // Sends the matrix and the colour the batch needs, where the program does not
 // hold them already. The sprite program is in use.
 void SendBatchUniforms() {
@@ -242,18 +246,19 @@ void SendBatchUniforms() {
     uniforms.matrixScreen[0] = width;
     uniforms.matrixScreen[1] = height;
   }
-  const Color& color = batch.color;
-  const Color& sent = uniforms.colorValue;
-  if (!uniforms.colorSet || sent.r != color.r || sent.g != color.g || sent.b != color.b ||
-      sent.a != color.a) {
-    glUniform4fv(uniforms.color, 1, &color.r);
+  if (!uniforms.colorSet || !SameColor(uniforms.colorValue, batch.color)) {
+    glUniform4fv(uniforms.color, 1, &batch.color.r);
     uniforms.colorSet = true;
-    uniforms.colorValue = color;
+    uniforms.colorValue = batch.color;
   }
 }
 
-bool SameColor(const Color& a, const Color& b) {
-  return a.r == b.r && a.g == b.g && a.b == b.b && a.a == b.a;
+// Whether the next quad, at this depth, can be drawn in the waiting run.
+bool JoinsBatch(float depth) {
+  if (batch.quads == 0) return true;
+  return batch.quads < kBatchQuads && batch.texture == spriteRenderer.texture &&
+         batch.depth == depth && SameColor(batch.color, spriteRenderer.color) &&
+         batch.screen[0] == spriteRenderer.screen[0] && batch.screen[1] == spriteRenderer.screen[1];
 }
 
 }  // namespace
@@ -297,13 +302,7 @@ void DrawQuad() {
   const float x = spriteRenderer.translation[0];
   const float y = spriteRenderer.translation[1];
   const float depth = spriteRenderer.translation[2];
-  if (batch.quads == kBatchQuads ||
-      (batch.quads > 0 && (batch.texture != spriteRenderer.texture || batch.depth != depth ||
-                           !SameColor(batch.color, spriteRenderer.color) ||
-                           batch.screen[0] != spriteRenderer.screen[0] ||
-                           batch.screen[1] != spriteRenderer.screen[1]))) {
-    FlushQuads();
-  }
+  if (!JoinsBatch(depth)) FlushQuads();
   batch.texture = spriteRenderer.texture;
   batch.depth = depth;
   batch.color = spriteRenderer.color;
