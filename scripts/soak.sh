@@ -45,7 +45,7 @@ trap cleanup EXIT
 
 (cd "$build" && exec "$game" >"$dir/stdout.txt" 2>"$dir/stderr.txt") &
 game_pid=$!
-wid=$(timeout 30 xdotool search --sync --onlyvisible --name '^TIDE_MARKER$' | head -n1)
+wid=$(timeout 30 xdotool search --sync --onlyvisible --name '^TIDE_MARKER$' | sed -n 1p)
 [ -n "$wid" ] || { echo "the window did not appear" >&2; exit 1; }
 
 xdo() { xdotool "$@" >/dev/null 2>&1; }

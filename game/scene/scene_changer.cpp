@@ -4,9 +4,12 @@
 #include <cstdio>
 
 #include "engine/app/app.h"
+#include "engine/app/test_events.h"
 #include "game/scene/scene.h"
 
 constexpr int32_t kTickRate = 60;
+// The scenes' names in the test event log, by id.
+constexpr const char* kSceneNames[] = {"none", "logo", "title", "load", "game", "clear"};
 
 SceneChanger* sceneChanger = nullptr;
 int32_t sceneRequestId = 0;
@@ -37,6 +40,7 @@ int32_t SceneChanger::Change(int32_t id) {
   ReturnFreedMemory();
   currentId_ = id;
   requestedId_ = id;
+  TestEvent("scene %s", kSceneNames[id]);
   return 0;
 }
 

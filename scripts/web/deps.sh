@@ -103,7 +103,7 @@ install_test_driver() {
 }
 
 newest_version() {
-  apt-cache showsrc "$1" 2>/dev/null | sed -n 's/^Version: //p' | sort -rV | head -n 1
+  apt-cache showsrc "$1" 2>/dev/null | sed -n 's/^Version: //p' | sort -rV | sed -n 1p
 }
 
 recipe_key() {

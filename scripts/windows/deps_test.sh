@@ -127,7 +127,7 @@ check "the probe configures and links against the prefix" true
 check "the probe imports only system DLLs and OpenAL32.dll" imports_only \
   "$build/deps_probe.exe" "$(echo $system_dlls) openal32"
 check "the probe is a windowed program (no console window when double-clicked)" \
-  bash -c 'x86_64-w64-mingw32-objdump -p "$1" | grep -q "Subsystem.*Windows GUI"' _ \
+  bash -c 'headers=$(x86_64-w64-mingw32-objdump -p "$1") && grep -q "Subsystem.*Windows GUI" <<<"$headers"' _ \
   "$build/deps_probe.exe"
 
 if ! command -v wine >/dev/null; then
@@ -172,7 +172,7 @@ OpenAL openal-soft
 TABLE
 
 # The tone is in the wave file: at least 0.2 s of stereo samples, loud ones among them.
-data_at=$(grep -obUaP 'data' "$wav" 2>/dev/null | head -n 1 | cut -d: -f1)
+data_at=$(grep -m 1 -obUaP 'data' "$wav" 2>/dev/null | cut -d: -f1)
 if [ -n "$data_at" ]; then
   read -r count peak < <(od -An -v -t d2 -j $((data_at + 8)) "$wav" |
     awk '{ for (i = 1; i <= NF; i++) { n++; a = $i < 0 ? -$i : $i; if (a > m) m = a } }

@@ -16,9 +16,9 @@ x_input=${TIDE_BINARY_DIR:-$PWD}/tests/x_input
 # tens. A sanitizer build's instrumented timer thread costs several times more.
 idle_limit=10
 sanitized=0
-case "$(ldd "$game_bin" 2>/dev/null)" in
-  *libasan* | *libtsan*) sanitized=1 idle_limit=20 ;;
-esac
+build_dir=${TIDE_BINARY_DIR:-$PWD}
+[ -n "${TIDE_SANITIZE-$(sed -n 's/^TIDE_SANITIZE:STRING=//p' "$build_dir/CMakeCache.txt" 2>/dev/null)}" ] &&
+  sanitized=1 idle_limit=20
 
 own_display
 openbox >/dev/null 2>&1 &
@@ -26,7 +26,7 @@ wm_pid=$!
 trap 'kill "$wm_pid" "$own_xvfb_pid" 2>/dev/null' EXIT
 # The window manager announces itself on the root window once it runs.
 for _ in $(seq 50); do
-  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+  [[ $(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null) == *'window id'* ]] && break
   sleep 0.1
 done
 

@@ -58,7 +58,7 @@ start_game() {
 # Prints the id of the game's window, waiting up to 20 s for it to appear.
 find_window() {
   local wid
-  wid=$(timeout 20 xdotool search --sync --onlyvisible --name '^TIDE_MARKER$' 2>/dev/null | head -n1)
+  wid=$(timeout 20 xdotool search --sync --onlyvisible --name '^TIDE_MARKER$' 2>/dev/null | sed -n 1p)
   [ -n "$wid" ] || fail "the window did not appear"
   echo "$wid"
 }
@@ -95,16 +95,47 @@ elapsed() {
 
 # Starts the game with standard output and standard error kept apart (the
 # output is checked line by line); extra environment as arguments (VAR=value),
-# the game's own arguments in the array game_args.
+# the game's own arguments in the array game_args. The game writes its test
+# events (scene changes, the round's end) to $events_file.
 game_args=()
+events_file=""
+events_read=0
 start_game_split() {
   [ -n "${DISPLAY:-}" ] || fail "no X display (run under xvfb-run)"
   game_err=$(mktemp)
   shot_dir=$(mktemp -d)
+  events_file=$(mktemp)
+  events_read=0
   run_start=$(date +%s.%N)
   data_home=$(fresh_config)
-  env XDG_CONFIG_HOME="$(fresh_config)" XDG_DATA_HOME="$data_home" "$@" "$game_bin" "${game_args[@]}" >"$game_out" 2>"$game_err" &
+  env XDG_CONFIG_HOME="$(fresh_config)" XDG_DATA_HOME="$data_home" TIDE_TEST_EVENTS="$events_file" "$@" \
+    "$game_bin" "${game_args[@]}" >"$game_out" 2>"$game_err" &
   game_pid=$!
+}
+
+# Waits up to $2 seconds for a test event line matching pattern $1 (an
+# extended regular expression for the whole line) after the last one waited
+# for; sets event_line (the line) and event_at (elapsed seconds when seen).
+# Result 1 when none came in time.
+event_within() {
+  local pattern=$1 limit=$2 start=$SECONDS found
+  while :; do
+    found=$(awk -v from="$events_read" -v re="^($pattern)\$" 'NR > from && $0 ~ re { print NR ": " $0; exit }' "$events_file")
+    if [ -n "$found" ]; then
+      events_read=${found%%:*}
+      event_line=${found#*: }
+      event_at=$(elapsed)
+      echo "  [$event_at s] event: $event_line"
+      return 0
+    fi
+    kill -0 "$game_pid" 2>/dev/null || fail "the game ended while waiting for the event '$pattern'"
+    [ $((SECONDS - start)) -lt "$limit" ] || return 1
+    sleep 0.05
+  done
+}
+# The same, failing the test when no such event comes in time.
+wait_event() {
+  event_within "$@" || fail "no event '$1' within $2 s (events: $(tr '\n' ',' <"$events_file"))"
 }
 
 # Where the window's client area sits on the screen (win_x, win_y, win_w,
@@ -256,10 +287,9 @@ leave_title() {
     xdotool mousemove $(to_screen 512 300) mousedown 1
     sleep 0.7
     xdotool mouseup 1
-    sleep 2
-    [ "$(scene_of "$(take_shot now)")" != title ] && return 0
+    event_within 'scene load' 5 && return 0
   done
-  keep_shot "$shot_dir/now.rgb" title_stuck
+  keep_shot "$(take_shot now)" title_stuck
   fail "three clicks on the title did not start $1 (screen kept as title_stuck.png in ${E2E_KEEP_SHOTS:-$shot_dir})"
 }
 

@@ -161,7 +161,7 @@ hx_start_game() {
   (cd "$dir" && exec env DISPLAY="$hx_display" XDG_CONFIG_HOME="$dir/config" "$@" "$hx_game_bin" \
      >"$dir/stdout.txt" 2>"$dir/stderr.txt") &
   hx_pid=$!
-  hx_wid=$(DISPLAY=$hx_display timeout 30 xdotool search --sync --onlyvisible --name '^TIDE_MARKER$' 2>/dev/null | head -n1)
+  hx_wid=$(DISPLAY=$hx_display timeout 30 xdotool search --sync --onlyvisible --name '^TIDE_MARKER$' 2>/dev/null | sed -n 1p)
   [ -n "$hx_wid" ]
 }
 
@@ -376,8 +376,10 @@ hx_run_cases() {
   done
 }
 
-# Whether the game binary is built with a sanitizer (runs are slower there).
-hx_sanitized() { ldd "$hx_game_bin" 2>/dev/null | grep -q 'libasan\|libtsan'; }
+# Whether the game binary is built with a sanitizer (runs are slower there):
+# the build says so once, through ctest's environment or its cache.
+hx_sanitizer=${TIDE_SANITIZE-$(sed -n 's/^TIDE_SANITIZE:STRING=//p' "$hx_build_dir/CMakeCache.txt" 2>/dev/null)}
+hx_sanitized() { [ -n "$hx_sanitizer" ]; }
 
 hx_summary() {
   echo "$hx_passes passed, $hx_failures failed"

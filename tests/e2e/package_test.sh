@@ -21,7 +21,7 @@ if [ -n "${TIDE_PACKAGE:-}" ]; then
 else
   cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/cpack" >"$work/cpack.log" 2>&1 ||
     { cat "$work/cpack.log" >&2; fail "cpack -G DEB failed"; }
-  deb=$(ls "$work"/cpack/*.deb 2>/dev/null | head -n1)
+  deb=$(ls "$work"/cpack/*.deb 2>/dev/null | sed -n 1p)
 fi
 [ -f "$deb" ] || fail "no package made"
 echo "package $(basename "$deb")"

@@ -40,7 +40,7 @@ expect_refusal() {
     echo "ok   $name: $ours"
     return 0
   fi
-  sed 's/^/    /' "$err" | head -n 20
+  sed -n '1,20s/^/    /p' "$err"
   failures=$((failures + 1))
 }
 

@@ -16,7 +16,7 @@ export WINEDEBUG=-all LC_ALL=C.UTF-8
 build_dir=$PWD
 probe=${TIDE_NATIVE_BUILD:-$(dirname "$(readlink -f "$build/contents")")}/tests/e2e_probe
 [ -x "$probe" ] || fail "missing $probe (build the native e2e_probe target)"
-setup=$(ls "$build"/tide_marker-*-win64-setup.exe 2>/dev/null | head -n 1)
+setup=$(ls "$build"/tide_marker-*-win64-setup.exe 2>/dev/null | sed -n 1p)
 [ -n "$setup" ] || fail "no installer in $build (cpack -G NSIS)"
 # The game starts in a folder without contents (it finds its own beside the
 # .exe); the probe reads the build's from the build folder.
@@ -43,8 +43,8 @@ wineserver -w
 for f in tide_marker.exe OpenAL32.dll Uninstall.exe contents/Logo.png licenses/openal-soft/COPYING; do
   [ -f "$install_dir/$f" ] || fail "the install has no $f"
 done
-wine reg query "$uninstall_key" /v UninstallString 2>/dev/null | grep -q 'Uninstall.exe' ||
-  fail "no entry in the programs list"
+uninstall_entry=$(wine reg query "$uninstall_key" /v UninstallString 2>/dev/null)
+[[ $uninstall_entry == *Uninstall.exe* ]] || fail "no entry in the programs list"
 # The link's target as a whole Windows path (its LinkInfo's local path).
 target=$(strings -a "$shortcut" 2>/dev/null | grep -E -i -m 1 '^[a-z]:\\.*\\tide_marker\.exe$')
 [ -n "$target" ] || fail "no Start-menu entry naming tide_marker.exe"
@@ -82,7 +82,8 @@ wav_offset=$(awk -v e="$t_end" -v l="$wav_len" -v t="$t_title" -v o="$onset" \
   'BEGIN { a = e - l; b = t - o; printf "%.2f", a < b ? a : b }')
 check_audio playing "$(awk -v t="$t_title" 'BEGIN { print t + 1.5 }')" "$t_click" above 0.8 "title music"
 [ -f "$settings" ] || fail "no settings file at ${settings#"$work/"}"
-tr -d '\r' <"$best_file" 2>/dev/null | grep -qx "best = $clear_score" ||
+best_lines=$(tr -d '\r' <"$best_file" 2>/dev/null)
+grep -qx "best = $clear_score" <<<"$best_lines" ||
   fail "${best_file#"$work/"} does not hold the round's score $clear_score"
 
 echo "uninstall"
