@@ -202,7 +202,7 @@ int32_t Percentile(const RateRing& ring, double share) {
 // measured rate, the average rate over the run and the interval percentiles
 // (the last bucket, 255, stands for 255 ms or more).
 // The steady rate leaves out intervals of 100 ms or more: the start-up and
-// the pauses of scene switches, which are part of the design.
+// the pauses of scene switches, which the game makes on purpose.
 void ReportRates(const char* name, const RateRing& ring, float lastRate) {
   double average = ring.totalMs > 0 ? 1000.0 * static_cast<double>(ring.count) / ring.totalMs : 0.0;
   uint64_t steadyCount = 0, steadyMs = 0;

@@ -1,5 +1,5 @@
-// The debug text's glyph picture, built at start-up from a 5 x 7 pixel design
-// of the printable ASCII codes. Each design row is 5 bits, the high bit on
+// The debug text's glyph picture, built at start-up from a 5 x 7 pixel pattern
+// of the printable ASCII codes. Each pattern row is 5 bits, the high bit on
 // the left; in its 8 x 16 cell a glyph starts at (1, 1) with every row drawn
 // twice, so glyphs are 5 x 14 pixels with a free column and row around them.
 #include "engine/render/debug_glyphs.h"
@@ -10,13 +10,13 @@ namespace {
 
 constexpr int32_t kFirstCode = 32;
 constexpr int32_t kLastCode = 126;
-constexpr int32_t kDesignWidth = 5;
-constexpr int32_t kDesignHeight = 7;
+constexpr int32_t kPatternWidth = 5;
+constexpr int32_t kPatternHeight = 7;
 constexpr int32_t kCellOffsetX = 1;
 constexpr int32_t kCellOffsetY = 1;
 constexpr int32_t kRowRepeat = 2;
 
-constexpr uint8_t kDesign[kLastCode - kFirstCode + 1][kDesignHeight] = {
+constexpr uint8_t kPattern[kLastCode - kFirstCode + 1][kPatternHeight] = {
     {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00},  // space
     {0x04, 0x04, 0x04, 0x04, 0x04, 0x00, 0x04},  // !
     {0x0A, 0x0A, 0x00, 0x00, 0x00, 0x00, 0x00},  // "
@@ -118,8 +118,8 @@ constexpr uint8_t kDesign[kLastCode - kFirstCode + 1][kDesignHeight] = {
 
 bool DebugGlyphBit(uint8_t code, int32_t x, int32_t y) {
   if (code < kFirstCode || code > kLastCode) return false;
-  if (x < 0 || x >= kDesignWidth || y < 0 || y >= kDesignHeight) return false;
-  return (kDesign[code - kFirstCode][y] >> (kDesignWidth - 1 - x)) & 1;
+  if (x < 0 || x >= kPatternWidth || y < 0 || y >= kPatternHeight) return false;
+  return (kPattern[code - kFirstCode][y] >> (kPatternWidth - 1 - x)) & 1;
 }
 
 void BuildDebugGlyphImage(uint8_t* rgba) {
@@ -127,8 +127,8 @@ void BuildDebugGlyphImage(uint8_t* rgba) {
   for (int32_t code = kFirstCode; code <= kLastCode; ++code) {
     int32_t cellX = (code % 16) * kDebugGlyphCellWidth + kCellOffsetX;
     int32_t cellY = (code / 16) * kDebugGlyphCellHeight + kCellOffsetY;
-    for (int32_t y = 0; y < kDesignHeight * kRowRepeat; ++y) {
-      for (int32_t x = 0; x < kDesignWidth; ++x) {
+    for (int32_t y = 0; y < kPatternHeight * kRowRepeat; ++y) {
+      for (int32_t x = 0; x < kPatternWidth; ++x) {
         if (!DebugGlyphBit(static_cast<uint8_t>(code), x, y / kRowRepeat)) continue;
         uint8_t* pixel = rgba + ((cellY + y) * kDebugGlyphImageWidth + cellX + x) * 4;
         pixel[0] = pixel[1] = pixel[2] = pixel[3] = 255;

@@ -13,5 +13,5 @@ constexpr int32_t kDebugGlyphCellHeight = 16;
 // a fully transparent background. Codes outside 32..126 stay empty.
 void BuildDebugGlyphImage(uint8_t* rgba);
 
-// True when the 5 x 7 design of the printable code has its pixel (x, y) set.
+// True when the 5 x 7 pattern of the printable code has its pixel (x, y) set.
 bool DebugGlyphBit(uint8_t code, int32_t x, int32_t y);

@@ -1,5 +1,5 @@
 // Checks the built-in debug glyph picture (every glyph inside its own cell)
-// and draws debug text in the real frame: glyph pixels where the design has
+// and draws debug text in the real frame: glyph pixels where the pattern has
 // them, spacing by size, and DebugPrintf's cut at 127 characters.
 #include "engine/render/debug_text.h"
 
@@ -18,7 +18,7 @@ void ResetDrawState() {
   SetDrawRotation(0);
 }
 
-TEST(DebugText, GlyphPictureHoldsEachDesignInItsOwnCell) {
+TEST(DebugText, GlyphPictureHoldsEachPatternInItsOwnCell) {
   std::vector<uint8_t> image(kDebugGlyphImageWidth * kDebugGlyphImageHeight * 4);
   BuildDebugGlyphImage(image.data());
   for (int code = 0; code < 256; ++code) {
@@ -29,7 +29,7 @@ TEST(DebugText, GlyphPictureHoldsEachDesignInItsOwnCell) {
     for (int y = 0; y < kDebugGlyphCellHeight; ++y) {
       for (int x = 0; x < kDebugGlyphCellWidth; ++x) {
         const uint8_t* p = &image[((cellY + y) * kDebugGlyphImageWidth + cellX + x) * 4];
-        // Design pixel (x - 1, (y - 1) / 2): rows are doubled, one free
+        // Pattern pixel (x - 1, (y - 1) / 2): rows are doubled, one free
         // column and row around the glyph keep filtering from bleeding.
         bool expected = x >= 1 && y >= 1 && DebugGlyphBit(uint8_t(code), x - 1, (y - 1) / 2) &&
                         y <= 14;
