@@ -11,7 +11,8 @@ include(${CMAKE_CURRENT_LIST_DIR}/desktop_libraries.cmake)
 pkg_check_modules(VORBISENC REQUIRED IMPORTED_TARGET vorbisenc)
 # winmm: the timer resolution the platform file asks for.
 list(APPEND TIDE_ENGINE_LIBRARIES winmm)
-set(TIDE_PLATFORM_SOURCE ${CMAKE_SOURCE_DIR}/engine/app/platform_windows.cpp)
+set(TIDE_PLATFORM_SOURCE ${CMAKE_SOURCE_DIR}/engine/app/platform_windows.cpp
+                         ${CMAKE_SOURCE_DIR}/engine/app/platform_desktop.cpp)
 set(TIDE_OPENAL_DLL ${TIDE_WINDOWS_PREFIX}/bin/OpenAL32.dll)
 
 # The icons the native build drew (tools/), beside its contents.

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "engine/app/platform.h"
+
 namespace {
 
 constexpr char kContentsOption[] = "--contents";
@@ -96,4 +98,20 @@ std::string UsageText(const char* programName, const std::string& about, const s
          "then in ../share/" + name + "/contents beside the program's folder, then in\n"
          "each folder of $XDG_DATA_DIRS (/usr/local/share:/usr/share) + /" + name + "/contents.\n" +
          (notes.empty() ? "" : "\n" + notes);
+}
+
+std::string PlayerFilesText(const char* programName, const std::vector<PlayerFileHelp>& files) {
+  // The options' column: two spaces, then 18 for the name.
+  const std::string indent(20, ' ');
+  std::string text = "The player's files:\n";
+  for (const PlayerFileHelp& file : files) {
+    std::string name = file.fileName;
+    text += "  " + name + std::string(name.size() < 18 ? 18 - name.size() : 1, ' ') + file.holds + "\n";
+    std::string folder = file.kind == PlayerFileKind::kSettings ? PlatformSettingsFolderHelp(programName)
+                                                                : PlatformDataFolderHelp(programName);
+    text += indent + "in ";
+    for (char c : folder) text += c == '\n' ? "\n" + indent : std::string(1, c);
+    text += "\n";
+  }
+  return text;
 }

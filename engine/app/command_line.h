@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // What the entry point does after parsing.
 enum class CommandLineAction : int32_t {
@@ -43,3 +44,19 @@ CommandLine ParseCommandLine(int argc, const char* const* argv);
 // its files) end the text; the engine's part lists the options and where
 // the contents are looked for. Each ends in a newline or is empty.
 std::string UsageText(const char* programName, const std::string& about, const std::string& notes);
+
+// Where a system keeps a player file: with the settings, or with the data.
+enum class PlayerFileKind : int32_t {
+  kSettings = 0,
+  kData = 1,
+};
+
+struct PlayerFileHelp {
+  PlayerFileKind kind;
+  const char* fileName;
+  const char* holds;  // what the file keeps, a few words
+};
+
+// The usage text's lines on the player's files: each file, what it holds
+// and the folder where this system keeps it. Ends in a newline.
+std::string PlayerFilesText(const char* programName, const std::vector<PlayerFileHelp>& files);

@@ -1,7 +1,8 @@
 // The operating-system layer under the application frame: window, GL context,
 // event pump, clock, sleep, threads and key state. platform_sdl.cpp holds what
 // SDL does alike everywhere; each system adds one file of its own, chosen by
-// the build (platform_linux.cpp, platform_web.cpp) for what SDL leaves to it:
+// the build (platform_linux.cpp, platform_windows.cpp, platform_web.cpp; the
+// two desktop systems share platform_desktop.cpp) for what SDL leaves to it:
 // who drives the loop, threads, memory, scheduling and where files live.
 // Nothing above this header knows SDL or the system.
 // Thread rules: every call except the clock, sleep and thread calls belongs to
@@ -59,6 +60,12 @@ std::string PlatformSettingsPath(const char* programName);
 // Where the program keeps a data file of its own that is not a setting (the
 // best score); empty when the system gives no folder for it.
 std::string PlatformDataPath(const char* programName, const char* fileName);
+
+// For --help: where this system keeps the player's settings file
+// (PlatformSettingsPath) or data files (PlatformDataPath), in words a player
+// can follow; a second line, when there is one, follows a newline.
+std::string PlatformSettingsFolderHelp(const char* programName);
+std::string PlatformDataFolderHelp(const char* programName);
 
 // Gives the pages the heap holds free back to the system.
 void PlatformReturnFreedMemory();

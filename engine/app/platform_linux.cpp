@@ -1,5 +1,5 @@
-// What Linux does its own way under the SDL layer: the main loop as a plain
-// loop on the main thread beside real threads, X11 as the video driver, the
+// What Linux does its own way under the SDL layer (the loop and threads it
+// shares with Windows: platform_desktop.cpp): X11 as the video driver, the
 // XDG folders for contents, settings and data, the allocator's trim, the
 // scheduler's short slices and fsync.
 #include <fcntl.h>
@@ -36,17 +36,6 @@ struct SchedAttributes {
 
 }  // namespace
 
-int32_t PlatformRunLoop(const PlatformLoop& loop) {
-  // The quit request is taken after the pass in which it was seen, as the
-  // quit message would be.
-  do {
-    PlatformSleepMs(loop.pass());
-  } while (!loop.done());
-  return loop.finish();
-}
-
-bool PlatformHasThreads() { return true; }
-
 // X11 (or XWayland): GLEW 2.2 resolves its entry points through GLX and
 // fails on the EGL context SDL would make on Wayland.
 const char* PlatformPreferredVideoDriver() { return "x11"; }
@@ -63,11 +52,21 @@ void PlatformFillContentsSearch(ContentsSearch* search) {
 }
 
 std::string PlatformSettingsPath(const char* programName) {
-  return SettingsFilePath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"), programName);
+  return XdgFilePath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"), ".config", programName, kSettingsFileName);
 }
 
 std::string PlatformDataPath(const char* programName, const char* fileName) {
-  return DataFilePath(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"), programName, fileName);
+  return XdgFilePath(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"), ".local/share", programName, fileName);
+}
+
+std::string PlatformSettingsFolderHelp(const char* programName) {
+  std::string name = programName;
+  return "$XDG_CONFIG_HOME/" + name + "\n(~/.config/" + name + " when XDG_CONFIG_HOME is not set)";
+}
+
+std::string PlatformDataFolderHelp(const char* programName) {
+  std::string name = programName;
+  return "$XDG_DATA_HOME/" + name + "\n(~/.local/share/" + name + " when XDG_DATA_HOME is not set)";
 }
 
 void PlatformReturnFreedMemory() { malloc_trim(0); }

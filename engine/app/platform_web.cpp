@@ -13,6 +13,7 @@
 #include "engine/app/contents_search.h"
 #include "engine/app/loop_internal.h"
 #include "engine/app/platform.h"
+#include "engine/app/settings_file.h"
 
 namespace {
 
@@ -119,13 +120,17 @@ const char* PlatformPreferredVideoDriver() { return nullptr; }
 void PlatformFillContentsSearch(ContentsSearch* search) { search->systemFolders = false; }
 
 std::string PlatformSettingsPath(const char* programName) {
-  return std::string(kSettingsFolder) + programName + "/settings.ini";
+  return PlatformDataPath(programName, kSettingsFileName);
 }
 
 // The page has one storage folder: data files live beside the settings.
 std::string PlatformDataPath(const char* programName, const char* fileName) {
   return std::string(kSettingsFolder) + programName + "/" + fileName;
 }
+
+std::string PlatformSettingsFolderHelp(const char*) { return "the browser's storage for this page"; }
+
+std::string PlatformDataFolderHelp(const char* programName) { return PlatformSettingsFolderHelp(programName); }
 
 // WebAssembly memory only grows; freed blocks stay for the allocator.
 void PlatformReturnFreedMemory() {}

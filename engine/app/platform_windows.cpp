@@ -1,8 +1,9 @@
-// What Windows does its own way under the SDL layer: the main loop as a plain
-// loop beside real threads, 1 ms timer resolution for the whole run, the tick
-// thread at high priority, the contents beside the .exe, the settings under
-// %APPDATA%, the replacing rename and the flush to disk, and standard output
-// reaching the console the program was started from.
+// What Windows does its own way under the SDL layer (the loop and threads it
+// shares with Linux: platform_desktop.cpp): 1 ms timer resolution for the
+// whole run, the tick thread at high priority, the contents beside the .exe,
+// the player's files under %APPDATA%, the replacing rename and the flush to
+// disk, and standard output reaching the console the program was started
+// from.
 #include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
@@ -15,11 +16,11 @@
 
 #include "engine/app/contents_search.h"
 #include "engine/app/platform.h"
+#include "engine/app/settings_file.h"
 
 namespace {
 
 constexpr size_t kExecutableFolderSize = 4096;
-constexpr wchar_t kSettingsFileName[] = L"settings.ini";
 
 // UTF-8 to UTF-16 and back: every path the program holds is UTF-8, the wide
 // calls take UTF-16.
@@ -69,15 +70,6 @@ ProcessSettings processSettings;
 
 }  // namespace
 
-int32_t PlatformRunLoop(const PlatformLoop& loop) {
-  do {
-    PlatformSleepMs(loop.pass());
-  } while (!loop.done());
-  return loop.finish();
-}
-
-bool PlatformHasThreads() { return true; }
-
 // SDL's own choice (its Windows driver).
 const char* PlatformPreferredVideoDriver() { return nullptr; }
 
@@ -93,14 +85,14 @@ void PlatformFillContentsSearch(ContentsSearch* search) {
 namespace {
 
 // %APPDATA%\<name>\<file>: the roaming folder Windows keeps per user.
-std::string AppDataFilePath(const char* programName, const std::wstring& fileName) {
+std::string AppDataFilePath(const char* programName, const char* fileName) {
   const wchar_t* appData = _wgetenv(L"APPDATA");
   if (appData == nullptr || appData[0] == L'\0') return std::string();
   std::wstring path = appData;
   path += L'\\';
   path += Widen(programName);
   path += L'\\';
-  path += fileName;
+  path += Widen(fileName);
   return Narrow(path.c_str());
 }
 
@@ -111,8 +103,14 @@ std::string PlatformSettingsPath(const char* programName) {
 }
 
 std::string PlatformDataPath(const char* programName, const char* fileName) {
-  return AppDataFilePath(programName, Widen(fileName));
+  return AppDataFilePath(programName, fileName);
 }
+
+std::string PlatformSettingsFolderHelp(const char* programName) {
+  return std::string("%APPDATA%\\") + programName;
+}
+
+std::string PlatformDataFolderHelp(const char* programName) { return PlatformSettingsFolderHelp(programName); }
 
 // The CRT heap gives freed pages back by itself.
 void PlatformReturnFreedMemory() {}
@@ -137,8 +135,9 @@ int PlatformCreateNewFile(const char* path) {
 // _commit is FlushFileBuffers on the descriptor's handle.
 int32_t PlatformFlushFile(int fd) { return _commit(fd) == 0 ? 0 : 1; }
 
-// The replacing move below is written through (MOVEFILE_WRITE_THROUGH), and a
-// folder cannot be opened as a file here to be flushed: nothing more to do.
+// A folder cannot be opened as a file here to be flushed. PlatformReplaceFile's
+// move is on the disk when it returns; a plain rename (a damaged file kept
+// aside) reaches the disk when Windows writes it back.
 int32_t PlatformFlushFolder(const std::string&) { return 0; }
 
 // Replaces the target in one step, and returns only once the move is on the

@@ -17,7 +17,6 @@
 
 namespace {
 
-constexpr char kSettingsFileName[] = "settings.ini";
 // The temporary file beside the target is "<target>.<8 hex digits>.tmp".
 constexpr char kTemporarySuffix[] = ".tmp";
 constexpr int kTemporaryNameTries = 16;
@@ -86,28 +85,15 @@ void RemoveQuietly(const std::string& path) {
 
 }  // namespace
 
-std::string SettingsFilePath(const char* xdgConfigHome, const char* home, const char* programName) {
+std::string XdgFilePath(const char* xdgHome, const char* home, const char* homeFallback, const char* programName,
+                        const char* fileName) {
   std::string base;
   // Relative values are not valid there and are ignored, as the base
   // directory rules ask.
-  if (IsAbsolute(xdgConfigHome)) {
-    base = xdgConfigHome;
+  if (IsAbsolute(xdgHome)) {
+    base = xdgHome;
   } else if (IsAbsolute(home)) {
-    base = std::string(home) + (home[std::strlen(home) - 1] == '/' ? "" : "/") + ".config";
-  } else {
-    return "";
-  }
-  if (base.back() != '/') base += '/';
-  return base + programName + "/" + kSettingsFileName;
-}
-
-std::string DataFilePath(const char* xdgDataHome, const char* home, const char* programName,
-                         const char* fileName) {
-  std::string base;
-  if (IsAbsolute(xdgDataHome)) {
-    base = xdgDataHome;
-  } else if (IsAbsolute(home)) {
-    base = std::string(home) + (home[std::strlen(home) - 1] == '/' ? "" : "/") + ".local/share";
+    base = std::string(home) + (home[std::strlen(home) - 1] == '/' ? "" : "/") + homeFallback;
   } else {
     return "";
   }

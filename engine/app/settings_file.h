@@ -30,25 +30,24 @@ struct SettingsFile {
 // Files larger than this are not settings written by the program: damaged.
 constexpr size_t kSettingsFileMaxBytes = 64 * 1024;
 
-// $XDG_CONFIG_HOME/<name>/settings.ini, or $HOME/.config/<name>/settings.ini
-// when XDG_CONFIG_HOME is unset, empty or relative; empty when neither
-// gives an absolute folder.
-std::string SettingsFilePath(const char* xdgConfigHome, const char* home, const char* programName);
+// The settings file's name in its folder, on every system.
+constexpr char kSettingsFileName[] = "settings.ini";
+
+// A file under an XDG base folder: <xdgHome>/<name>/<fileName>, or
+// $HOME/<homeFallback>/<name>/<fileName> when xdgHome is unset, empty or
+// relative (the settings: $XDG_CONFIG_HOME or .config; data files:
+// $XDG_DATA_HOME or .local/share). Empty when neither gives an absolute
+// folder.
+std::string XdgFilePath(const char* xdgHome, const char* home, const char* homeFallback, const char* programName,
+                        const char* fileName);
 
 // The settings file of programName where this system keeps it: on Linux
-// SettingsFilePath of $XDG_CONFIG_HOME and $HOME, in a browser the page's
+// XdgFilePath of $XDG_CONFIG_HOME and $HOME, in a browser the page's
 // own storage. Empty when there is no folder for it.
 std::string SystemSettingsPath(const char* programName);
 
-// $XDG_DATA_HOME/<name>/<fileName>, or $HOME/.local/share/<name>/<fileName>
-// when XDG_DATA_HOME is unset, empty or relative: what the program keeps
-// that is not a setting (the best score). Empty when neither gives an
-// absolute folder.
-std::string DataFilePath(const char* xdgDataHome, const char* home, const char* programName,
-                         const char* fileName);
-
 // The data file fileName of programName where this system keeps such files:
-// on Linux DataFilePath of $XDG_DATA_HOME and $HOME, in a browser the page's
+// on Linux XdgFilePath of $XDG_DATA_HOME and $HOME, in a browser the page's
 // own storage beside the settings. Empty when there is no folder for it.
 std::string SystemDataPath(const char* programName, const char* fileName);
 

@@ -74,9 +74,6 @@ int32_t CreateAppWindow(const char* caption, int32_t width, int32_t height, int3
     if ((PlatformHasThreads() ? StartTimerThread() : StartFrameTicks(GetTimeMs())) != 0) return 1;
   }
 
-  // A Windows build starts Windows Sockets 2.2 at this point; Linux has no
-  // counterpart to start, and the program makes no network use.
-
   if (!(devices.flags & kNoEngineModules)) StartEngineModules();
   return 0;
 }
@@ -107,7 +104,6 @@ int32_t ShutdownEngine() {
   if (devices.modulesStarted) StopEngineModules();
   PlatformCloseWindow();
   CloseAudioDevice();
-  // A Windows build cleans up Windows Sockets here; nothing to do on Linux.
   return 0;
 }
 

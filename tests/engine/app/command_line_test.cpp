@@ -2,6 +2,7 @@
 // and each error, read from argv arrays as the program receives them.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -86,6 +87,24 @@ TEST(CommandLine, ErrorsNameTheArgument) {
     EXPECT_EQ(line.action, CommandLineAction::kUsageError);
     EXPECT_EQ(line.error, c.error);
     EXPECT_EQ(line.error.find('\n'), std::string::npos) << "one line";
+  }
+}
+
+TEST(CommandLine, PlayerFilesSayWhereThisSystemKeepsEach) {
+  std::string text = PlayerFilesText("tide_marker", {{PlayerFileKind::kSettings, "settings.ini", "the settings"},
+                                                     {PlayerFileKind::kData, "best_score.ini", "the best score"}});
+  const std::string indent(20, ' ');
+  for (const char* entry : {"  settings.ini      the settings\n", "  best_score.ini    the best score\n"}) {
+    size_t at = text.find(entry);
+    ASSERT_NE(at, std::string::npos) << entry;
+    size_t folder = at + std::strlen(entry);
+    EXPECT_EQ(text.compare(folder, indent.size() + 3, indent + "in "), 0) << entry;
+    EXPECT_NE(text.find("tide_marker", folder), std::string::npos) << entry;
+  }
+  // Every line fits a terminal's 80 columns, continuation lines in the options' column.
+  for (size_t start = 0, end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+    EXPECT_LE(end - start, 80u) << text.substr(start, end - start);
+    if (start > 0) EXPECT_EQ(text[start], ' ') << text.substr(start, end - start);
   }
 }
 

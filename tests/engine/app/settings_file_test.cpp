@@ -62,8 +62,10 @@ TEST(SettingsFile, PathFollowsTheBaseDirectoryRules) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.xdg ? c.xdg : "(unset)") + " " + (c.home ? c.home : "(unset)"));
-    EXPECT_EQ(SettingsFilePath(c.xdg, c.home, "tide_marker"), c.path);
+    EXPECT_EQ(XdgFilePath(c.xdg, c.home, ".config", "tide_marker", kSettingsFileName), c.path);
   }
+  EXPECT_EQ(XdgFilePath(nullptr, "/home/u", ".local/share", "tide_marker", "best_score.ini"),
+            "/home/u/.local/share/tide_marker/best_score.ini");
 }
 
 TEST(SettingsFile, ReadingGoodAndDamagedFiles) {
