@@ -27,6 +27,8 @@ struct BitmapFont {
   int32_t advance;
 };
 
+// Sets up every field, glyphs and style, then loads the picture: the one
+// set-up a font needs, also for a font used before (after FontRelease).
 int32_t FontInit(BitmapFont* font);
 // Texts longer than 30 characters keep their first 30.
 void FontSetText(BitmapFont* font, const char* text, int32_t x, int32_t y, float r, float g,

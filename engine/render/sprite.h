@@ -74,7 +74,6 @@ void ClearScreen();
 void SetClearColor(float r, float g, float b, float a);
 void SetBlendMode(int32_t mode);
 void SetViewport(int32_t x, int32_t y, int32_t w, int32_t h);
-void SetCullMode(int32_t mode);
 void SetLineWidth(float width);
 void SetDepthTest(int32_t on);
 

@@ -365,16 +365,6 @@ void SetViewport(int32_t x, int32_t y, int32_t w, int32_t h) {
   glViewport(x, y, w, h);
 }
 
-void SetCullMode(int32_t mode) {
-  FlushQuads();
-  if (mode == 0 || mode == 1) {
-    glEnable(GL_CULL_FACE);
-    glFrontFace(mode == 0 ? GL_CW : GL_CCW);
-  } else {
-    glDisable(GL_CULL_FACE);
-  }
-}
-
 void SetLineWidth(float width) {
   FlushQuads();
   glLineWidth(width);

@@ -193,28 +193,12 @@ int32_t DeleteTexture(Texture* texture) {
   return 0;
 }
 
-namespace {
-
-// Quads still waiting are drawn with the modes they were drawn with; the
-// texture GL has bound stays the one the modes are set on.
-void FlushQuadsKeepingBinding() {
-  GLint bound = 0;
-  glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-  FlushQuads();
-  glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(bound));
-}
-
-}  // namespace
-
-// Both act on the texture GL has bound.
 void SetTextureWrap(int32_t s, int32_t t) {
-  FlushQuadsKeepingBinding();
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, ModeOr(s, GL_CLAMP_TO_EDGE, GL_REPEAT));
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, ModeOr(t, GL_CLAMP_TO_EDGE, GL_REPEAT));
 }
 
 void SetTextureFilter(int32_t minification, int32_t magnification) {
-  FlushQuadsKeepingBinding();
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, ModeOr(minification, GL_LINEAR, GL_NEAREST));
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, ModeOr(magnification, GL_LINEAR, GL_NEAREST));
 }

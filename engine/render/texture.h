@@ -26,6 +26,8 @@ int32_t LoadPngTextureFromMemory(Texture* out, int32_t level, const void* data, 
 int32_t UpdateTexture(Texture* texture, int32_t x, int32_t y, int32_t width, int32_t height,
                       int32_t code, const void* pixels);
 int32_t DeleteTexture(Texture* texture);
+// Both set the modes of the texture GL has bound, for a texture just made:
+// quads still waiting to be drawn with it would take the new modes too.
 void SetTextureWrap(int32_t s, int32_t t);
 void SetTextureFilter(int32_t minification, int32_t magnification);
 

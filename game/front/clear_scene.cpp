@@ -32,18 +32,8 @@ constexpr int32_t kNewBestY = 336;
 // A tap before this many ticks never leaves the scene.
 constexpr int32_t kLeaveAfterTicks = 128;
 
-namespace {
-
-BitmapFont MakeFont() {
-  BitmapFont font = {};
-  for (Sprite& glyph : font.glyphs) SpriteInit(&glyph);
-  return font;
-}
-
-}  // namespace
-
 ClearSceneState clearScene;
-BitmapFont finishText = MakeFont();
+BitmapFont finishText;
 
 int32_t ClearSceneInit() {
   ClearSceneState& c = clearScene;
@@ -87,10 +77,8 @@ int32_t ClearSceneInit() {
   c.bestShown = false;
   NumberDisplayInit(&c.bestDisplay, kBestRightX, kBestTopY, kBestDigitSize, false);
   NumberDisplayShow(&c.bestDisplay, bestScore.value);
-  c.bestLabel = MakeFont();
   FontInit(&c.bestLabel);
   FontSetText(&c.bestLabel, "Best", kBestLabelX, kBestLabelY, 0.45f, 0.2f, 0.3f, 1, 40, 40, 30);
-  c.newBestMark = MakeFont();
   FontInit(&c.newBestMark);
   FontSetText(&c.newBestMark, "New best!", kNewBestX, kNewBestY, 1, 0.35f, 0.5f, 1, 48, 48, 38);
   c.leaving = 0;

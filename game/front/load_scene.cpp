@@ -8,6 +8,7 @@
 #include "game/scene/fade.h"
 #include "game/scene/round_state.h"
 #include "game/scene/scene.h"
+#include "game/scene/sprite_setup.h"
 
 constexpr const char* kPanelPicture = "poseback.png";
 constexpr const char* kLabelPicture = "loading.png";
@@ -21,23 +22,11 @@ constexpr float kLabelWidth = 256.0f;
 constexpr float kLabelHeight = 64.0f;
 constexpr float kSpinnerSize = 32.0f;
 constexpr float kBlockCell = 0.25f;
+constexpr Color kWhite = {1.0f, 1.0f, 1.0f, 1.0f};
 constexpr Vec2 kLoadingCells[5] = {{0.0f, 0.0f}, {0.5f, 0.25f}, {0.5f, 0.5f}, {0.5f, 0.0f},
                                    {0.0f, 0.25f}};
 
 LoadSceneState loadScene;
-
-namespace {
-
-void SetWhole(Sprite* s, float x, float y, float w, float h, float angle) {
-  SpriteInit(s);
-  s->pos = Vec2{x, y};
-  s->size = Vec2{w, h};
-  s->color = Color{1.0f, 1.0f, 1.0f, 1.0f};
-  s->angle = angle;
-  s->depth = 0.0f;
-}
-
-}  // namespace
 
 Vec2 LoadingCellFor(int32_t number) {
   if (number < 0 || number > 4) number = 0;
@@ -46,9 +35,9 @@ Vec2 LoadingCellFor(int32_t number) {
 
 int32_t LoadSceneInit() {
   if (LoadContentsPicture(&loadScene.panelTexture, kPanelPicture) != 0) return 1;
-  SetWhole(&loadScene.panel, 0.0f, 0.0f, 1024.0f, 576.0f, 0.0f);
+  SetSprite(&loadScene.panel, Vec2{0.0f, 0.0f}, Vec2{1024.0f, 576.0f}, kWhite, 0, 0, 1, 1, 0.0f);
   if (LoadContentsPicture(&loadScene.labelTexture, kLabelPicture) != 0) return 1;
-  SetWhole(&loadScene.label, kLabelX, kLabelY, kLabelWidth, kLabelHeight, 10.0f);
+  SetSprite(&loadScene.label, Vec2{kLabelX, kLabelY}, Vec2{kLabelWidth, kLabelHeight}, kWhite, 0, 0, 1, 1, 10.0f);
   if (LoadContentsPicture(&loadScene.blockTexture, kBlockPicture) != 0) return 1;
 
   // The spinner keeps its angle, so it is set field by field.

@@ -52,12 +52,6 @@ TitleSceneState titleScene;
 
 namespace {
 
-BitmapFont* NewFont() {
-  BitmapFont* font = new BitmapFont();
-  for (Sprite& glyph : font->glyphs) SpriteInit(&glyph);
-  return font;
-}
-
 // One tick of a drop: the speed is added first and grows on odd ticks, so
 // the steps go 0, 1, 1, 2, 2, 3, ...
 void FallStep(float* y, int32_t* speed, int32_t ticks) {
@@ -166,7 +160,7 @@ void UpdateBobbing() {
 
 }  // namespace
 
-BitmapFont* titleFont = NewFont();
+BitmapFont titleFont;
 
 int32_t TitleSceneInit() {
   TitleSceneState& t = titleScene;
@@ -200,11 +194,10 @@ int32_t TitleSceneInit() {
   SetSprite(&t.pieces[3], Vec2Add(piece3, kPiece4Offset), pieceSize, white, 0, 0.5f, 1, 0.5f, 30);
 
   FadeStart(1.0f, -0.02f, 1);
-  FontInit(titleFont);
-  FontSetText(titleFont, "Touch Start", 350, 475, 0, 1, 1, 1, 40, 40, 32);
+  FontInit(&titleFont);
+  FontSetText(&titleFont, "Touch Start", 350, 475, 0, 1, 1, 1, 40, 40, 32);
   NumberDisplayInit(&t.bestDisplay, kBestRightX, kBestTopY, kBestDigitSize, false);
   NumberDisplayShow(&t.bestDisplay, bestScore.value);
-  for (Sprite& glyph : t.bestLabel.glyphs) SpriteInit(&glyph);
   FontInit(&t.bestLabel);
   FontSetText(&t.bestLabel, "Best", kBestLabelX, kBestLabelY, 0.45f, 0.2f, 0.3f, 1, 30, 30, 22);
 
@@ -254,7 +247,7 @@ void TitleSceneDraw() {
   DrawSprite(&t.shadow, &t.shadowTexture);
   AnimDraw(&t.character, &t.characterTexture);
   // The text lies under the title pieces.
-  FontDraw(titleFont);
+  FontDraw(&titleFont);
   for (Sprite& piece : t.pieces) DrawSprite(&piece, &t.titleTexture);
   if (bestScore.value > 0) {
     FontDraw(&t.bestLabel);
@@ -270,7 +263,7 @@ void TitleSceneRelease() {
   DeleteTexture(&t.characterTexture);
   DeleteTexture(&t.titleTexture);
   DeleteTexture(&t.shadowTexture);
-  FontRelease(titleFont);
+  FontRelease(&titleFont);
   FontRelease(&t.bestLabel);
   NumberDisplayRelease(&t.bestDisplay);
 }

@@ -47,8 +47,8 @@ struct TitleSceneState {
 };
 
 extern TitleSceneState titleScene;
-// "Touch Start", made once at program start and kept for the program's life.
-extern BitmapFont* titleFont;
+// "Touch Start", set up by the title scene's init.
+extern BitmapFont titleFont;
 
 int32_t TitleSceneInit();
 void TitleSceneUpdate();

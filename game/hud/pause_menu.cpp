@@ -10,6 +10,7 @@
 #include "game/scene/round_state.h"
 #include "game/scene/scene.h"
 #include "game/scene/sound_cue.h"
+#include "game/scene/sprite_setup.h"
 
 namespace {
 
@@ -27,18 +28,7 @@ constexpr int32_t kChooseQuit = 0;
 constexpr int32_t kChooseResume = 1;
 constexpr float kChosenFrameSize = 112.0f;
 
-void SetupSprite(Sprite* s, float x, float y, float w, float h, float u, float v, float du,
-                 float dv, float depth) {
-  SpriteInit(s);
-  s->pos = MakeVec2(x, y);
-  s->size = MakeVec2(w, h);
-  s->color = MakeColor(1, 1, 1, 1);
-  s->uv[0] = u;
-  s->uv[1] = v;
-  s->uv[2] = du;
-  s->uv[3] = dv;
-  s->depth = depth;
-}
+constexpr Color kWhite = {1, 1, 1, 1};
 
 bool Contains(Sprite* s, Vec2 point) {
   Bounds box;
@@ -88,30 +78,28 @@ int32_t PauseMenuInit(PauseMenu* m) {
   m->chosen = kChooseResume;
 
   if (LoadContentsPicture(&m->panelTexture, "poseback.png") != 0) return 1;
-  SetupSprite(&m->panel, 0, 0, kPanelWidth, kPanelHeight, 0, 0, 1, 1, kIntroDepth);
+  SetSprite(&m->panel, Vec2{0, 0}, Vec2{kPanelWidth, kPanelHeight}, kWhite, 0, 0, 1, 1, 0, kIntroDepth);
 
   if (LoadContentsPicture(&m->buttonTexture, "botton.png") != 0) return 1;
-  SetupSprite(&m->pauseButton, 55, 40, 64, 64, 0, 0, kButtonCell, 1, 0);
-  SetupSprite(&m->quitButton, 210, 496, 96, 96, 2 * kButtonCell, 0, kButtonCell, 1, kIntroDepth);
-  SetupSprite(&m->resumeButton, m->quitButton.pos.x + 600, m->quitButton.pos.y,
-              m->quitButton.size.x, m->quitButton.size.y, kButtonCell, 0, kButtonCell, 1,
-              kIntroDepth);
+  SetSprite(&m->pauseButton, Vec2{55, 40}, Vec2{64, 64}, kWhite, 0, 0, kButtonCell, 1, 0);
+  SetSprite(&m->quitButton, Vec2{210, 496}, Vec2{96, 96}, kWhite, 2 * kButtonCell, 0, kButtonCell, 1, 0,
+            kIntroDepth);
+  SetSprite(&m->resumeButton, Vec2{m->quitButton.pos.x + 600, m->quitButton.pos.y}, m->quitButton.size, kWhite,
+            kButtonCell, 0, kButtonCell, 1, 0, kIntroDepth);
 
   if (LoadContentsPicture(&m->labelTexture, "loading.png") != 0) return 1;
-  SetupSprite(&m->label, 732, 514, 256, 64, 0, 0, 1, 1, kIntroDepth);
-  m->label.angle = 10.0f;
+  SetSprite(&m->label, Vec2{732, 514}, Vec2{256, 64}, kWhite, 0, 0, 1, 1, 10.0f, kIntroDepth);
 
   if (LoadContentsPicture(&m->blockTexture, "block.png") != 0) return 1;
   // The spinner keeps turning from where the last round's overlay left it.
   const float spinnerAngle = m->spinner.angle;
-  SetupSprite(&m->spinner, m->label.pos.x - m->label.size.x / 2 - 32.0f / 2, m->label.pos.y - 23,
-              32, 32, loadingBlockCell.x, loadingBlockCell.y, 0.25f, 0.25f, kIntroDepth);
-  m->spinner.angle = spinnerAngle;
+  SetSprite(&m->spinner, Vec2{m->label.pos.x - m->label.size.x / 2 - 32.0f / 2, m->label.pos.y - 23},
+            Vec2{32, 32}, kWhite, loadingBlockCell.x, loadingBlockCell.y, 0.25f, 0.25f, spinnerAngle, kIntroDepth);
 
   SoundCue::LoadSe(&m->pageSound, "SE_pageFlip.ogg");
   // Last: without the frame the menu still works, only the keys' choice
   // goes unseen.
-  SetupSprite(&m->chosenFrame, 0, 0, kChosenFrameSize, kChosenFrameSize, 0, 0, 1, 1, 0);
+  SetSprite(&m->chosenFrame, Vec2{0, 0}, Vec2{kChosenFrameSize, kChosenFrameSize}, kWhite, 0, 0, 1, 1, 0);
   if (LoadContentsPicture(&m->cursorTexture, "cursor.png") != 0) return 1;
   return 0;
 }

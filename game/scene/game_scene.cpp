@@ -49,9 +49,7 @@ int32_t GameSceneInit() {
   PauseMenuInit(&pauseMenu);
   g->roundBuilt = true;
 
-  SoundCue::LoadBgm(&g->music, "BGM_game.ogg");
-  SoundCue::SetLoop(&g->music, 1);
-  SoundCue::Play(&g->music);
+  SoundCue::StartBgm(&g->music, "BGM_game.ogg");
   return 0;
 }
 

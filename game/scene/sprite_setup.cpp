@@ -2,7 +2,7 @@
 #include "game/scene/sprite_setup.h"
 
 void SetSprite(Sprite* s, Vec2 pos, Vec2 size, Color color, float u, float v, float du, float dv,
-               float angle) {
+               float angle, float depth) {
   SpriteInit(s);
   s->pos = pos;
   s->size = size;
@@ -12,5 +12,5 @@ void SetSprite(Sprite* s, Vec2 pos, Vec2 size, Color color, float u, float v, fl
   s->uv[2] = du;
   s->uv[3] = dv;
   s->angle = angle;
-  s->depth = 0.0f;
+  s->depth = depth;
 }

@@ -5,7 +5,6 @@
 
 #include "engine/render/sprite.h"
 
-// Resets s (SpriteInit), then sets those fields; u, v, du, dv go to uv, and
-// the depth is 0.
+// Resets s (SpriteInit), then sets those fields; u, v, du, dv go to uv.
 void SetSprite(Sprite* s, Vec2 pos, Vec2 size, Color color, float u, float v, float du, float dv,
-               float angle);
+               float angle, float depth = 0.0f);
