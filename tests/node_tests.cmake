@@ -4,7 +4,7 @@
 # them). They read the real file system (NODERAWFS) from the build folder.
 # GoogleTest is Debian's source package, compiled here with emcc.
 
-include(${CMAKE_CURRENT_LIST_DIR}/tick_tests.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/standalone_tests.cmake)
 
 set(GOOGLETEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest's sources (Debian's googletest package)")
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
@@ -29,7 +29,7 @@ set(NODE_ENVIRONMENT_JS ${CMAKE_CURRENT_SOURCE_DIR}/support/node_environment.js)
 # the time of the last write).
 set(TIDE_NODE_EXCLUDED "SettingsFile.AWriterKilledMidWriteLeavesTheOldOrTheNewFileWhole:SettingsFile.StaleTemporariesGoAndNothingElse")
 
-tide_add_tick_tests(tide_node_plate_plan "${TIDE_NODE_EXCLUDED}" node_tests)
+tide_add_standalone_tests(tide_node_plate_plan "${TIDE_NODE_EXCLUDED}" node_tests)
 set_property(TARGET ${node_tests} APPEND PROPERTY LINK_OPTIONS -sENVIRONMENT=node -sNODERAWFS=1
              -sEXIT_RUNTIME=1 "SHELL:--pre-js ${NODE_ENVIRONMENT_JS}")
 set_property(TARGET ${node_tests} APPEND PROPERTY LINK_DEPENDS ${NODE_ENVIRONMENT_JS})

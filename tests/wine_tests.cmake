@@ -3,7 +3,7 @@
 # GoogleTest from Debian's googletest source, sharing one Wine prefix in the
 # build folder, then the whole-program test. They run one at a time.
 
-include(${CMAKE_CURRENT_LIST_DIR}/tick_tests.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/standalone_tests.cmake)
 
 set(GOOGLETEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest's sources (Debian's googletest package)")
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
@@ -32,7 +32,7 @@ set(TIDE_WINE_EXCLUDED "SettingsFile.AWriterKilledMidWriteLeavesTheOldOrTheNewFi
     "ContentsSearch.PlacesComeInOrder" "ContentsFolderTest.EachPlaceIsFoundWhenThoseBeforeItAreMissing")
 string(REPLACE ";" ":" TIDE_WINE_EXCLUDED "${TIDE_WINE_EXCLUDED}")
 
-tide_add_tick_tests(tide_wine_plate_plan "${TIDE_WINE_EXCLUDED}" wine_tests)
+tide_add_standalone_tests(tide_wine_plate_plan "${TIDE_WINE_EXCLUDED}" wine_tests)
 
 # The game itself, from its installer to its uninstaller, in a prefix of its own.
 add_test(NAME wine_game_test COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/windows/wine_game_test.sh

@@ -98,7 +98,12 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (command == "digits" && argc == 4) {
-    std::printf("%s\n", ReadScoreDigits(shot, &pictures, argv[3]).c_str());
+    std::string digits = ReadScoreDigits(shot, &pictures, argv[3]);
+    if (digits.empty()) {
+      std::fprintf(stderr, "e2e_probe: no score counter named '%s'\n", argv[3]);
+      return 2;
+    }
+    std::printf("%s\n", digits.c_str());
     return 0;
   }
   int types[30];

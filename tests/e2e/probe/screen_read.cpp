@@ -153,12 +153,13 @@ std::string ReadScoreDigits(const Picture& shot, GamePictures* p, const std::str
   };
   static const Place kPlaces[] = {
       {"hud", 544, 32, 64}, {"clear", 178, 222, 64}, {"best", 418, 278, 32}, {"title", 828, 552, 24}};
-  Place at = kPlaces[0];
+  const Place* at = nullptr;
   for (const Place& known : kPlaces)
-    if (place == known.name) at = known;
+    if (place == known.name) at = &known;
+  if (at == nullptr) return "";
   std::string digits;
   for (int k = 0; k < 8; ++k) {
-    int d = ReadDigit(shot, Get(p, &GamePictures::font), at.left + at.size * k, at.y, at.size);
+    int d = ReadDigit(shot, Get(p, &GamePictures::font), at->left + at->size * k, at->y, at->size);
     digits += d < 0 ? '?' : static_cast<char>('0' + d);
   }
   return digits;

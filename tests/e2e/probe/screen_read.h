@@ -21,7 +21,9 @@ struct GamePictures {
 std::string ReadScene(const Picture& shot, GamePictures* pictures);
 
 // The 8 digits of the score counter, left to right, '?' where no digit reads.
-// place: "hud" (the game's top-right counter) or "clear" (the clear scene's).
+// place: "hud" (the game's top-right counter), "clear" (the clear scene's),
+// "best" (the clear scene's best) or "title" (the title's best); "" for any
+// other name.
 std::string ReadScoreDigits(const Picture& shot, GamePictures* pictures, const std::string& place);
 
 // The type (0..4) of the block in each of the 30 cells of a plate standing in

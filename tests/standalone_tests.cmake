@@ -1,7 +1,7 @@
 # The tests that need neither GL nor an audio device nor a second process:
 # the set that runs where the desktop's tools are missing (the web build's
 # under Node.js, the Windows build's under Wine).
-set(TIDE_TICK_TESTS
+set(TIDE_STANDALONE_TESTS
   engine/app/command_line_test.cpp
   engine/app/contents_folder_test.cpp
   engine/app/frame_ticks_test.cpp
@@ -23,9 +23,9 @@ set(TIDE_TICK_TESTS
 # plate_plan_library), run from the build folder without the cases named in
 # excluded (a GoogleTest filter, "Suite.Case:Suite.Case"). Sets out_var to
 # the tests' names.
-function(tide_add_tick_tests plate_plan_library excluded out_var)
+function(tide_add_standalone_tests plate_plan_library excluded out_var)
   set(names "")
-  foreach(rel ${TIDE_TICK_TESTS})
+  foreach(rel ${TIDE_STANDALONE_TESTS})
     string(REGEX REPLACE "\\.cpp$" "" name ${rel})
     string(REPLACE "/" "_" name ${name})
     add_executable(${name} ${rel})
