@@ -93,11 +93,8 @@ std::string UsageText(const char* programName, const std::string& about, const s
          "  --contents DIR    read the pictures and sounds from DIR\n"
          "  -h, --help        show this help and exit\n"
          "  --version         show the version and exit\n"
-         "\n"
-         "Without --contents the pictures and sounds are looked for in ./contents,\n"
-         "then in ../share/" + name + "/contents beside the program's folder, then in\n"
-         "each folder of $XDG_DATA_DIRS (/usr/local/share:/usr/share) + /" + name + "/contents.\n" +
-         (notes.empty() ? "" : "\n" + notes);
+         "\n" +
+         PlatformContentsHelp(programName) + (notes.empty() ? "" : "\n" + notes);
 }
 
 std::string PlayerFilesText(const char* programName, const std::vector<PlayerFileHelp>& files) {

@@ -42,7 +42,7 @@ CommandLine ParseCommandLine(int argc, const char* const* argv);
 // The usage text, ending in a newline; programName as the program is named.
 // about (what the program is) follows the usage line, and notes (its keys,
 // its files) end the text; the engine's part lists the options and where
-// the contents are looked for. Each ends in a newline or is empty.
+// this system looks for the contents. Each ends in a newline or is empty.
 std::string UsageText(const char* programName, const std::string& about, const std::string& notes);
 
 // Where a system keeps a player file: with the settings, or with the data.

@@ -61,6 +61,9 @@ std::string PlatformSettingsPath(const char* programName);
 // best score); empty when the system gives no folder for it.
 std::string PlatformDataPath(const char* programName, const char* fileName);
 
+// For --help: where this system looks for the contents without --contents,
+// whole lines.
+std::string PlatformContentsHelp(const char* programName);
 // For --help: where this system keeps the player's settings file
 // (PlatformSettingsPath) or data files (PlatformDataPath), in words a player
 // can follow; a second line, when there is one, follows a newline.

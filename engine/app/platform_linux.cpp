@@ -59,6 +59,13 @@ std::string PlatformDataPath(const char* programName, const char* fileName) {
   return XdgFilePath(std::getenv("XDG_DATA_HOME"), std::getenv("HOME"), ".local/share", programName, fileName);
 }
 
+std::string PlatformContentsHelp(const char* programName) {
+  std::string name = programName;
+  return "Without --contents the pictures and sounds are looked for in ./contents,\n"
+         "then in ../share/" + name + "/contents beside the program's folder, then in\n"
+         "each folder of $XDG_DATA_DIRS (/usr/local/share:/usr/share) + /" + name + "/contents.\n";
+}
+
 std::string PlatformSettingsFolderHelp(const char* programName) {
   std::string name = programName;
   return "$XDG_CONFIG_HOME/" + name + "\n(~/.config/" + name + " when XDG_CONFIG_HOME is not set)";

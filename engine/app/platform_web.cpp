@@ -128,6 +128,10 @@ std::string PlatformDataPath(const char* programName, const char* fileName) {
   return std::string(kSettingsFolder) + programName + "/" + fileName;
 }
 
+std::string PlatformContentsHelp(const char*) {
+  return "The pictures and sounds come with the page, in ./contents.\n";
+}
+
 std::string PlatformSettingsFolderHelp(const char*) { return "the browser's storage for this page"; }
 
 std::string PlatformDataFolderHelp(const char* programName) { return PlatformSettingsFolderHelp(programName); }

@@ -106,6 +106,11 @@ std::string PlatformDataPath(const char* programName, const char* fileName) {
   return AppDataFilePath(programName, fileName);
 }
 
+std::string PlatformContentsHelp(const char*) {
+  return "Without --contents the pictures and sounds are looked for in ./contents,\n"
+         "then in the contents folder beside the program.\n";
+}
+
 std::string PlatformSettingsFolderHelp(const char* programName) {
   return std::string("%APPDATA%\\") + programName;
 }
