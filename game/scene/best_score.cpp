@@ -5,6 +5,7 @@
 #include <atomic>
 
 #include "game/build_info.h"
+#include "game/scene/round_state.h"
 #include "game/scene/save_notice.h"
 
 namespace {
@@ -12,8 +13,10 @@ namespace {
 constexpr char kBestScoreFileName[] = "best_score.ini";
 constexpr char kBestScoreKey[] = "best";
 constexpr char kBestScoreHeader[] = "TIDE_MARKER best score of the rounds that reached Finish!";
-// Nine digits at most: a score never goes past what an int32_t holds.
-constexpr size_t kMaxDigits = 9;
+// Eight digits at most: a score never goes past kScoreMaximum; a file with
+// more is damaged.
+constexpr size_t kMaxDigits = 8;
+static_assert(kScoreMaximum == 99999999, "kMaxDigits digits hold every score");
 
 bool ParseScore(const std::string& text, int32_t* value) {
   if (text.empty() || text.size() > kMaxDigits) return false;
@@ -102,6 +105,7 @@ void BestScoreInit() {
 }
 
 bool BestScoreRecord(int32_t roundScore) {
+  if (roundScore > kScoreMaximum) roundScore = kScoreMaximum;
   if (roundScore <= bestScore.value) return false;
   bestScore.value = roundScore;
   if (bestScore.path.empty()) return true;

@@ -42,6 +42,7 @@ TEST(BestScore, FilesAreReadKeptAsideAndOnlyBeatenScoresWritten) {
       {"good", "# header\nbest = 1200\n", 1200, nullptr},
       {"damaged with a score", "best = 900\n\x01garbage\n", 900, "best = 900\n\x01garbage\n"},
       {"no score in it", "best = lots\n", 0, "best = lots\n"},
+      {"more digits than a score has", "best = 100000000\n", 0, "best = 100000000\n"},
       {"a folder in its place", "/", 0, ""},
   };
   for (const Case& c : cases) {
@@ -76,6 +77,10 @@ TEST(BestScore, FilesAreReadKeptAsideAndOnlyBeatenScoresWritten) {
     EXPECT_NE(ReadText(file).find("\nbest = " + std::to_string(c.startsAt + 5) + "\n"), std::string::npos);
     EXPECT_EQ(bestScore.value, c.startsAt + 5);
   }
+  // A score past the limit is kept as the limit.
+  EXPECT_TRUE(BestScoreRecord(INT32_MAX));
+  SettingsWriterFinish();
+  EXPECT_NE(ReadText(file).find("\nbest = 99999999\n"), std::string::npos);
   fs::remove_all(data);
 }
 
