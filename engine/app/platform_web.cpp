@@ -9,6 +9,9 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstdio>
+
 #include "engine/app/app.h"
 #include "engine/app/contents_search.h"
 #include "engine/app/loop_internal.h"
@@ -148,3 +151,15 @@ int32_t PlatformFlushFolder(const std::string&) {
 }
 
 int32_t PlatformReplaceFile(const char* from, const char* to) { return std::rename(from, to) == 0 ? 0 : 1; }
+
+// The page's file system has neither renameat2 nor hard links; its one
+// thread makes nothing between the look and the rename.
+int32_t PlatformRenameNoReplace(const char* from, const char* to) {
+  if (access(to, F_OK) == 0) {
+    errno = EEXIST;
+    return 1;
+  }
+  return std::rename(from, to) == 0 ? 0 : 1;
+}
+
+FILE* PlatformOpenForReading(const char* path) { return std::fopen(path, "rb"); }

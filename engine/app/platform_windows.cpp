@@ -1,7 +1,7 @@
 // What Windows does its own way under the SDL layer: the main loop as a plain
 // loop beside real threads, 1 ms timer resolution for the whole run, the tick
 // thread at high priority, the contents beside the .exe, the settings under
-// %APPDATA%, the replacing rename and the flush to disk, and standard output
+// %APPDATA%, the renames, reads through wide calls and the flush to disk, and standard output
 // reaching the console the program was started from.
 #include <fcntl.h>
 #include <io.h>
@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cwchar>
 #include <string>
@@ -141,17 +142,45 @@ int32_t PlatformFlushFile(int fd) { return _commit(fd) == 0 ? 0 : 1; }
 // folder cannot be opened as a file here to be flushed: nothing more to do.
 int32_t PlatformFlushFolder(const std::string&) { return 0; }
 
+namespace {
+
+// MoveFileExW with flags; 0 on success, else 1 with errno set from the
+// system's error, as the callers word their messages from errno.
+int32_t MoveWide(const char* from, const char* to, DWORD flags) {
+  std::wstring wideFrom = Widen(from);
+  std::wstring wideTo = Widen(to);
+  if (wideFrom.empty() || wideTo.empty()) {
+    errno = EINVAL;
+    return 1;
+  }
+  if (MoveFileExW(wideFrom.c_str(), wideTo.c_str(), flags)) return 0;
+  DWORD error = GetLastError();
+  errno = error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS            ? EEXIST
+          : error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION     ? EACCES
+          : error == ERROR_PATH_NOT_FOUND || error == ERROR_FILE_NOT_FOUND       ? ENOENT
+                                                                                 : EIO;
+  return 1;
+}
+
+}  // namespace
+
 // Replaces the target in one step, and returns only once the move is on the
 // disk: a crash afterwards finds the new file whole.
 int32_t PlatformReplaceFile(const char* from, const char* to) {
-  std::wstring wideFrom = Widen(from);
-  std::wstring wideTo = Widen(to);
-  if (wideFrom.empty() || wideTo.empty()) return 1;
-  if (MoveFileExW(wideFrom.c_str(), wideTo.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return 0;
-  // The caller words its message from errno.
-  DWORD error = GetLastError();
-  errno = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION ? EACCES
-          : error == ERROR_PATH_NOT_FOUND                                  ? ENOENT
-                                                                           : EIO;
-  return 1;
+  return MoveWide(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+}
+
+// Without MOVEFILE_REPLACE_EXISTING the move fails on a taken name.
+int32_t PlatformRenameNoReplace(const char* from, const char* to) {
+  return MoveWide(from, to, MOVEFILE_WRITE_THROUGH);
+}
+
+// The wide call, as the writes use: the path is UTF-8 whatever the code page.
+FILE* PlatformOpenForReading(const char* path) {
+  std::wstring wide = Widen(path);
+  if (wide.empty()) {
+    errno = EINVAL;
+    return nullptr;
+  }
+  return _wfopen(wide.c_str(), L"rb");
 }
