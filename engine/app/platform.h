@@ -48,6 +48,12 @@ bool PlatformHasThreads();
 // nullptr for SDL's own choice.
 const char* PlatformPreferredVideoDriver();
 
+// Once the window is made: where the system ends the program through the
+// window without a quit request the loop would see in time (Windows logging
+// off or shutting down), the saves handed over reach the disk first.
+struct SDL_Window;
+void PlatformWatchSessionEnd(SDL_Window* window);
+
 // The places the contents search reads from the system: the program's own
 // folder and the shared data folders. A system without installed folders
 // (a browser page, whose contents are preloaded into ./contents) sets none.

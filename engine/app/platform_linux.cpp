@@ -52,6 +52,10 @@ bool PlatformHasThreads() { return true; }
 // fails on the EGL context SDL would make on Wayland.
 const char* PlatformPreferredVideoDriver() { return "x11"; }
 
+// Logging out ends the program with SIGTERM, which arrives as a quit request:
+// the loop's end writes the saves.
+void PlatformWatchSessionEnd(SDL_Window*) {}
+
 void PlatformFillContentsSearch(ContentsSearch* search) {
   char executableFolder[kExecutableFolderSize];
   if (PlatformExecutableFolder(executableFolder, sizeof executableFolder) == 0) {

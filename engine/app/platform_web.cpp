@@ -119,6 +119,9 @@ bool PlatformHasThreads() { return false; }
 
 const char* PlatformPreferredVideoDriver() { return nullptr; }
 
+// The page's closing is the page's own matter.
+void PlatformWatchSessionEnd(SDL_Window*) {}
+
 void PlatformFillContentsSearch(ContentsSearch* search) { search->systemFolders = false; }
 
 std::string PlatformSettingsPath(const char* programName) {

@@ -1,12 +1,16 @@
 // What Windows does its own way under the SDL layer: the main loop as a plain
 // loop beside real threads, 1 ms timer resolution for the whole run, the tick
 // thread at high priority, the contents beside the .exe, the settings under
-// %APPDATA%, the renames, reads through wide calls and the flush to disk, and standard output
-// reaching the console the program was started from.
+// %APPDATA%, the renames, reads through wide calls and the flush to disk, the
+// saves written when the session ends, and standard output reaching the
+// console the program was started from.
 #include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
 #include <windows.h>
+// After windows.h: SDL_syswm.h names HWND.
+#include <SDL.h>
+#include <SDL_syswm.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -14,8 +18,10 @@
 #include <cwchar>
 #include <string>
 
+#include "engine/app/app.h"
 #include "engine/app/contents_search.h"
 #include "engine/app/platform.h"
+#include "engine/app/settings_writer.h"
 
 namespace {
 
@@ -81,6 +87,37 @@ bool PlatformHasThreads() { return true; }
 
 // SDL's own choice (its Windows driver).
 const char* PlatformPreferredVideoDriver() { return nullptr; }
+
+namespace {
+
+WNDPROC sdlWindowProc = nullptr;
+
+// Windows may end the process as soon as WM_ENDSESSION returns (logging off,
+// shutting down): the quit is asked for and the saves handed over are
+// written before it returns. The close button (WM_CLOSE) reaches the loop as
+// a quit request, whose end writes them.
+LRESULT CALLBACK SessionEndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_ENDSESSION && wParam) {
+    RequestQuit();
+    SettingsWriterFinish();
+    return 0;
+  }
+  return CallWindowProcW(sdlWindowProc, window, message, wParam, lParam);
+}
+
+}  // namespace
+
+void PlatformWatchSessionEnd(SDL_Window* window) {
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_WINDOWS) return;
+  HWND hwnd = info.info.win.window;
+  sdlWindowProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SessionEndProc)));
+  if (sdlWindowProc == nullptr) {
+    std::fprintf(stderr, "cannot watch for logging off: a save made just before it may be lost\n");
+  }
+}
 
 // The contents are installed beside the .exe (the build makes the installed
 // place, seen from the program's folder, plain "contents").
