@@ -135,16 +135,10 @@ play_round "$round_limit" round1
 if [ -n "$quit_at_round_end" ]; then
   round_score=${event_line#round end }
   echo "$quit_at_round_end at the round's end, score $round_score"
-  case $quit_at_round_end in
-    F12) xdotool key --window "$wid" F12 ;;
-    TERM) kill -TERM "$game_pid" ;;
-    *) fail "E2E_QUIT_AT_ROUND_END=$quit_at_round_end: F12 or TERM" ;;
-  esac
+  if [ "$quit_at_round_end" = F12 ]; then xdotool key --window "$wid" F12; else kill -TERM "$game_pid"; fi
   expect_clean_exit 30
-  [ "$round_score" -gt 0 ] || fail "a round of good sweets scored 0"
-  best_file=$data_home/tide_marker/best_score.ini
-  grep -qx "best = $round_score" "$best_file" ||
-    fail "$best_file does not hold the round's score $round_score after $quit_at_round_end"
+  [ "$round_score" -gt 0 ] && grep -qx "best = $round_score" "$data_home/tide_marker/best_score.ini" ||
+    fail "the best score file does not hold the round's score $round_score after $quit_at_round_end"
   rm -rf "$work" "$shot_dir"
   echo "1 passed, 0 failed"
   exit 0
