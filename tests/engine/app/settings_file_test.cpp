@@ -164,7 +164,7 @@ TEST(SettingsFile, WritingReplacesTheFileWholeOrLeavesItAlone) {
   // Kept aside under the first free name; names taken stay as they were.
   WriteText(dir + "/b.ini", "damaged");
   WriteText(dir + "/b.ini.damaged", "older");
-  fs::create_directory(dir + "/b.ini.damaged.2");
+  WriteText(dir + "/b.ini.damaged.2", "older still");
   EXPECT_EQ(KeepFileAside(dir + "/b.ini", &error), dir + "/b.ini.damaged.3") << error;
   EXPECT_EQ(ReadText(dir + "/b.ini.damaged"), "older");
   EXPECT_EQ(ReadText(dir + "/b.ini.damaged.3"), "damaged");
