@@ -14,6 +14,7 @@ set(TIDE_STANDALONE_TESTS
   engine/render/png_regression_test.cpp
   engine/render/texture_rules_test.cpp
   engine/render/vector_math_test.cpp
+  game/field/random_plate_test.cpp
   game/scene/anim_sprite_test.cpp
   game/scene/player_settings_test.cpp
   e2e/probe/plate_plan_test.cpp)

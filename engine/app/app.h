@@ -190,8 +190,11 @@ void InputPadButton(int32_t pad, int32_t virtualKey, bool down);
 void InputPadStick(int32_t pad, float x, float y);
 // The pad was pulled out: whatever it held is let go.
 void InputPadRemoved(int32_t pad);
-// How many pads have been pulled out; the game compares it with the count it
-// saw last, as it does with GetFocusLossCount.
+// The mouse or the keyboard gave input: no pad is in play until one does.
+void InputPadsOtherDeviceUsed();
+// How many times the pad in play (the one that gave the last input) has been
+// pulled out; the game compares it with the count it saw last, as it does
+// with GetFocusLossCount.
 uint32_t GetPadRemovalCount();
 
 // ---- Asset paths and utilities ------------------------------------------------

@@ -77,6 +77,9 @@ void DropOldest() {
 }  // namespace
 
 void InputPostEvent(const InputEvent& event) {
+  const bool fromPad = event.type == InputEventType::kKey && event.key >= kKeyPadUp &&
+                       event.key <= kKeyStickRight;
+  if (!fromPad) InputPadsOtherDeviceUsed();
   // Motion right after an unseen press waits as well, so that the press is
   // sampled where it happened.
   if (handOver.count == 0 && MayApplyNow()) {

@@ -21,11 +21,16 @@ struct PadSlot {
   uint16_t held;
 };
 
+constexpr int32_t kNoPad = -1;
+
 // Main thread only.
 struct PadState {
   PadSlot slots[kPadCount];
   // The keys as last posted: the union of every pad's held bits.
   uint16_t posted;
+  // The pad that gave the last input, kNoPad once the mouse or the keyboard
+  // has given some since (or before any pad did).
+  int32_t playing = kNoPad;
 };
 
 PadState pads;
@@ -81,6 +86,7 @@ void InputPadButton(int32_t pad, int32_t virtualKey, bool down) {
   PadSlot* slot = FindPad(pad, down);
   if (bit == 0 || slot == nullptr) return;
   slot->held = static_cast<uint16_t>(down ? (slot->held | bit) : (slot->held & ~bit));
+  if (down) pads.playing = pad;
   PostChanges();
 }
 
@@ -91,6 +97,7 @@ void InputPadStick(int32_t pad, float x, float y) {
                                                KeyBit(kKeyStickLeft) | KeyBit(kKeyStickRight));
   const uint16_t bits = static_cast<uint16_t>(AxisBits(slot->held, x, kKeyStickLeft, kKeyStickRight) |
                                               AxisBits(slot->held, y, kKeyStickUp, kKeyStickDown));
+  if ((bits & ~slot->held) != 0) pads.playing = pad;
   slot->held = static_cast<uint16_t>((slot->held & ~stick) | bits);
   PostChanges();
 }
@@ -102,7 +109,13 @@ void InputPadRemoved(int32_t pad) {
     slot->held = 0;
     PostChanges();
   }
+  // Only the pad in play: one asleep or never used while the player uses the
+  // mouse or another pad does not stop the round.
+  if (pad != pads.playing) return;
+  pads.playing = kNoPad;
   removalCount.fetch_add(1);
 }
+
+void InputPadsOtherDeviceUsed() { pads.playing = kNoPad; }
 
 uint32_t GetPadRemovalCount() { return removalCount.load(); }

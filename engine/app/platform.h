@@ -49,6 +49,12 @@ bool PlatformHasThreads();
 // nullptr for SDL's own choice.
 const char* PlatformPreferredVideoDriver();
 
+// Once the window is made: where the system ends the program through the
+// window without a quit request the loop would see in time (Windows logging
+// off or shutting down), the saves handed over reach the disk first.
+struct SDL_Window;
+void PlatformWatchSessionEnd(SDL_Window* window);
+
 // The places the contents search reads from the system: the program's own
 // folder and the shared data folders. A system without installed folders
 // (a browser page, whose contents are preloaded into ./contents) sets none.
@@ -143,6 +149,13 @@ int32_t PlatformFlushFolder(const std::string& folder);
 // reader sees the old file whole or the new one. 0 on success; on failure
 // 1, with errno saying why.
 int32_t PlatformReplaceFile(const char* from, const char* to);
+// Renames from (UTF-8 path) to a name that must be free: a file or folder
+// made under that name meanwhile is never replaced. 0 on success; on failure
+// 1, with errno saying why (EEXIST when the name is taken).
+int32_t PlatformRenameNoReplace(const char* from, const char* to);
+// Opens the file at path (UTF-8) for reading in binary mode, through the same
+// calls the writes use; nullptr with errno set when it cannot.
+FILE* PlatformOpenForReading(const char* path);
 
 // The platform library's own text for its last failure (SDL_GetError), for
 // the one line a failed start-up step writes to standard error.

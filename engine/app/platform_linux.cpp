@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 
 #include "engine/app/contents_search.h"
@@ -39,6 +40,10 @@ struct SchedAttributes {
 // X11 (or XWayland): GLEW 2.2 resolves its entry points through GLX and
 // fails on the EGL context SDL would make on Wayland.
 const char* PlatformPreferredVideoDriver() { return "x11"; }
+
+// Logging out ends the program with SIGTERM, which arrives as a quit request:
+// the loop's end writes the saves.
+void PlatformWatchSessionEnd(SDL_Window*) {}
 
 void PlatformFillContentsSearch(ContentsSearch* search) {
   char executableFolder[kExecutableFolderSize];
@@ -114,3 +119,15 @@ int32_t PlatformFlushFolder(const std::string& folder) {
 }
 
 int32_t PlatformReplaceFile(const char* from, const char* to) { return std::rename(from, to) == 0 ? 0 : 1; }
+
+// renameat2 refuses a taken name in the same step as the rename. A file
+// system without it gets a hard link, which refuses a taken name too, and
+// the old name's removal.
+int32_t PlatformRenameNoReplace(const char* from, const char* to) {
+  if (renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) return 0;
+  if (errno != EINVAL && errno != ENOSYS) return 1;
+  if (link(from, to) != 0) return 1;
+  return unlink(from) == 0 ? 0 : 1;
+}
+
+FILE* PlatformOpenForReading(const char* path) { return std::fopen(path, "rb"); }

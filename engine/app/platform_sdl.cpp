@@ -374,6 +374,7 @@ int32_t PlatformOpenWindow(const char* caption, int32_t width, int32_t height,
   platform.window = SDL_CreateWindow(caption ? caption : "", x, y, width, height, style);
   if (!platform.window) return kPlatformWindowFailed;
   SDL_SetWindowMinimumSize(platform.window, kMinimumWidth, kMinimumHeight);
+  PlatformWatchSessionEnd(platform.window);
 
   if (changeMode) {
     SDL_DisplayMode mode{};

@@ -9,6 +9,9 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstdio>
+
 #include "engine/app/app.h"
 #include "engine/app/contents_search.h"
 #include "engine/app/loop_internal.h"
@@ -117,6 +120,9 @@ bool PlatformHasThreads() { return false; }
 
 const char* PlatformPreferredVideoDriver() { return nullptr; }
 
+// The page's closing is the page's own matter.
+void PlatformWatchSessionEnd(SDL_Window*) {}
+
 void PlatformFillContentsSearch(ContentsSearch* search) { search->systemFolders = false; }
 
 std::string PlatformSettingsPath(const char* programName) {
@@ -157,3 +163,15 @@ int32_t PlatformFlushFolder(const std::string&) {
 }
 
 int32_t PlatformReplaceFile(const char* from, const char* to) { return std::rename(from, to) == 0 ? 0 : 1; }
+
+// The page's file system has neither renameat2 nor hard links; its one
+// thread makes nothing between the look and the rename.
+int32_t PlatformRenameNoReplace(const char* from, const char* to) {
+  if (access(to, F_OK) == 0) {
+    errno = EEXIST;
+    return 1;
+  }
+  return std::rename(from, to) == 0 ? 0 : 1;
+}
+
+FILE* PlatformOpenForReading(const char* path) { return std::fopen(path, "rb"); }

@@ -1,22 +1,28 @@
 // What Windows does its own way under the SDL layer (the loop and threads it
 // shares with Linux: platform_desktop.cpp): 1 ms timer resolution for the
 // whole run, the tick thread at high priority, the contents beside the .exe,
-// the player's files under %APPDATA%, the replacing rename and the flush to
-// disk, and standard output reaching the console the program was started
-// from.
+// the player's files under %APPDATA%, the renames, reads through wide calls
+// and the flush to disk, the saves written when the session ends, and
+// standard output reaching the console the program was started from.
 #include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
 #include <windows.h>
+// After windows.h: SDL_syswm.h names HWND.
+#include <SDL.h>
+#include <SDL_syswm.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cwchar>
 #include <string>
 
+#include "engine/app/app.h"
 #include "engine/app/contents_search.h"
 #include "engine/app/platform.h"
 #include "engine/app/settings_file.h"
+#include "engine/app/settings_writer.h"
 
 namespace {
 
@@ -72,6 +78,37 @@ ProcessSettings processSettings;
 
 // SDL's own choice (its Windows driver).
 const char* PlatformPreferredVideoDriver() { return nullptr; }
+
+namespace {
+
+WNDPROC sdlWindowProc = nullptr;
+
+// Windows may end the process as soon as WM_ENDSESSION returns (logging off,
+// shutting down): the quit is asked for and the saves handed over are
+// written before it returns. The close button (WM_CLOSE) reaches the loop as
+// a quit request, whose end writes them.
+LRESULT CALLBACK SessionEndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_ENDSESSION && wParam) {
+    RequestQuit();
+    SettingsWriterFinish();
+    return 0;
+  }
+  return CallWindowProcW(sdlWindowProc, window, message, wParam, lParam);
+}
+
+}  // namespace
+
+void PlatformWatchSessionEnd(SDL_Window* window) {
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_WINDOWS) return;
+  HWND hwnd = info.info.win.window;
+  sdlWindowProc = reinterpret_cast<WNDPROC>(
+      SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SessionEndProc)));
+  if (sdlWindowProc == nullptr) {
+    std::fprintf(stderr, "cannot watch for logging off: a save made just before it may be lost\n");
+  }
+}
 
 // The contents are installed beside the .exe (the build makes the installed
 // place, seen from the program's folder, plain "contents").
@@ -140,22 +177,50 @@ int PlatformCreateNewFile(const char* path) {
 // _commit is FlushFileBuffers on the descriptor's handle.
 int32_t PlatformFlushFile(int fd) { return _commit(fd) == 0 ? 0 : 1; }
 
-// A folder cannot be opened as a file here to be flushed. PlatformReplaceFile's
-// move is on the disk when it returns; a plain rename (a damaged file kept
-// aside) reaches the disk when Windows writes it back.
+// A folder cannot be opened as a file here to be flushed; both moves below
+// are written through (MOVEFILE_WRITE_THROUGH) and on the disk when they
+// return.
 int32_t PlatformFlushFolder(const std::string&) { return 0; }
+
+namespace {
+
+// MoveFileExW with flags; 0 on success, else 1 with errno set from the
+// system's error, as the callers word their messages from errno.
+int32_t MoveWide(const char* from, const char* to, DWORD flags) {
+  std::wstring wideFrom = Widen(from);
+  std::wstring wideTo = Widen(to);
+  if (wideFrom.empty() || wideTo.empty()) {
+    errno = EINVAL;
+    return 1;
+  }
+  if (MoveFileExW(wideFrom.c_str(), wideTo.c_str(), flags)) return 0;
+  DWORD error = GetLastError();
+  errno = error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS            ? EEXIST
+          : error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION     ? EACCES
+          : error == ERROR_PATH_NOT_FOUND || error == ERROR_FILE_NOT_FOUND       ? ENOENT
+                                                                                 : EIO;
+  return 1;
+}
+
+}  // namespace
 
 // Replaces the target in one step, and returns only once the move is on the
 // disk: a crash afterwards finds the new file whole.
 int32_t PlatformReplaceFile(const char* from, const char* to) {
-  std::wstring wideFrom = Widen(from);
-  std::wstring wideTo = Widen(to);
-  if (wideFrom.empty() || wideTo.empty()) return 1;
-  if (MoveFileExW(wideFrom.c_str(), wideTo.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return 0;
-  // The caller words its message from errno.
-  DWORD error = GetLastError();
-  errno = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION ? EACCES
-          : error == ERROR_PATH_NOT_FOUND                                  ? ENOENT
-                                                                           : EIO;
-  return 1;
+  return MoveWide(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+}
+
+// Without MOVEFILE_REPLACE_EXISTING the move fails on a taken name.
+int32_t PlatformRenameNoReplace(const char* from, const char* to) {
+  return MoveWide(from, to, MOVEFILE_WRITE_THROUGH);
+}
+
+// The wide call, as the writes use: the path is UTF-8 whatever the code page.
+FILE* PlatformOpenForReading(const char* path) {
+  std::wstring wide = Widen(path);
+  if (wide.empty()) {
+    errno = EINVAL;
+    return nullptr;
+  }
+  return _wfopen(wide.c_str(), L"rb");
 }

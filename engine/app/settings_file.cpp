@@ -26,6 +26,10 @@ constexpr int kAsideNameTries = 100;
 
 bool IsAbsolute(const char* path) { return path != nullptr && path[0] == '/'; }
 
+// Links followed before a write gives up and replaces the last one, as the
+// system gives up opening a path (Linux's limit).
+constexpr int kMaxLinkHops = 40;
+
 std::string ErrnoText(int error) { return std::strerror(error); }
 
 // Reads the whole file into *text; false with *error set when it cannot.
@@ -122,7 +126,7 @@ SettingsFile ReadSettingsFile(const std::string& path) {
                    (code ? code.message() : std::string("not a regular file")) + ")";
     return file;
   }
-  FILE* in = std::fopen(path.c_str(), "rb");
+  FILE* in = PlatformOpenForReading(path.c_str());
   if (in == nullptr) {
     file.result = SettingsReadResult::kUnreadable;
     file.problem = "cannot read the settings file " + path + " (" + ErrnoText(errno) + ")";
@@ -147,11 +151,21 @@ SettingsFile ReadSettingsFile(const std::string& path) {
   return file;
 }
 
-bool WriteSettingsFile(const std::string& path, const std::string& header, const SettingsFile& file,
+bool WriteSettingsFile(const std::string& linkedPath, const std::string& header, const SettingsFile& file,
                        std::string* error) {
   // UTF-8, said so: a plain path would read it in the C library's locale on Windows.
-  std::filesystem::path target = std::filesystem::u8path(path);
+  std::filesystem::path target = std::filesystem::u8path(linkedPath);
   std::error_code code;
+  // A file that is a link is written where the link leads (followed link by
+  // link, as far as the system would), so the link stays.
+  namespace fs = std::filesystem;
+  for (int hops = 0; hops < kMaxLinkHops && fs::is_symlink(fs::symlink_status(target, code)); ++hops) {
+    fs::path next = fs::read_symlink(target, code);
+    if (code) break;
+    target = next.is_absolute() ? next : target.parent_path() / next;
+  }
+  code.clear();
+  const std::string path = target.u8string();
   std::filesystem::create_directories(target.parent_path(), code);
   if (code) {
     *error = "cannot make the folder " + target.parent_path().u8string() + " (" + code.message() + ")";
@@ -193,19 +207,18 @@ bool WriteSettingsFile(const std::string& path, const std::string& header, const
 std::string KeepFileAside(const std::string& path, std::string* error) {
   namespace fs = std::filesystem;
   std::string aside = path + kDamagedSuffix;
-  std::error_code code;
-  // symlink_status: a link of that name counts as taken, whatever it points to.
-  for (int n = 2; fs::exists(fs::symlink_status(fs::u8path(aside), code)); ++n) {
+  // The rename refuses a taken name (a link of that name too, whatever it
+  // points to), so nothing made meanwhile under the name is replaced.
+  for (int n = 2; PlatformRenameNoReplace(path.c_str(), aside.c_str()) != 0; ++n) {
+    if (errno != EEXIST) {
+      *error = "cannot keep " + path + " aside as " + aside + " (" + ErrnoText(errno) + ")";
+      return "";
+    }
     if (n > kAsideNameTries) {
       *error = "cannot keep " + path + " aside (every name up to " + aside + " is taken)";
       return "";
     }
     aside = path + kDamagedSuffix + "." + std::to_string(n);
-  }
-  fs::rename(fs::u8path(path), fs::u8path(aside), code);
-  if (code) {
-    *error = "cannot keep " + path + " aside as " + aside + " (" + code.message() + ")";
-    return "";
   }
   std::string folder = fs::u8path(path).parent_path().u8string();
   PlatformFlushFolder(folder.empty() ? "." : folder);

@@ -55,8 +55,9 @@ SettingsFile ReadSettingsFile(const std::string& path);
 
 // Renames a file that could not be read whole to "<path>.damaged" (or
 // "<path>.damaged.<n>" when that is taken), so that a new file can take its
-// place without losing what it held. The name it now has, or empty with
-// *error set when it could not be moved.
+// place without losing what it held. The rename never replaces a file made
+// under the name meanwhile. The name it now has, or empty with *error set
+// when it could not be moved.
 std::string KeepFileAside(const std::string& path, std::string* error);
 inline const std::string* FindSetting(const SettingsFile& file, const std::string& key) {
   return FindSetting(file.entries, key);
@@ -66,8 +67,9 @@ inline void PutSetting(SettingsFile* file, const std::string& key, const std::st
 }
 
 // Writes the entries after a comment line (header, may be empty), creating
-// the folder when needed. On failure the file at path is left as it was, the
-// temporary file is removed, and *error says why.
+// the folder when needed; a path that is a symbolic link is written where
+// the link leads, and the link stays. On failure the file at path is left as
+// it was, the temporary file is removed, and *error says why.
 bool WriteSettingsFile(const std::string& path, const std::string& header, const SettingsFile& file,
                        std::string* error);
 

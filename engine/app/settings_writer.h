@@ -1,15 +1,19 @@
-// Saves settings files away from the ticks. A tick hands over what to save
-// and returns at once; the next main-loop pass wakes the writer thread,
-// which writes it with WriteSettingsFile (where the system has no threads,
-// the pass writes it itself, outside the game lock). One write is under way at a time; what is handed over
-// meanwhile waits, a newer save of the same file replacing an older one, and
-// is written after it, so quick changes merge and the newest state always
-// reaches the disk, also at the end (SettingsWriterFinish).
+// Saves settings files (and the best score) away from the ticks. A tick
+// hands over what to save and returns at once; the next main-loop pass wakes
+// the writer thread, which writes it with WriteSettingsFile (where the system
+// has no threads, the pass writes it itself, outside the game lock). One
+// write is under way at a time; what is handed over meanwhile waits, a newer
+// save of the same file replacing an older one, and is written after it, so
+// quick changes merge and the newest state always reaches the disk. Every way
+// the program ends (F12, the window's close button, SIGTERM or SIGINT, which
+// arrive as a quit request) leaves the main loop, whose end writes what is
+// still waiting (SettingsWriterFinish) before the program returns.
 //
 // Thread rules: RequestSettingsSave from any thread; it never waits for a
-// lock (neither the game lock nor the writer's) nor makes a system call. Start, Pass and
-// Finish on the main thread. Writes, and their reports, run on the writer
-// thread, or on the main thread where there is none; one at a time.
+// lock (neither the game lock nor the writer's) nor makes a system call.
+// Start, Pass and Finish on the main thread. Writes, and their reports, run
+// on the writer thread, or on the main thread where there is none; one at a
+// time.
 #pragma once
 
 #include <cstdint>

@@ -2,34 +2,61 @@
 // three hit tests. (Asset paths are built in contents_folder.cpp.)
 #include <atomic>
 #include <cmath>
-#include <cstdlib>
+#include <cstdint>
 #include <ctime>
 
 #include "engine/app/app.h"
 
 namespace {
 
-// rand() is cut to 15 bits so every platform draws from 0 to 32767.
+// Draws are 15 bits, 0 to 32767, on every C library.
 constexpr double kRandomSpan = 32768.0;
 
-std::atomic<int32_t> randomSeeded{0};
+// The generator's own state, one for the whole process: the C library's rand
+// keeps a state per thread on some systems and a 15-bit RAND_MAX on others.
+// 0 means not seeded yet (a seed is never stored as 0).
+std::atomic<uint32_t> randomState{0};
+
+uint32_t StateFor(uint32_t seed) {
+  return seed == 0 ? 0x9E3779B9u : seed;
+}
+
+// One step of a 32-bit linear congruential generator (full period); the top
+// 15 bits of the new state are the draw, as its low bits repeat quickly. The
+// one step that lands on 0 is taken twice, as 0 stands for unseeded.
+uint32_t NextState(uint32_t state) {
+  uint32_t next = state * 1103515245u + 12345u;
+  return next != 0 ? next : 12345u;
+}
+
+int32_t NextDraw() {
+  uint32_t state = randomState.load(std::memory_order_relaxed);
+  if (state == 0) {
+    // The first draw of an unseeded program seeds by time; if another thread
+    // seeds first, state receives its value.
+    uint32_t seeded = StateFor(static_cast<uint32_t>(std::time(nullptr)));
+    if (randomState.compare_exchange_strong(state, seeded, std::memory_order_relaxed)) {
+      state = seeded;
+    }
+  }
+  uint32_t next = NextState(state);
+  while (!randomState.compare_exchange_weak(state, next, std::memory_order_relaxed)) {
+    next = NextState(state);
+  }
+  return static_cast<int32_t>((next >> 16) & 0x7FFFu);
+}
 
 }  // namespace
 
 int32_t RandomInt(int32_t lo, int32_t hi) {
-  int32_t unseeded = 0;
-  if (randomSeeded.compare_exchange_strong(unseeded, 1)) {
-    std::srand(static_cast<unsigned>(std::time(nullptr)));
-  }
-  int r = (std::rand() >> 8) & 0x7FFF;
+  int32_t r = NextDraw();
   // In double: hi - lo + 1 overflows 32 bits for the widest ranges.
   double span = static_cast<double>(hi) - static_cast<double>(lo) + 1.0;
   return static_cast<int32_t>(static_cast<double>(lo) + std::trunc(r * span / kRandomSpan));
 }
 
 void SeedRandom(uint32_t seed) {
-  randomSeeded.store(1);
-  std::srand(seed);
+  randomState.store(StateFor(seed), std::memory_order_relaxed);
 }
 
 int32_t PointInBounds(Vec2 point, Bounds box) {

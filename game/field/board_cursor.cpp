@@ -38,7 +38,8 @@ void BoardCursorUpdate(BoardCursor* c) {
 }
 
 void BoardCursorDraw(BoardCursor* c) {
-  if (!keyPlay.active) return;
+  // Without its picture the frame would be a black square over the block.
+  if (!keyPlay.active || c->texture == 0) return;
   c->frame.pos = BoardCellCentre(&board, c->cell);
   DrawSprite(&c->frame, &c->texture);
 }

@@ -50,10 +50,10 @@ EatGain CustomerEatGain(int32_t kind, float points, float fill, int32_t combo,
                                bool perfect, bool fever) {
   const float multiplier = static_cast<float>(combo + 1) * 2.5f;
   if (kind <= 0 || !perfect) {
-    return {static_cast<int32_t>(multiplier * points), static_cast<int32_t>(fill)};
+    return {ScorePoints(multiplier * points), ScorePoints(fill)};
   }
   if (fever) {
-    return {static_cast<int32_t>(multiplier * 2.0f * points), static_cast<int32_t>(fill * 0.5f)};
+    return {ScorePoints(multiplier * 2.0f * points), ScorePoints(fill * 0.5f)};
   }
   return {0, 0};
 }
@@ -220,6 +220,6 @@ void CustomerEat(Customer* c, int32_t slot) {
   }
   const EatGain gain =
       CustomerEatGain(kind, c->points, c->fill, comboCount, perfectPlate, feverActive);
-  score += gain.points;
+  score = ScoreAdd(score, gain.points);
   gaugeLevel += static_cast<float>(gain.gauge);
 }

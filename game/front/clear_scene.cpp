@@ -72,8 +72,8 @@ int32_t ClearSceneInit() {
   FontSetText(&finishText, "Finish!", 150, 130, 1, 1, 0, 1, 76, 76, 64);
   NumberDisplayInit(&c.scoreDisplay, 402.0f, 190.0f, 64, true);
 
-  // Reaching this scene is reaching "Finish!": the round's score counts.
-  c.newBest = BestScoreRecord(score);
+  // The round's end recorded the best; this scene only shows it.
+  c.newBest = bestScore.roundNewBest;
   c.bestShown = false;
   NumberDisplayInit(&c.bestDisplay, kBestRightX, kBestTopY, kBestDigitSize, false);
   NumberDisplayShow(&c.bestDisplay, bestScore.value);

@@ -4,9 +4,11 @@
 #include "game/hud/hud.h"
 
 #include "engine/app/app.h"
+#include "engine/app/test_events.h"
 #include "game/field/customer.h"
 #include "game/field/sweet.h"
 #include "game/hud/plate_icon.h"
+#include "game/scene/best_score.h"
 #include "game/scene/contents_picture.h"
 #include "game/scene/fade.h"
 #include "game/scene/round_state.h"
@@ -160,7 +162,13 @@ void HudUpdate(GameHud* hud) {
   }
   // 14. After the last animation has reached its final column, fade out and
   // ask for the clear scene; the customer holds the column-2 picture meanwhile.
-  if (roundFinishing && customer.character.column == 3.0f) finishFadeStarted = true;
+  // The round's score is final here: the best is recorded now, so a program
+  // ended during the fade still keeps it.
+  if (roundFinishing && !finishFadeStarted && customer.character.column == 3.0f) {
+    finishFadeStarted = true;
+    BestScoreRecord(score);
+    TestEvent("round end %d", static_cast<int>(score));
+  }
   if (finishFadeStarted) {
     if (FadeGetAlpha() >= kFadeNearlyBlack) RequestScene(kSceneClear);
     if (!FadeIsActive()) FadeStart(0.0f, kFinishFadeStep, 1);

@@ -11,8 +11,7 @@
 namespace {
 
 constexpr int kDigitCount = 8;
-// Computed as in the counter's own terms: one more digit than shown, minus one.
-constexpr int32_t kDisplayMaximum = 1 * 100000000 - 1;
+static_assert(kScoreMaximum == 99999999, "the counter shows eight digits");
 // "font.png" is 32 x 4 cells; the digits sit in row 1 from column 16 on.
 constexpr float kFontCell = 0.03125f;
 constexpr float kFontRowHeight = 0.25f;
@@ -55,7 +54,7 @@ int32_t NumberDisplayInit(NumberDisplay* d, float rightX, float topY, int32_t di
     // No glyph until the first update picks one.
     digit->uv[0] = digit->uv[1] = digit->uv[2] = digit->uv[3] = 0.0f;
   }
-  d->maximum = kDisplayMaximum;
+  d->maximum = kScoreMaximum;
   d->digitScratch = 0;
   d->target = 0;
   d->shown = 0;
@@ -69,13 +68,11 @@ int32_t NumberDisplayStep(int32_t shown, int32_t target) {
 }
 
 void NumberDisplayUpdate(NumberDisplay* d) {
+  // A score out of range is repaired at its source too, not just on screen.
+  if (score < 0) score = 0;
+  if (score > kScoreMaximum) score = kScoreMaximum;
   d->target = score;
   if (d->target > d->maximum) d->target = d->maximum;
-  if (d->target < 0) {
-    // A negative score is repaired at its source too, not just on screen.
-    d->target = 0;
-    score = 0;
-  }
   d->tickCounter += 1;
   if (d->tickCounter % kTicksPerStep != 0) return;
 

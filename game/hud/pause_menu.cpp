@@ -210,7 +210,8 @@ void PauseMenuDraw(PauseMenu* m) {
   if (m->panelFull) {
     DrawSprite(&m->quitButton, &m->buttonTexture);
     DrawSprite(&m->resumeButton, &m->buttonTexture);
-    if (keyPlay.active && m->paused && !m->quitting) {
+    // Without its picture the frame would be a black square over the button.
+    if (keyPlay.active && m->paused && !m->quitting && m->cursorTexture != 0) {
       m->chosenFrame.pos = m->chosen == kChooseQuit ? m->quitButton.pos : m->resumeButton.pos;
       DrawSprite(&m->chosenFrame, &m->cursorTexture);
     }

@@ -1,10 +1,11 @@
-// The best score: read at start, with a damaged file moved aside, and each
-// new best handed to the settings writer from the tick.
+// The best score: read at start, with a damaged file moved aside, and read
+// again when a round ends, the higher best handed to the settings writer.
 #include "game/scene/best_score.h"
 
 #include <atomic>
 
 #include "game/build_info.h"
+#include "game/scene/round_state.h"
 #include "game/scene/save_notice.h"
 
 namespace {
@@ -12,8 +13,10 @@ namespace {
 constexpr char kBestScoreFileName[] = "best_score.ini";
 constexpr char kBestScoreKey[] = "best";
 constexpr char kBestScoreHeader[] = "TIDE_MARKER best score of the rounds that reached Finish!";
-// Nine digits at most: a score never goes past what an int32_t holds.
-constexpr size_t kMaxDigits = 9;
+// Eight digits at most: a score never goes past kScoreMaximum; a file with
+// more is damaged.
+constexpr size_t kMaxDigits = 8;
+static_assert(kScoreMaximum == 99999999, "kMaxDigits digits hold every score");
 
 bool ParseScore(const std::string& text, int32_t* value) {
   if (text.empty() || text.size() > kMaxDigits) return false;
@@ -75,6 +78,31 @@ std::vector<SettingsEntry> BestScoreEntries(int32_t value) {
   return entries;
 }
 
+namespace {
+
+// Reads the file into *value (0 when there is none). A damaged file is kept
+// aside first; false, with the path given up, when that fails, as writing
+// could then replace a higher score the file holds. *problem names what went
+// wrong (a missing file only when sayMissing), empty when nothing did.
+bool ReadBestFile(bool sayMissing, int32_t* value, std::string* problem) {
+  const SettingsFile file = ReadSettingsFile(bestScore.path);
+  BestScoreRead read = BestScoreFromFile(file, bestScore.path, problem);
+  if (file.result == SettingsReadResult::kMissing && !sayMissing) problem->clear();
+  *value = read.value;
+  if (!read.keepAside) return true;
+  std::string error;
+  std::string aside = KeepFileAside(bestScore.path, &error);
+  if (aside.empty()) {
+    *problem += "; " + error + ", so no best score is kept this run";
+    bestScore.path.clear();
+    return false;
+  }
+  *problem += "; kept as " + aside;
+  return true;
+}
+
+}  // namespace
+
 void BestScoreInit() {
   bestScore = BestScore{};
   saveFailureSaid.store(false);
@@ -85,26 +113,25 @@ void BestScoreInit() {
   }
   RemoveStaleSettingsTemporaries(bestScore.path);
   std::string problem;
-  BestScoreRead read = BestScoreFromFile(ReadSettingsFile(bestScore.path), bestScore.path, &problem);
-  bestScore.value = read.value;
-  if (read.keepAside) {
-    std::string error;
-    std::string aside = KeepFileAside(bestScore.path, &error);
-    if (aside.empty()) {
-      // Writing now could replace a higher score the file holds.
-      WarnPlayer(problem + "; " + error + ", so no best score is kept this run");
-      bestScore.path.clear();
-      return;
-    }
-    problem += "; kept as " + aside;
-  }
+  ReadBestFile(true, &bestScore.value, &problem);
   if (!problem.empty()) WarnPlayer(problem);
 }
 
 bool BestScoreRecord(int32_t roundScore) {
-  if (roundScore <= bestScore.value) return false;
-  bestScore.value = roundScore;
-  if (bestScore.path.empty()) return true;
-  SavePlayerFile(bestScore.path, kBestScoreHeader, BestScoreEntries(roundScore), ReportSave);
-  return true;
+  if (roundScore > kScoreMaximum) roundScore = kScoreMaximum;
+  // Another copy of the game may have recorded a higher best since this one
+  // read the file: the file is read again, and the higher of the two kept.
+  int32_t onDisk = 0;
+  if (!bestScore.path.empty()) {
+    std::string problem;
+    ReadBestFile(false, &onDisk, &problem);
+    if (!problem.empty()) WarnPlayer(problem);
+  }
+  const int32_t held = onDisk > bestScore.value ? onDisk : bestScore.value;
+  bestScore.roundNewBest = roundScore > held;
+  bestScore.value = bestScore.roundNewBest ? roundScore : held;
+  if (bestScore.roundNewBest && !bestScore.path.empty()) {
+    SavePlayerFile(bestScore.path, kBestScoreHeader, BestScoreEntries(bestScore.value), ReportSave);
+  }
+  return bestScore.roundNewBest;
 }

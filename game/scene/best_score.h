@@ -4,10 +4,12 @@
 //
 // Init runs at program start, before the loop (it reads the file, and keeps
 // a damaged one aside so that nothing it held is lost); Record runs in the
-// tick that opens the clear scene and only hands the new best to the
-// settings writer, which puts it on the disk. The value is read by the
-// scenes' draws under the game lock, as the round's other values are.
-// A missing, damaged or unreadable file costs one line on standard error.
+// tick that ends a round: it reads the file again (another copy of the game
+// may have written a higher best meanwhile), keeps the higher of the two and
+// hands it to the settings writer, which puts it on the disk, at the latest
+// when the program ends. The values are read by the scenes' draws under the
+// game lock, as the round's other values are. A damaged or unreadable file
+// costs one line on standard error, a missing one too at start.
 #pragma once
 
 #include <cstdint>
@@ -17,15 +19,17 @@
 #include "engine/app/settings_file.h"
 
 struct BestScore {
-  int32_t value;     // 0 until a round has finished
-  std::string path;  // the file; empty when it is not kept (no folder)
+  int32_t value;       // 0 until a round has finished
+  std::string path;    // the file; empty when it is not kept (no folder)
+  bool roundNewBest;   // the last round beat every best known when it ended
 };
 
 extern BestScore bestScore;
 
 void BestScoreInit();
-// A finished round's score: true, and the new best handed over to be saved,
-// when it beats the best so far.
+// A finished round's score (at most kScoreMaximum is kept): true, and the
+// new best handed over to be saved, when it beats both the best so far and
+// what the file holds now.
 bool BestScoreRecord(int32_t roundScore);
 
 // What a file read gives: the best score found (0 when none) and whether the

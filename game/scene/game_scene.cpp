@@ -43,14 +43,16 @@ int32_t GameSceneInit() {
   // otherwise start the next one with the customer jumping.
   perfectPlate = false;
 
-  HudInit(&gameHud);
-  BoardInit(&board);
-  BoardCursorInit(&boardCursor);
-  PauseMenuInit(&pauseMenu);
+  // A part whose picture is missing has said so and runs without it, as
+  // the round does; the result tells that the round is not whole.
+  int32_t failed = HudInit(&gameHud);
+  failed |= BoardInit(&board);
+  failed |= BoardCursorInit(&boardCursor);
+  failed |= PauseMenuInit(&pauseMenu);
   g->roundBuilt = true;
 
   SoundCue::StartBgm(&g->music, "BGM_game.ogg");
-  return 0;
+  return failed != 0 ? 1 : 0;
 }
 
 bool GameSceneWantsBonusLayout(int32_t plates, float plateY) {

@@ -23,3 +23,16 @@ bool perfectPlate;
 bool feverActive;
 
 Vec2 loadingBlockCell;
+
+int32_t ScoreAdd(int32_t total, int32_t points) {
+  const int64_t sum = int64_t{total} + points;
+  if (sum < 0) return 0;
+  return sum > kScoreMaximum ? kScoreMaximum : static_cast<int32_t>(sum);
+}
+
+int32_t ScorePoints(float value) {
+  if (!(value == value)) return 0;
+  if (value >= static_cast<float>(kScoreMaximum)) return kScoreMaximum;
+  if (value <= -static_cast<float>(kScoreMaximum)) return -kScoreMaximum;
+  return static_cast<int32_t>(value);
+}

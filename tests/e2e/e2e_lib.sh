@@ -299,6 +299,10 @@ leave_title() {
 # slows the gauge down). Sets plates_played, t_clear and t_last_game (the
 # last time the round was seen before its end); keeps the first
 # plate and its serving as $2_plate.png and $2_serving.png, the end as $2_clear.png.
+# With stop_at_round_end set it returns as soon as the game logs the round's
+# end ("round end SCORE", in event_line), before the fade to the clear scene.
+stop_at_round_end=""
+round_ended() { [ -n "$stop_at_round_end" ] && event_within 'round end [0-9]+' "$1"; }
 play_round() {
   local limit=$1 name=$2 deadline shot scene cells
   plates_played=0
@@ -307,6 +311,7 @@ play_round() {
     kill -0 "$game_pid" 2>/dev/null || fail "the game ended during the round"
     awk -v a="$(elapsed)" -v b="$deadline" 'BEGIN { exit !(a > b) }' &&
       fail "no clear scene after $limit s of play ($plates_played plates played)"
+    round_ended 0 && return 0
     shot=$(take_shot now)
     scene=$(scene_of "$shot")
     if [ "$scene" = clear ]; then
@@ -323,9 +328,11 @@ play_round() {
       # shellcheck disable=SC2086
       drag_cells $cells
       [ $plates_played = 1 ] && keep_shot "$(take_shot serving)" "${name}_serving"
-      sleep 1
+      round_ended 1 && return 0
+      [ -n "$stop_at_round_end" ] || sleep 1
     else
-      sleep 0.3
+      round_ended 1 && return 0
+      [ -n "$stop_at_round_end" ] || sleep 0.3
     fi
   done
 }

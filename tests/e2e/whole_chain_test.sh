@@ -10,11 +10,15 @@
 # carry music in the title, the round and the clear scene and silence under
 # the logos; standard output may hold only the plate counts, 1, 2, 3, ...
 # E2E_INPUT=keys plays it all with keys (no mouse event until the cursor, shown
-# on the board, must go with one mouse move).
+# on the board, must go with one mouse move). E2E_QUIT_AT_ROUND_END=F12 or
+# TERM ends the program that way the moment round 1 ends, before the fade to
+# "Finish!": the round's score must be in the best score file all the same.
 set -uo pipefail
 source "$(dirname "$0")/e2e_lib.sh"
 keys=0
 [ "${E2E_INPUT:-mouse}" = keys ] && keys=1
+quit_at_round_end=${E2E_QUIT_AT_ROUND_END:-}
+stop_at_round_end=$quit_at_round_end
 
 # Key play: the cursor's cell, tracked as the game keeps it (0 when a round
 # starts, kept from plate to plate).
@@ -127,6 +131,18 @@ tap_at 810 496
 wait_for_scene game 10 game_resumed
 
 play_round "$round_limit" round1
+
+if [ -n "$quit_at_round_end" ]; then
+  round_score=${event_line#round end }
+  echo "$quit_at_round_end at the round's end, score $round_score"
+  if [ "$quit_at_round_end" = F12 ]; then xdotool key --window "$wid" F12; else kill -TERM "$game_pid"; fi
+  expect_clean_exit 30
+  [ "$round_score" -gt 0 ] && grep -qx "best = $round_score" "$data_home/tide_marker/best_score.ini" ||
+    fail "the best score file does not hold the round's score $round_score after $quit_at_round_end"
+  rm -rf "$work" "$shot_dir"
+  echo "1 passed, 0 failed"
+  exit 0
+fi
 
 echo "clear scene"
 leave_clear round1

@@ -113,6 +113,15 @@ sleep 1
 xdotool key --window "$wid" F12
 expect_clean_exit 30
 [ -f "$zoe/AppData/tide_marker/settings.ini" ] || fail "no settings file under Zoë\\AppData"
+# A second run there reads them back (before its window shows): not a word
+# about the settings file.
+start_elsewhere
+wid=$(find_window) || exit 1
+xdotool key --window "$wid" F12
+expect_clean_exit 30
+if grep -q "settings file" "$game_err"; then
+  fail "the settings under Zoë\\AppData were not read back: $(grep "settings file" "$game_err")"
+fi
 
 rm -rf "$shot_dir"
 echo "1 passed, 0 failed"

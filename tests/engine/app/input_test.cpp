@@ -261,4 +261,21 @@ TEST(Keys, HeldKeysUseTheLowEightBitsAndF12IsAKeyLikeTheOthers) {
   ResetLoopState();
 }
 
+// Only the pad in play (the last to give input) counts when pulled out: not
+// one never used, nor one resting, nor one the mouse has taken over from.
+TEST(Pads, OnlyThePadInPlayCountsWhenPulledOut) {
+  ResetTouchState();
+  const uint32_t before = GetPadRemovalCount();
+  InputPadButton(42, kKeyPadSouth, true);
+  InputPadButton(42, kKeyPadSouth, false);
+  InputPadStick(43, 0.1f, 0.0f);
+  for (int32_t pad : {41, 43, 42}) InputPadRemoved(pad);
+  EXPECT_EQ(GetPadRemovalCount(), before + 1);
+  InputPadStick(44, 0.9f, 0.0f);
+  InputPostEvent(InputEvent{InputEventType::kMouseMove, 0, 0, 100.0f, 100.0f});
+  InputPadRemoved(44);
+  EXPECT_EQ(GetPadRemovalCount(), before + 1);
+  ResetTouchState();
+}
+
 }  // namespace

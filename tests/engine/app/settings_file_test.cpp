@@ -153,6 +153,24 @@ TEST(SettingsFile, WritingReplacesTheFileWholeOrLeavesItAlone) {
   EXPECT_EQ(ReadText(dir + "/plainfile"), "not a folder");
   EXPECT_TRUE(fs::is_directory(dir + "/taken/settings.ini/inside"));
   EXPECT_EQ(FilesIn(dir + "/taken"), std::vector<std::string>{"settings.ini"}) << "temporary file left behind";
+
+#ifndef _WIN32
+  // A settings file that is a link is written through it; the link stays.
+  fs::create_directories(dir + "/real");
+  fs::create_symlink(dir + "/real/kept.ini", dir + "/linked.ini");
+  ASSERT_TRUE(WriteSettingsFile(dir + "/linked.ini", "", file, &error)) << error;
+  EXPECT_TRUE(fs::is_symlink(dir + "/linked.ini"));
+  EXPECT_EQ(ReadText(dir + "/real/kept.ini"), "volume = 50\nmute = on\n");
+#endif
+
+  // Kept aside under the first free name; names taken stay as they were.
+  WriteText(dir + "/b.ini", "damaged");
+  WriteText(dir + "/b.ini.damaged", "older");
+  WriteText(dir + "/b.ini.damaged.2", "older still");
+  EXPECT_EQ(KeepFileAside(dir + "/b.ini", &error), dir + "/b.ini.damaged.3") << error;
+  EXPECT_EQ(ReadText(dir + "/b.ini.damaged"), "older");
+  EXPECT_EQ(ReadText(dir + "/b.ini.damaged.3"), "damaged");
+  EXPECT_FALSE(fs::exists(dir + "/b.ini"));
   fs::remove_all(dir);
 }
 

@@ -1,12 +1,9 @@
-// Asset paths, the game's random integers and the three hit tests.
+// Asset paths and the three hit tests.
 #include <gtest/gtest.h>
 
-#include <climits>
 #include <cstring>
-#include <set>
 #include <string>
 #include <thread>
-#include <vector>
 
 #include "engine/app/app.h"
 
@@ -49,43 +46,6 @@ TEST(ContentsPath, EachThreadHasItsOwnBuffer) {
   worker.join();
   EXPECT_STREQ(mine, "./contents/main.png");
   EXPECT_EQ(other, "./contents/music.ogg");
-}
-
-TEST(RandomInt, StaysInRangeAndReachesEveryValue) {
-  SeedRandom(12345);
-  struct Case {
-    int32_t lo, hi;
-    int draws;
-    bool expectAllValues;
-  };
-  const Case cases[] = {
-      {0, 0, 1000, true},
-      {0, 28, 20000, true},
-      {-3, 3, 5000, true},
-      {5, 6, 1000, true},
-      {INT_MIN, INT_MAX, 1000, false},
-  };
-  for (const Case& c : cases) {
-    std::set<int32_t> seen;
-    for (int i = 0; i < c.draws; ++i) {
-      int32_t v = RandomInt(c.lo, c.hi);
-      ASSERT_GE(v, c.lo);
-      ASSERT_LE(v, c.hi);
-      seen.insert(v);
-    }
-    if (c.expectAllValues) {
-      EXPECT_EQ(static_cast<int64_t>(seen.size()), int64_t{c.hi} - c.lo + 1) << c.lo << ".." << c.hi;
-    }
-  }
-}
-
-TEST(RandomInt, SameSeedSameSequence) {
-  std::vector<int32_t> a, b;
-  SeedRandom(7);
-  for (int i = 0; i < 50; ++i) a.push_back(RandomInt(0, 1000));
-  SeedRandom(7);
-  for (int i = 0; i < 50; ++i) b.push_back(RandomInt(0, 1000));
-  EXPECT_EQ(a, b);
 }
 
 TEST(HitTests, EdgesCountAsInside) {

@@ -33,6 +33,13 @@ TEST(CustomerScoring, PointsAndGaugePerSweet) {
     EXPECT_EQ(g.points, c.points) << c.name;
     EXPECT_EQ(g.gauge, c.gauge) << c.name;
   }
+  // Past any combo a round reaches, points stop at the limit; the round's
+  // score stays within 0 and that limit.
+  EXPECT_EQ(CustomerEatGain(3, 1e30f, 1.0f, 5, false, false).points, kScoreMaximum);
+  EXPECT_EQ(CustomerEatGain(kSweetFailed, -1e30f, 0.0f, 5, false, false).points, -kScoreMaximum);
+  EXPECT_EQ(ScoreAdd(kScoreMaximum - 10, 8325), kScoreMaximum);
+  EXPECT_EQ(ScoreAdd(INT32_MAX, INT32_MAX), kScoreMaximum);
+  EXPECT_EQ(ScoreAdd(100, -8325), 0);
 }
 
 class CustomerTest : public ::testing::Test {

@@ -92,7 +92,7 @@ TEST(NumberDisplayTest, ShowsEightDigitsAndRepairsTheScore) {
       {0, "00000000", 0},
       {10, "00000010", 10},
       {99999999, "99999999", 99999999},
-      {120000000, "99999999", 120000000},  // shown capped, the score kept
+      {120000000, "99999999", 99999999},  // out of range: repaired at its source too
       {-8325, "00000000", 0},              // a negative score is repaired at its source
   };
   for (const Case& c : cases) {

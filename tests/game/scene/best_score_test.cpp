@@ -42,6 +42,7 @@ TEST(BestScore, FilesAreReadKeptAsideAndOnlyBeatenScoresWritten) {
       {"good", "# header\nbest = 1200\n", 1200, nullptr},
       {"damaged with a score", "best = 900\n\x01garbage\n", 900, "best = 900\n\x01garbage\n"},
       {"no score in it", "best = lots\n", 0, "best = lots\n"},
+      {"more digits than a score has", "best = 100000000\n", 0, "best = 100000000\n"},
       {"a folder in its place", "/", 0, ""},
   };
   for (const Case& c : cases) {
@@ -76,6 +77,21 @@ TEST(BestScore, FilesAreReadKeptAsideAndOnlyBeatenScoresWritten) {
     EXPECT_NE(ReadText(file).find("\nbest = " + std::to_string(c.startsAt + 5) + "\n"), std::string::npos);
     EXPECT_EQ(bestScore.value, c.startsAt + 5);
   }
+  // Another copy of the game writes a higher best meanwhile: a round between
+  // the two neither beats it nor lowers the file; one above it does.
+  const std::string higher = "best = " + std::to_string(bestScore.value + 50000) + "\n";
+  std::ofstream(file, std::ios::binary) << higher;
+  EXPECT_FALSE(BestScoreRecord(bestScore.value + 100));
+  SettingsWriterFinish();
+  EXPECT_EQ(ReadText(file), higher);
+  const int32_t mine = bestScore.value - 50000;
+  EXPECT_TRUE(BestScoreRecord(mine + 60000));
+  SettingsWriterFinish();
+  EXPECT_NE(ReadText(file).find("\nbest = " + std::to_string(mine + 60000) + "\n"), std::string::npos);
+  // A score past the limit is kept as the limit.
+  EXPECT_TRUE(BestScoreRecord(INT32_MAX));
+  SettingsWriterFinish();
+  EXPECT_NE(ReadText(file).find("\nbest = 99999999\n"), std::string::npos);
   fs::remove_all(data);
 }
 
