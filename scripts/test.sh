@@ -11,10 +11,12 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/scripts/lib/compiler_cache.sh"
 use_compiler_cache "$root"
 
+# run_suite BUILD_DIR [CTEST_ARGS...]
 run_suite() {
   local dir=$1
+  shift
   (cd "$dir" && xvfb-run -a -s "-screen 0 1280x800x24" \
-      ctest --output-on-failure --timeout 600 -j2)
+      ctest --output-on-failure --timeout 600 -j2 "$@")
 }
 
 export TSAN_OPTIONS="suppressions=$root/scripts/tsan.supp halt_on_error=1 second_deadlock_stack=1"
@@ -32,12 +34,12 @@ if [ "${TIDE_SKIP_SANITIZERS:-0}" != 1 ]; then
   echo "== ThreadSanitizer build"
   "$root/scripts/build.sh" "$root/build-tsan" -DTIDE_SANITIZE=thread \
       -DBUILD_TESTING=ON -DTIDE_BUILD_BENCH=OFF -DTIDE_CONTENTS_FROM="$root/build/contents"
-  run_suite "$root/build-tsan"
+  run_suite "$root/build-tsan" -LE normal_build_only
 
   echo "== AddressSanitizer + UBSan build"
   "$root/scripts/build.sh" "$root/build-asan" -DTIDE_SANITIZE=address \
       -DBUILD_TESTING=ON -DTIDE_BUILD_BENCH=OFF -DTIDE_CONTENTS_FROM="$root/build/contents"
-  run_suite "$root/build-asan"
+  run_suite "$root/build-asan" -LE normal_build_only
 fi
 echo "== fuzz targets, a short bounded run each"
 "$root/scripts/fuzz_smoke.sh"

@@ -22,7 +22,13 @@ namespace {
 
 constexpr int32_t kIdleTickRate = 5;
 // How often a minimised window looks for the events that bring it back.
-constexpr uint32_t kMinimizedPollMs = 16;
+constexpr uint32_t kMinimizedPollMs = 50;
+// Minimised for this many ticks, the tick runner rests: by then the round has
+// seen the window go and paused, and nobody sees what further ticks would
+// animate. It wakes every kHiddenRestMs for the window's return, a quit or a
+// caller waiting for a tick.
+constexpr uint32_t kHiddenTicksBeforeRest = 60;
+constexpr uint32_t kHiddenRestMs = 50;
 // The rest between two passes of the main loop on the desktop.
 constexpr uint32_t kPassRestMs = 1;
 // Ticks fed from frames make up missed deadlines while a frame comes less
@@ -86,6 +92,8 @@ struct LoopState {
   std::atomic<bool> ticksFromFrames{false};
   // Tick runner only: when the next tick is due.
   uint32_t tickDeadline;
+  // Main thread writes, the tick runner reads: the window is minimised.
+  std::atomic<bool> windowHidden{false};
 
   // Any thread: the game lock, held around one tick or one frame callback
   // at a time.
@@ -139,11 +147,12 @@ void RunOneTick() {
   }
 }
 
-// Sleeps toward the millisecond at which the deadline falls: whole 1 ms sleeps
-// while it is far, then one short sleep that ends just inside that
-// millisecond. Waking inside the deadline's own millisecond keeps the period
-// at exactly the tick period, where 1 ms polls would add half a millisecond
-// to every tick on average.
+// Sleeps toward the millisecond at which the deadline falls: one sleep to
+// about a millisecond before it while it is far, then one short sleep that
+// ends just inside that millisecond. Waking inside the deadline's own
+// millisecond keeps the period at exactly the tick period, where 1 ms polls
+// would add half a millisecond to every tick on average; two wake-ups a tick
+// rather than one a millisecond keep an idle game (minimised, paused) cheap.
 void WaitTowardDeadline(uint32_t deadline) {
   uint64_t nowUs = PlatformTimeUs();
   uint64_t nowMs = nowUs / 1000u;
@@ -153,7 +162,7 @@ void WaitTowardDeadline(uint32_t deadline) {
   if (aheadMs <= 0) return;
   uint64_t leftUs = (nowMs + static_cast<uint64_t>(aheadMs)) * 1000u - nowUs;
   if (leftUs > 1500u) {
-    SleepMs(1);
+    PlatformSleepUs(static_cast<uint32_t>(leftUs) - 1000u);
   } else {
     PlatformSleepUs(static_cast<uint32_t>(leftUs) + 50u);
   }
@@ -174,7 +183,16 @@ void TimerThreadMain() {
   // without this a tick woke up to 4 ms late now and then.
   PlatformPreferPromptWakeups();
   loops.tickDeadline = GetTimeMs() + TickPeriodMs();
+  uint32_t hiddenTicks = 0;
   while (loops.quitState.load() == 0) {
+    if (!loops.windowHidden.load()) {
+      hiddenTicks = 0;
+    } else if (hiddenTicks >= kHiddenTicksBeforeRest && loops.tickWaitFlag.load() == 0) {
+      SleepMs(kHiddenRestMs);
+      // Back from the rest, the cadence starts anew rather than catching up.
+      loops.tickDeadline = GetTimeMs();
+      continue;
+    }
     uint32_t now = GetTimeMs();
     // Signed difference: correct across the wrap of the 32-bit clock.
     if (static_cast<int32_t>(now - loops.tickDeadline) < 0) {
@@ -184,6 +202,7 @@ void TimerThreadMain() {
     // The thread wakes within the deadline's millisecond: lost ticks are
     // not made up.
     TickStep(now, 0);
+    if (loops.windowHidden.load()) ++hiddenTicks;
   }
   loops.quitState.store(2);
 }
@@ -244,8 +263,10 @@ uint32_t MainLoopPass() {
   }
   SettingsWriterPass();
   PlatformPumpEvents();
-  if (PlatformIsMinimized()) {
-    // Nothing is drawn while nobody can see it; the ticks go on.
+  const bool hidden = PlatformIsMinimized();
+  loops.windowHidden.store(hidden);
+  if (hidden) {
+    // Nothing is drawn while nobody can see it.
     loops.frameWaitFlag.store(0);
     return kMinimizedPollMs;
   }
