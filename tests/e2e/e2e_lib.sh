@@ -232,6 +232,51 @@ wait_for_scene() {
   done
 }
 
+# Takes screenshots until FUNC SHOT [ARGS...] holds, for at most LIMIT
+# seconds: shot_until LIMIT NAME FUNC [ARGS...]. The last one is kept as
+# NAME.png; fails when FUNC never held.
+shot_until() {
+  local limit=$1 name=$2 deadline shot
+  shift 2
+  deadline=$(awk -v a="$(elapsed)" -v b="$limit" 'BEGIN { print a + b }')
+  while :; do
+    shot=$(take_shot "$name")
+    if "$1" "$shot" "${@:2}"; then
+      keep_shot "$shot" "$name"
+      return 0
+    fi
+    if awk -v a="$(elapsed)" -v b="$deadline" 'BEGIN { exit !(a > b) }'; then
+      keep_shot "$shot" "$name"
+      return 1
+    fi
+    sleep 0.1
+  done
+}
+
+# Reads the 8 digits of counter WHERE (probe names: hud, clear, best, title)
+# until two readings in a row are whole and agree, for at most LIMIT seconds:
+# something drawn over a digit for a moment (hearts, a falling block) cannot
+# make a wrong reading. read_digits LIMIT WHERE NAME sets digits_read (the
+# last reading) and keeps the last screenshot as NAME.png; fails when no two
+# readings agreed.
+read_digits() {
+  local limit=$1 where=$2 name=$3 deadline previous=""
+  deadline=$(awk -v a="$(elapsed)" -v b="$limit" 'BEGIN { print a + b }')
+  while :; do
+    digits_read=$("$probe" digits "$(take_shot "$name")" "$where")
+    if [[ "$digits_read" =~ ^[0-9]{8}$ ]] && [ "$digits_read" = "$previous" ]; then
+      keep_shot "$shot_dir/$name.rgb" "$name"
+      return 0
+    fi
+    previous=$digits_read
+    if awk -v a="$(elapsed)" -v b="$deadline" 'BEGIN { exit !(a > b) }'; then
+      keep_shot "$shot_dir/$name.rgb" "$name"
+      return 1
+    fi
+    sleep 0.2
+  done
+}
+
 # A tap at window coordinates: press, a few ticks held, release.
 tap_at() {
   # shellcheck disable=SC2046
