@@ -101,6 +101,8 @@ bool TryNewDevice() {
 
 bool AudioReady() { return !state.deviceLost.load() && alcGetCurrentContext() != nullptr; }
 
+bool AudioContextCurrent() { return alcGetCurrentContext() != nullptr; }
+
 bool CheckAudioDeviceConnected() {
   ALCcontext* context = alcGetCurrentContext();
   if (context == nullptr) return false;
