@@ -187,6 +187,9 @@ void SwapInAudioDevice() {
     // The same device, context and names on the new output; what the loss
     // stopped starts again (the music with its feed's next chunk).
     state.reopened = false;
+    // The output now playing: its name for the line below, and whether it
+    // can tell its own loss.
+    DescribeDevice();
     RestartEffectLoops();
   } else {
     alcMakeContextCurrent(state.newContext);
