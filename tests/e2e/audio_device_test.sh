@@ -45,16 +45,10 @@ pa_record() {
 
 pa_stop_record() { kill -INT "$rec_pid" 2>/dev/null; wait "$rec_pid" 2>/dev/null; }
 
-# Ends the case's servers and recorder, whether it passed or not (a server
-# killed on purpose before is only waited for).
+# Ends the case's servers and recorder, whether it passed or not.
 pa_end_all() {
-  local pid
-  for pid in "${pa_pids[@]}" ${rec_pid:+"$rec_pid"}; do
-    kill -KILL "$pid" 2>/dev/null
-    wait "$pid" 2>/dev/null
-  done
-  pa_pids=()
-  rec_pid=""
+  local pids=("${pa_pids[@]}" ${rec_pid:+"$rec_pid"})
+  [ ${#pids[@]} -eq 0 ] || { kill -KILL "${pids[@]}"; wait "${pids[@]}"; } 2>/dev/null
 }
 
 # Waits up to $2 seconds for line pattern $1 on the game's standard error.
@@ -97,10 +91,9 @@ steady_ticks() { sed -n 's/^TIDE_STATS ticks .*steady_fps=\([0-9.]*\).*/\1/p' "$
 
 # One case; its servers end with it.
 device_case() {
-  pa_pids=()
-  rec_pid=""
-  local result=0
-  device_steps "$1" || result=$?
+  pa_pids=() rec_pid=""
+  device_steps "$1"
+  local result=$?
   pa_end_all
   return "$result"
 }

@@ -31,17 +31,13 @@ hx_pictures=(Logo.png Logo_pemo.png gameBack.png PMBack.png pemophiSp.png shadow
 hx_sounds=(SE_block.ogg SE_make.ogg SE_miss.ogg SE_eat.ogg SE_fivar.ogg SE_norma.ogg SE_NewPlate.ogg
   SE_pageFlip.ogg BGM_title.ogg BGM_game.ogg BGM_clear.ogg)
 
-# Ends every program this shell started and still runs: signal $1 first,
-# SIGKILL for what still runs 5 s later; then waits for them.
+# Ends the programs this shell started that still run: signal $1, SIGKILL
+# for any left 5 s later; then waits for them.
 hx_end_jobs() {
-  local running tries=0
+  local running until=$((SECONDS + 5))
   running=$(jobs -rp)
   [ -n "$running" ] && kill -"$1" $running 2>/dev/null
-  while [ -n "$running" ] && [ "$tries" -lt 50 ]; do
-    sleep 0.1
-    tries=$((tries + 1))
-    running=$(jobs -rp)
-  done
+  while [ -n "$running" ] && [ "$SECONDS" -lt "$until" ]; do sleep 0.1; running=$(jobs -rp); done
   [ -n "$running" ] && kill -KILL $running 2>/dev/null
   wait 2>/dev/null
 }
