@@ -24,8 +24,8 @@ namespace {
 
 void Wait(double seconds) { std::this_thread::sleep_for(std::chrono::duration<double>(seconds)); }
 
-// Watches, as the main loop does, until a try has found a device; false
-// after 10 s.
+// Watches, as the main loop does, until a try (on a thread of its own) has
+// found a device; false after 10 s.
 bool WaitForNewDevice() {
   for (int i = 0; i < 1000; ++i) {
     if (WatchAudioDevice(GetTimeMs())) return true;
@@ -74,8 +74,8 @@ TEST(AudioDevice, ALostDeviceIsReplacedWithEverythingLoadedOnIt) {
   MarkAudioDeviceLost();
   EXPECT_EQ(PlaySound(&oneShot), 1);
   SetMasterVolume(0.6f);
-  // The first try comes with the report of the loss; the new device opens
-  // unlocked and waits for the swap.
+  // The first try starts with the report of the loss; the new device opens
+  // on a thread of its own and waits for the swap.
   ASSERT_TRUE(WaitForNewDevice());
   SwapInAudioDevice();
   EXPECT_TRUE(AudioReady());
