@@ -255,8 +255,8 @@ int32_t CallLocked(AppCallback callback) {
 uint32_t MainLoopPass() {
   RunDueTicks(GetTimeMs());
   RefillMusicFromFrame();
-  // A lost audio device is replaced between ticks: the watcher opens the new
-  // one unlocked (that can take a while), the move onto it holds the game.
+  // A lost audio device is replaced between ticks: a thread of its own opens
+  // the new one (that can take a while), the move onto it holds the game.
   if (WatchAudioDevice(GetTimeMs())) {
     std::lock_guard<std::mutex> hold(loops.gameLock);
     SwapInAudioDevice();

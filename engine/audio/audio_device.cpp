@@ -11,6 +11,7 @@
 #include <unordered_map>
 
 #include "engine/app/app.h"
+#include "engine/app/platform.h"
 #include "engine/audio/audio_internal.h"
 #include "engine/audio/sound.h"
 #include "engine/audio/sound_cache.h"
@@ -28,21 +29,43 @@ constexpr uint32_t kRetryPeriodMs = 2000;
 // every buffer and source.
 using ReopenDevice = ALCboolean (*)(ALCdevice* device, const ALCchar* name, const ALCint* attributes);
 
+// What a device is called and can do.
+struct DeviceInfo {
+  char name[kDeviceNameSize];
+  bool canTellLoss;
+  ReopenDevice reopen;
+};
+
+// One try for a device to replace the lost one, on a thread of its own: an
+// open through a sound server can block, and no frame waits for it.
+struct DeviceTry {
+  // Main thread only: the running try's thread.
+  void* thread;
+  // Set by the main thread before the try starts: the lost device and its
+  // reopen call (null: open a new device).
+  ALCdevice* lostDevice;
+  ReopenDevice reopen;
+  // Written by the try before it sets done; read by the main thread after.
+  bool found;
+  ALCdevice* device;
+  ALCcontext* context;
+  DeviceInfo info;
+  std::atomic<bool> done{false};
+};
+
 // The device module's whole state.
 struct AudioDeviceState {
   // Main thread only.
   ALCdevice* device;
   ALCcontext* context;
-  char name[kDeviceNameSize];
-  ReopenDevice reopen;
+  DeviceInfo info;
   bool lossReported;
   uint32_t nextCheckMs;
   uint32_t nextRetryMs;
-  // A device opened by the watcher, waiting for the swap (or, with reopen,
-  // the old one back).
-  ALCdevice* newDevice;
-  ALCcontext* newContext;
-  bool reopened;
+  // A try found a device (a new one in attempt.device, or the lost one
+  // reopened) that waits for the swap.
+  bool found;
+  DeviceTry attempt;
   // Whether the current device can tell its loss (ALC_EXT_disconnect), and
   // whether it has; any thread.
   std::atomic<bool> canTellLoss{false};
@@ -60,16 +83,23 @@ void SetUpListener() {
   SetMasterVolume(GetMasterVolume());
 }
 
-// Records what the device in state can do and is called.
-void DescribeDevice() {
+// What the device is called and can do (any thread).
+DeviceInfo DescribeDevice(ALCdevice* device) {
+  DeviceInfo info{};
   // Cut to the buffer, always terminated, whatever the driver reports.
-  const ALCchar* name = alcGetString(state.device, ALC_DEVICE_SPECIFIER);
-  std::snprintf(state.name, sizeof state.name, "%s", name ? name : "");
-  state.canTellLoss = alcIsExtensionPresent(state.device, "ALC_EXT_disconnect") == ALC_TRUE;
-  state.reopen = nullptr;
-  if (alcIsExtensionPresent(state.device, "ALC_SOFT_reopen_device") == ALC_TRUE) {
-    state.reopen = reinterpret_cast<ReopenDevice>(alcGetProcAddress(state.device, "alcReopenDeviceSOFT"));
+  const ALCchar* name = alcGetString(device, ALC_DEVICE_SPECIFIER);
+  std::snprintf(info.name, sizeof info.name, "%s", name ? name : "");
+  info.canTellLoss = alcIsExtensionPresent(device, "ALC_EXT_disconnect") == ALC_TRUE;
+  if (alcIsExtensionPresent(device, "ALC_SOFT_reopen_device") == ALC_TRUE) {
+    info.reopen = reinterpret_cast<ReopenDevice>(alcGetProcAddress(device, "alcReopenDeviceSOFT"));
   }
+  return info;
+}
+
+// Makes info the current device's description (main thread).
+void TakeDeviceInfo(const DeviceInfo& info) {
+  state.info = info;
+  state.canTellLoss = info.canTellLoss;
 }
 
 bool DeviceConnected(ALCdevice* device) {
@@ -79,27 +109,70 @@ bool DeviceConnected(ALCdevice* device) {
   return connected != 0;
 }
 
-// One try for a device to replace the lost one; true when one waits.
-bool TryNewDevice() {
-  if (state.reopen != nullptr) {
-    state.reopened = state.reopen(state.device, nullptr, nullptr) == ALC_TRUE;
-    return state.reopened;
+// The try's body: the lost device moved to whatever output is there now, or
+// a new device with a context; either described.
+void RunDeviceTry() {
+  DeviceTry& t = state.attempt;
+  t.found = false;
+  t.device = nullptr;
+  t.context = nullptr;
+  if (t.reopen != nullptr) {
+    t.found = t.reopen(t.lostDevice, nullptr, nullptr) == ALC_TRUE;
+    if (t.found) t.info = DescribeDevice(t.lostDevice);
+  } else if (ALCdevice* device = alcOpenDevice(nullptr)) {
+    ALCcontext* context = alcCreateContext(device, nullptr);
+    if (context != nullptr) {
+      t.found = true;
+      t.device = device;
+      t.context = context;
+      t.info = DescribeDevice(device);
+    } else {
+      alcCloseDevice(device);
+    }
   }
-  ALCdevice* device = alcOpenDevice(nullptr);
-  if (device == nullptr) return false;
-  ALCcontext* context = alcCreateContext(device, nullptr);
-  if (context == nullptr) {
-    alcCloseDevice(device);
-    return false;
-  }
-  state.newDevice = device;
-  state.newContext = context;
+  t.done.store(true, std::memory_order_release);
+}
+
+// Starts a try; where no thread can be had it runs here and now.
+void StartDeviceTry() {
+  DeviceTry& t = state.attempt;
+  t.lostDevice = state.device;
+  t.reopen = state.info.reopen;
+  t.done.store(false);
+  t.thread = PlatformHasThreads() ? PlatformStartThread("audio device", RunDeviceTry) : nullptr;
+  if (t.thread == nullptr) RunDeviceTry();
+}
+
+// Whether the try has ended (its thread joined); its result is then in
+// state.attempt.
+bool DeviceTryEnded() {
+  DeviceTry& t = state.attempt;
+  if (!t.done.load(std::memory_order_acquire)) return false;
+  PlatformJoinThread(t.thread);
+  t.thread = nullptr;
   return true;
+}
+
+// Waits for a try under way and closes a new device it left unused.
+void EndDeviceTry() {
+  DeviceTry& t = state.attempt;
+  if (t.thread != nullptr) {
+    PlatformJoinThread(t.thread);
+    t.thread = nullptr;
+  }
+  if (t.context != nullptr) alcDestroyContext(t.context);
+  if (t.device != nullptr) alcCloseDevice(t.device);
+  t.context = nullptr;
+  t.device = nullptr;
+  t.found = false;
+  t.done.store(false);
 }
 
 }  // namespace
 
 bool AudioReady() { return !state.deviceLost.load() && alcGetCurrentContext() != nullptr; }
+
+bool AudioContextCurrent() { return alcGetCurrentContext() != nullptr; }
 
 bool CheckAudioDeviceConnected() {
   ALCcontext* context = alcGetCurrentContext();
@@ -127,17 +200,18 @@ int32_t OpenAudioDevice() {
     return 1;
   }
   alcMakeContextCurrent(state.context);
-  DescribeDevice();
+  TakeDeviceInfo(DescribeDevice(state.device));
   state.deviceLost = false;
   state.lossReported = false;
+  state.found = false;
   state.nextCheckMs = GetTimeMs() + kCheckPeriodMs;
   SetUpListener();
   return 0;
 }
 
 void CloseAudioDevice() {
-  if (state.newContext) alcDestroyContext(state.newContext);
-  if (state.newDevice) alcCloseDevice(state.newDevice);
+  // A try under way ends first: it may be reopening this very device.
+  EndDeviceTry();
   if (state.context) {
     alcMakeContextCurrent(nullptr);
     alcDestroyContext(state.context);
@@ -145,12 +219,9 @@ void CloseAudioDevice() {
   if (state.device) alcCloseDevice(state.device);
   state.device = nullptr;
   state.context = nullptr;
-  state.name[0] = '\0';
-  state.reopen = nullptr;
+  state.info = DeviceInfo{};
   state.lossReported = false;
-  state.newDevice = nullptr;
-  state.newContext = nullptr;
-  state.reopened = false;
+  state.found = false;
   state.canTellLoss = false;
   state.deviceLost = false;
 }
@@ -168,45 +239,57 @@ bool WatchAudioDevice(uint32_t nowMs) {
     state.lossReported = true;
     state.nextRetryMs = nowMs;
     std::fprintf(stderr, "audio device: \"%s\" is gone; the game plays on silently and tries again every 2 s\n",
-                 state.name);
+                 state.info.name);
   }
-  if (state.newDevice != nullptr || state.reopened) return true;
+  if (state.found) return true;
+  if (state.attempt.thread != nullptr) {
+    if (!DeviceTryEnded()) return false;
+    state.found = state.attempt.found;
+    return state.found;
+  }
   if (static_cast<int32_t>(nowMs - state.nextRetryMs) < 0) return false;
   state.nextRetryMs = nowMs + kRetryPeriodMs;
-  return TryNewDevice();
+  StartDeviceTry();
+  // A try run here and now (no thread) has its result already.
+  if (state.attempt.thread != nullptr) return false;
+  state.found = state.attempt.found;
+  return state.found;
 }
 
 void SwapInAudioDevice() {
-  if (state.newDevice == nullptr && !state.reopened) return;
+  if (!state.found) return;
+  state.found = false;
+  DeviceTry& t = state.attempt;
   // Any pass of the music feed under way ends first; later ones see the
   // device lost until the end of the swap and hold their chunk.
   std::unique_lock<std::mutex> music = HoldMusicQueue();
-  if (state.reopened) {
+  if (t.device == nullptr) {
     // The same device, context and names on the new output; what the loss
     // stopped starts again (the music with its feed's next chunk).
-    state.reopened = false;
     RestartEffectLoops();
   } else {
-    alcMakeContextCurrent(state.newContext);
+    alcMakeContextCurrent(t.context);
     alcDestroyContext(state.context);
     alcCloseDevice(state.device);
-    state.device = state.newDevice;
-    state.context = state.newContext;
-    state.newDevice = nullptr;
-    state.newContext = nullptr;
-    DescribeDevice();
+    state.device = t.device;
+    state.context = t.context;
+    t.device = nullptr;
+    t.context = nullptr;
     std::unordered_map<uint32_t, uint32_t> renamed;
     SoundCacheRebuild(&renamed);
     RebuildEffectVoices(renamed);
     RebuildMusicVoice();
   }
+  // The output now playing: its name for the line below, and whether it can
+  // tell its own loss.
+  TakeDeviceInfo(t.info);
   state.deviceLost = false;
   SetUpListener();
   state.lossReported = false;
   state.nextCheckMs = GetTimeMs() + kCheckPeriodMs;
-  std::fprintf(stderr, "audio device: \"%s\" is back\n", state.name);
+  std::fprintf(stderr, "audio device: \"%s\" is back\n", state.info.name);
 }
 
-const char* GetAudioDeviceName() { return state.name; }
+const char* GetAudioDeviceName() { return state.info.name; }
 
 bool IsAudioOpen() { return state.device != nullptr && state.context != nullptr; }

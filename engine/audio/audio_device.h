@@ -6,8 +6,11 @@
 //
 // Thread rules: open, close, watch and swap run on the main thread; the swap
 // with the game lock held, so no tick or frame uses OpenAL meanwhile (the
-// music feed is held off by its own lock inside). AudioReady and
-// CheckAudioDeviceConnected (audio_internal.h) may be called from any thread.
+// music feed is held off by its own lock inside). Each try for a new device
+// (an open, or a reopen of the lost one, and its description) runs on a
+// thread of its own, which the watch starts and joins once it has ended, so
+// no frame waits for a sound server. AudioReady and CheckAudioDeviceConnected
+// (audio_internal.h) may be called from any thread.
 #pragma once
 
 #include <cstdint>
@@ -17,8 +20,8 @@
 int32_t OpenAudioDevice();
 void CloseAudioDevice();
 // Main thread, once per main-loop pass, outside the game lock: checks the
-// device twice a second and, once it is lost, tries for a new one every 2 s.
-// True when a new device is open and waits for SwapInAudioDevice.
+// device twice a second and, once it is lost, starts a try for a new one
+// every 2 s. True when a try has found one and it waits for SwapInAudioDevice.
 bool WatchAudioDevice(uint32_t nowMs);
 // Main thread, with the game lock held: moves everything onto the new device.
 void SwapInAudioDevice();

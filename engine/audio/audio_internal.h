@@ -12,6 +12,9 @@
 // True while an OpenAL context is current and its device has not been lost;
 // otherwise every call is silent and every sound asked for is dropped.
 bool AudioReady();
+// True while an OpenAL context is current, lost device or not: what a sound
+// holds can still be deleted on it.
+bool AudioContextCurrent();
 // Asks the current device whether it is still there, and marks it lost when
 // it is not (the watcher then looks for a new one). For the music feed, which
 // meets a lost device first as a source that stopped.
@@ -26,6 +29,14 @@ void ZeroSound(Sound* sound);
 // CreateSoundSource for samples decoded from path ("" for none: not shared).
 int32_t CreateSoundSourceFrom(Sound* sound, const char* path, const void* pcm, int32_t size, int32_t code,
                               int32_t rate);
+
+// The source a handle plays through now (an effect's, renamed by a device
+// change since its last use, is looked up and written into the handle).
+uint32_t SoundSource(Sound* sound);
+// Whether the handle holds a listed effect of its own.
+bool HoldsEffect(Sound* sound);
+// Effects holding a source, for tests.
+int32_t EffectVoiceCount();
 
 // The device change, with the new context current and every other user of
 // OpenAL held off: effect sources made again on the renamed buffers with

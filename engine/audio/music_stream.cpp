@@ -253,6 +253,9 @@ int32_t LoadMusic(Sound* sound, const char* path) {
   JoinMusicThread();
 
   std::memcpy(music.path, path, length + 1);
+  // A handle that still holds an effect lets it go first, so its voice is
+  // neither leaked nor kept under a handle that is music now.
+  if (HoldsEffect(sound)) ReleaseSound(sound);
   ZeroSound(sound);
   music.current = sound;
   sound->kind = 1;
@@ -351,7 +354,7 @@ void StopMusic(Sound* sound) {
   std::lock_guard<std::mutex> lock(music.queueLock);
   // Read under the lock: a device change renames the source.
   ALuint source = sound->source;
-  if (source == 0 || !AudioReady()) return;
+  if (source == 0 || !AudioContextCurrent()) return;
   EmptyQueueLocked(source);
 }
 
@@ -385,8 +388,9 @@ void ReleaseMusic(Sound* sound) {
     JoinMusicThread();
     music.current = nullptr;
   }
+  // Deleted also while the device is lost: its context is still current.
   ALuint source = sound->source;
-  if (source != 0 && AudioReady()) {
+  if (source != 0 && AudioContextCurrent()) {
     EmptyQueue(source);
     alDeleteSources(1, &source);
   }

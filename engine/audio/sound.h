@@ -22,6 +22,10 @@ struct Sound {
   std::atomic<int32_t> command;   // 0 none, 1 restart at position, -1 end thread
   std::atomic<int32_t> position;
   std::atomic<int32_t> playing;
+  // An effect's entry in the audio module's voice table (0 none): the names
+  // above follow a device change at the handle's next use, so nothing ever
+  // writes into a handle that is not being used.
+  std::atomic<uint32_t> voice;
 };
 
 struct PcmData {

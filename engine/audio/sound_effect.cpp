@@ -1,8 +1,8 @@
 // Sound effects: a whole-file decode into one OpenAL buffer on one source, and
 // the handle operations shared with music (which branch off by kind). Owners
 // of the same file share its buffer; each has a source of its own. Every
-// live effect is listed with its gain and pitch, so a device that replaces a
-// lost one gets the same voices.
+// live effect is listed by voice number with its names, gain and pitch, so a
+// device that replaces a lost one gets the same voices.
 #include <AL/al.h>
 #include <AL/alc.h>
 
@@ -32,6 +32,7 @@ int32_t AlFormatForCode(int32_t code) {
 }
 
 void ZeroSound(Sound* sound) {
+  sound->voice = 0;
   sound->kind = 0;
   sound->source = 0;
   sound->buffer = 0;
@@ -44,34 +45,53 @@ void ZeroSound(Sound* sound) {
 
 namespace {
 
-// What a source had set beyond its fixed set-up.
+// A live effect's OpenAL names and what was set on its source beyond the
+// fixed set-up. The owner's address is only compared, never followed: a
+// handle destroyed without ReleaseSound leaves an entry nobody writes through.
 struct EffectVoice {
+  const Sound* owner;
+  uint32_t source;
+  uint32_t buffer;
   float gain;
   float pitch;
+  // Played with its loop flag set and not stopped since: it goes on after a
+  // device change.
+  bool looping;
 };
 
-// Effects holding a source, with their voice settings. Written by loads and
-// releases (main thread) and the setters; read by the device change; every
-// access under the lock.
-struct LiveEffects {
+// Effects holding a source, by voice number (never reused). Written by
+// loads, releases, plays and the setters; renamed by the device change;
+// every access under the lock.
+struct EffectVoices {
   std::mutex lock;
-  std::unordered_map<Sound*, EffectVoice> voices;
+  uint32_t lastVoice = 0;
+  std::unordered_map<uint32_t, EffectVoice> voices;
 };
 
-LiveEffects liveEffects;
+EffectVoices effectVoices;
 
-void ListEffect(Sound* sound) {
-  std::lock_guard<std::mutex> hold(liveEffects.lock);
-  liveEffects.voices[sound] = EffectVoice{1.0f, 1.0f};
+// The handle's entry, or null when it holds none; the caller holds the lock.
+EffectVoice* FindVoiceLocked(const Sound* sound) {
+  auto it = effectVoices.voices.find(sound->voice);
+  if (it == effectVoices.voices.end() || it->second.owner != sound) return nullptr;
+  return &it->second;
 }
 
-void UnlistEffect(Sound* sound) {
-  std::lock_guard<std::mutex> hold(liveEffects.lock);
-  liveEffects.voices.erase(sound);
+// The handle's current source (renamed by a device change since its last
+// use, the handle follows now), and whether it is to go on looping: 1 yes,
+// 0 no, -1 unchanged.
+ALuint EffectSource(Sound* sound, int looping) {
+  std::lock_guard<std::mutex> hold(effectVoices.lock);
+  EffectVoice* voice = FindVoiceLocked(sound);
+  if (voice == nullptr) return 0;
+  if (looping >= 0) voice->looping = looping != 0;
+  sound->source = voice->source;
+  sound->buffer = voice->buffer;
+  return voice->source;
 }
 
 // Sets the source up for an effect on the buffer (which already holds its
-// samples: OpenAL refuses new data for an attached buffer) and records both.
+// samples: OpenAL refuses new data for an attached buffer) and lists both.
 void HoldSourceOnBuffer(Sound* sound, ALuint source, ALuint buffer, int32_t size) {
   ApplySourceSetup(source, 1.0f);
   alSourcei(source, AL_BUFFER, static_cast<ALint>(buffer));
@@ -80,7 +100,10 @@ void HoldSourceOnBuffer(Sound* sound, ALuint source, ALuint buffer, int32_t size
   sound->size = size;
   sound->loop = 0;
   sound->kind = 0;
-  ListEffect(sound);
+  std::lock_guard<std::mutex> hold(effectVoices.lock);
+  uint32_t number = ++effectVoices.lastVoice;
+  effectVoices.voices[number] = EffectVoice{sound, source, buffer, 1.0f, 1.0f, false};
+  sound->voice = number;
 }
 
 // A new source playing a buffer another owner already holds.
@@ -93,6 +116,17 @@ int32_t AttachSharedBuffer(Sound* sound, uint32_t buffer, int32_t size) {
 }
 
 }  // namespace
+
+uint32_t SoundSource(Sound* sound) {
+  if (sound->kind != 0) return sound->source;
+  return EffectSource(sound, -1);
+}
+
+bool HoldsEffect(Sound* sound) {
+  if (sound->kind != 0) return false;
+  std::lock_guard<std::mutex> hold(effectVoices.lock);
+  return FindVoiceLocked(sound) != nullptr;
+}
 
 // A file another owner holds is not decoded again: this owner gets its own
 // source on the same buffer, so the two still start and stop independently.
@@ -158,10 +192,11 @@ int32_t PlaySound(Sound* sound) {
   sound->position = 0;
   sound->command = 1;
   sound->playing = 1;
-  ALuint source = sound->source;
+  bool effect = sound->kind == 0;
+  ALuint source = effect ? EffectSource(sound, sound->loop != 0 ? 1 : 0) : sound->source.load();
   if (source == 0 || !AudioReady()) return 1;
   // Effects: one source, so playing again restarts it instead of layering.
-  if (sound->kind == 0) alSourcei(source, AL_LOOPING, sound->loop != 0 ? AL_TRUE : AL_FALSE);
+  if (effect) alSourcei(source, AL_LOOPING, sound->loop != 0 ? AL_TRUE : AL_FALSE);
   alSourcePlay(source);
   return 0;
 }
@@ -173,7 +208,7 @@ void StopSound(Sound* sound) {
     StopMusic(sound);
     return;
   }
-  ALuint source = sound->source;
+  ALuint source = EffectSource(sound, 0);
   if (source != 0 && AudioReady()) alSourceStop(source);
 }
 
@@ -182,19 +217,30 @@ void SetSoundLoop(Sound* sound, int32_t flag) {
   sound->loop = flag != 0 ? 1 : 0;
 }
 
+// The effect's source and buffer go on the device they were made on, also
+// while it is lost (its context stays current until a new one is swapped
+// in), so an outage leaks nothing.
 int32_t ReleaseSound(Sound* sound) {
   if (sound == nullptr) return 0;
   if (sound->kind != 0) {
     ReleaseMusic(sound);
     return 0;
   }
-  UnlistEffect(sound);
-  ALuint source = sound->source;
-  ALuint buffer = sound->buffer;
+  EffectVoice voice{};
+  {
+    std::lock_guard<std::mutex> hold(effectVoices.lock);
+    EffectVoice* listed = FindVoiceLocked(sound);
+    if (listed != nullptr) {
+      voice = *listed;
+      effectVoices.voices.erase(sound->voice);
+    }
+  }
+  ALuint source = voice.source;
+  ALuint buffer = voice.buffer;
   // The source goes first: a buffer still attached to one cannot be deleted.
   // A buffer other owners still hold stays.
   bool sharedOn = buffer != 0 && SoundCacheRelease(buffer);
-  if (AudioReady()) {
+  if (AudioContextCurrent()) {
     if (source != 0) {
       alSourceStop(source);
       alDeleteSources(1, &source);
@@ -206,22 +252,22 @@ int32_t ReleaseSound(Sound* sound) {
 }
 
 void RememberEffectVoice(Sound* sound, float gain, float pitch) {
-  std::lock_guard<std::mutex> hold(liveEffects.lock);
-  auto it = liveEffects.voices.find(sound);
-  if (it == liveEffects.voices.end()) return;
-  if (gain >= 0.0f) it->second.gain = gain;
-  if (pitch > 0.0f) it->second.pitch = pitch;
+  std::lock_guard<std::mutex> hold(effectVoices.lock);
+  EffectVoice* voice = FindVoiceLocked(sound);
+  if (voice == nullptr) return;
+  if (gain >= 0.0f) voice->gain = gain;
+  if (pitch > 0.0f) voice->pitch = pitch;
 }
 
 void RebuildEffectVoices(const std::unordered_map<uint32_t, uint32_t>& renamed) {
-  std::lock_guard<std::mutex> hold(liveEffects.lock);
-  for (auto& [sound, voice] : liveEffects.voices) {
-    auto name = renamed.find(sound->buffer);
+  std::lock_guard<std::mutex> hold(effectVoices.lock);
+  for (auto& [number, voice] : effectVoices.voices) {
+    auto name = renamed.find(voice.buffer);
     ALuint buffer = name != renamed.end() ? name->second : 0;
     ALuint source = 0;
     if (buffer != 0) alGenSources(1, &source);
-    sound->buffer = buffer;
-    sound->source = source;
+    voice.buffer = buffer;
+    voice.source = source;
     // A voice the new device refused stays silent, as without a device.
     if (source == 0) continue;
     ApplySourceSetup(source, 1.0f);
@@ -230,7 +276,7 @@ void RebuildEffectVoices(const std::unordered_map<uint32_t, uint32_t>& renamed) 
     alSourcef(source, AL_PITCH, voice.pitch);
     // A looping effect that was on goes on; a one-shot that the loss cut
     // off is not played again late.
-    if (sound->loop != 0 && sound->playing != 0) {
+    if (voice.looping) {
       alSourcei(source, AL_LOOPING, AL_TRUE);
       alSourcePlay(source);
     }
@@ -238,9 +284,13 @@ void RebuildEffectVoices(const std::unordered_map<uint32_t, uint32_t>& renamed) 
 }
 
 void RestartEffectLoops() {
-  std::lock_guard<std::mutex> hold(liveEffects.lock);
-  for (auto& [sound, voice] : liveEffects.voices) {
-    ALuint source = sound->source;
-    if (source != 0 && sound->loop != 0 && sound->playing != 0) alSourcePlay(source);
+  std::lock_guard<std::mutex> hold(effectVoices.lock);
+  for (auto& [number, voice] : effectVoices.voices) {
+    if (voice.source != 0 && voice.looping) alSourcePlay(voice.source);
   }
+}
+
+int32_t EffectVoiceCount() {
+  std::lock_guard<std::mutex> hold(effectVoices.lock);
+  return static_cast<int32_t>(effectVoices.voices.size());
 }

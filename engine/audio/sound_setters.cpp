@@ -9,28 +9,33 @@
 void SetSoundGain(Sound* sound, float gain) {
   if (sound == nullptr) return;
   RememberEffectVoice(sound, gain < 0.0f ? 0.0f : gain, 0.0f);
-  if (sound->source == 0 || !AudioReady()) return;
-  alSourcef(sound->source, AL_GAIN, gain < 0.0f ? 0.0f : gain);
+  ALuint source = SoundSource(sound);
+  if (source == 0 || !AudioReady()) return;
+  alSourcef(source, AL_GAIN, gain < 0.0f ? 0.0f : gain);
 }
 
 void SetSoundPitch(Sound* sound, float pitch) {
   if (sound == nullptr) return;
   RememberEffectVoice(sound, -1.0f, pitch);
-  if (sound->source == 0 || !AudioReady()) return;
-  alSourcef(sound->source, AL_PITCH, pitch);
+  ALuint source = SoundSource(sound);
+  if (source == 0 || !AudioReady()) return;
+  alSourcef(source, AL_PITCH, pitch);
 }
 
 void SeekSound(Sound* sound, int32_t offset) {
   if (sound == nullptr) return;
   sound->position = offset;
   sound->command = 1;
-  if (sound->source == 0 || !AudioReady()) return;
-  alSourcei(sound->source, AL_SAMPLE_OFFSET, offset);
+  ALuint source = SoundSource(sound);
+  if (source == 0 || !AudioReady()) return;
+  alSourcei(source, AL_SAMPLE_OFFSET, offset);
 }
 
 int32_t GetSoundOffset(Sound* sound) {
-  if (sound == nullptr || sound->source == 0 || !AudioReady()) return 0;
+  if (sound == nullptr) return 0;
+  ALuint source = SoundSource(sound);
+  if (source == 0 || !AudioReady()) return 0;
   ALint offset = 0;
-  alGetSourcei(sound->source, AL_SAMPLE_OFFSET, &offset);
+  alGetSourcei(source, AL_SAMPLE_OFFSET, &offset);
   return offset;
 }

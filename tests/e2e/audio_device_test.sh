@@ -28,6 +28,7 @@ pa_start() {
   pulseaudio -n -F "$hx_dir/default.pa" --daemonize=no --exit-idle-time=-1 --use-pid-file=no \
     --disable-shm=yes >>"$hx_dir/pulse.log" 2>&1 &
   pa_pid=$!
+  pa_pids+=("$pa_pid")
   local waited=0
   until pactl info >/dev/null 2>&1; do
     sleep 0.1
@@ -43,6 +44,12 @@ pa_record() {
 }
 
 pa_stop_record() { kill -INT "$rec_pid" 2>/dev/null; wait "$rec_pid" 2>/dev/null; }
+
+# Ends the case's servers and recorder, whether it passed or not.
+pa_end_all() {
+  local pids=("${pa_pids[@]}" ${rec_pid:+"$rec_pid"})
+  [ ${#pids[@]} -eq 0 ] || { kill -KILL "${pids[@]}"; wait "${pids[@]}"; } 2>/dev/null
+}
 
 # Waits up to $2 seconds for line pattern $1 on the game's standard error.
 wait_stderr() {
@@ -82,7 +89,16 @@ expect_above() {
 # The steady tick rate TIDE_STATS reported for case $1.
 steady_ticks() { sed -n 's/^TIDE_STATS ticks .*steady_fps=\([0-9.]*\).*/\1/p' "$hx_work/$1/stderr.txt"; }
 
+# One case; its servers end with it.
 device_case() {
+  pa_pids=() rec_pid=""
+  device_steps "$1"
+  local result=$?
+  pa_end_all
+  return "$result"
+}
+
+device_steps() {
   local name=$1
   hx_dir="$hx_work/$name"
   hx_make_run_dir "$hx_dir"
@@ -166,6 +182,9 @@ device_case() {
 cases=(steady restart sink gone)
 hx_sanitized && cases=(restart sink)
 hx_run_cases device_case "${cases[@]}"
+# Every sound server and recorder of the cases has ended with its case.
+left=$(pgrep -af -- "$hx_work/")
+[ -z "$left" ] || { echo "FAIL still running after the cases: $left"; hx_failures=$((hx_failures + 1)); }
 for name in "${cases[@]}"; do
   [ -f "$hx_work/$name/measures.txt" ] && sed "s/^/  $name: /" "$hx_work/$name/measures.txt"
   echo "  $name: ticks steady $(steady_ticks "$name")/s"

@@ -31,9 +31,22 @@ hx_pictures=(Logo.png Logo_pemo.png gameBack.png PMBack.png pemophiSp.png shadow
 hx_sounds=(SE_block.ogg SE_make.ogg SE_miss.ogg SE_eat.ogg SE_fivar.ogg SE_norma.ogg SE_NewPlate.ogg
   SE_pageFlip.ogg BGM_title.ogg BGM_game.ogg BGM_clear.ogg)
 
+# Ends the programs this shell started that still run: signal $1, SIGKILL
+# for any left 5 s later; then waits for them.
+hx_end_jobs() {
+  local running until=$((SECONDS + 5))
+  running=$(jobs -rp)
+  [ -n "$running" ] && kill -"$1" $running 2>/dev/null
+  while [ -n "$running" ] && [ "$SECONDS" -lt "$until" ]; do sleep 0.1; running=$(jobs -rp); done
+  [ -n "$running" ] && kill -KILL $running 2>/dev/null
+  wait 2>/dev/null
+}
+
+# However the test ends (done, failed, interrupted, terminated), the workers
+# are asked to end, and each ends what it started (games, displays, servers)
+# before the folder goes.
 hx_cleanup() {
-  local pid
-  for pid in $(jobs -p); do kill -KILL "$pid" 2>/dev/null; done
+  hx_end_jobs TERM
   [ "${TIDE_KEEP_RUNS:-0}" = 1 ] || rm -rf "$hx_work"
 }
 trap hx_cleanup EXIT
@@ -340,6 +353,7 @@ hx_run_cases() {
   local names=("$@") w
   for ((w = 0; w < hx_jobs; w++)); do
     (
+      trap 'hx_end_jobs KILL' EXIT
       hx_start_display || exit 1
       local i
       for ((i = w; i < ${#names[@]}; i += hx_jobs)); do

@@ -8,18 +8,31 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstring>
+#include <new>
 #include <string>
 #include <thread>
 
 #include "engine/app/app.h"
 #include "engine/audio/audio_internal.h"
 #include "engine/audio/sound.h"
+#include "engine/audio/sound_cache.h"
 #include "support/engine/ogg_synth.h"
 #include "support/engine/wave_capture.h"
 
 namespace {
 
 void Wait(double seconds) { std::this_thread::sleep_for(std::chrono::duration<double>(seconds)); }
+
+// Watches, as the main loop does, until a try (on a thread of its own) has
+// found a device; false after 10 s.
+bool WaitForNewDevice() {
+  for (int i = 0; i < 1000; ++i) {
+    if (WatchAudioDevice(GetTimeMs())) return true;
+    Wait(0.01);
+  }
+  return false;
+}
 
 std::string Tone(const char* name, double hz, double seconds) {
   const std::string path = TestTempDir() + "/" + name + ".ogg";
@@ -61,11 +74,13 @@ TEST(AudioDevice, ALostDeviceIsReplacedWithEverythingLoadedOnIt) {
   MarkAudioDeviceLost();
   EXPECT_EQ(PlaySound(&oneShot), 1);
   SetMasterVolume(0.6f);
-  // The first try comes with the report of the loss; the new device opens
-  // unlocked and waits for the swap.
-  ASSERT_TRUE(WatchAudioDevice(GetTimeMs()));
+  // The first try starts with the report of the loss; the new device opens
+  // on a thread of its own and waits for the swap.
+  ASSERT_TRUE(WaitForNewDevice());
   SwapInAudioDevice();
   EXPECT_TRUE(AudioReady());
+  // The handles take their new names at their next use.
+  for (Sound* sound : {&loop, &shared, &oneShot}) GetSoundOffset(sound);
 
   // The voices, on new sources over buffers made again from the same samples.
   ASSERT_TRUE(alIsSource(loop.source));
@@ -105,6 +120,40 @@ TEST(AudioDevice, ALostDeviceIsReplacedWithEverythingLoadedOnIt) {
   const float expected = 0.5f * 0.5f * 0.6f * 0.5f;
   EXPECT_NEAR(PeakLevel(clip, 0, tenth, 3 * tenth), expected, 0.2f * expected);
   EXPECT_GT(PeakLevel(clip, 0, 7 * tenth, 2 * tenth), 2.0f * expected);
+}
+
+// Two outages with a scene switch in each: what is released while the device
+// is lost goes with the old device at once, and the swap writes into no
+// handle (one destroyed unreleased, one that LoadMusic made music since).
+TEST(AudioDevice, OutagesLeakNothingAndWriteIntoNoHandle) {
+  const std::string effect = Tone("effect", 660.0, 0.2), other = Tone("other", 880.0, 0.2);
+  const std::string tune = Tone("tune", 220.0, 1.0);
+  ASSERT_EQ(OpenAudioDevice(), 0);
+  const int32_t voices = EffectVoiceCount(), cached = SoundCacheSize();
+  for (int outage = 0; outage < 2; ++outage) {
+    Sound first{}, second{}, music{}, reused{};
+    alignas(Sound) unsigned char gone[sizeof(Sound)];
+    Sound* dropped = new (gone) Sound{};
+    ASSERT_EQ(LoadSoundEffect(&first, effect.c_str()) + LoadSoundEffect(&second, effect.c_str()) +
+                  LoadSoundEffect(dropped, other.c_str()) + LoadSoundEffect(&reused, other.c_str()) +
+                  LoadMusic(&music, tune.c_str()) + PlaySound(&music), 0);
+    dropped->~Sound();
+    std::memset(gone, 0xA5, sizeof gone);
+    MarkAudioDeviceLost();
+    const uint32_t names[] = {first.source, second.source, music.source, first.buffer};
+    for (Sound* sound : {&first, &second, &music}) ReleaseSound(sound);
+    for (int i = 0; i < 4; ++i) EXPECT_FALSE(i < 3 ? alIsSource(names[i]) : alIsBuffer(names[i])) << outage << i;
+    ASSERT_TRUE(WaitForNewDevice());
+    SwapInAudioDevice();
+    ASSERT_EQ(LoadMusic(&reused, tune.c_str()) + PlaySound(&reused), 0);
+    EXPECT_EQ(std::string(gone, gone + sizeof gone), std::string(sizeof gone, '\xA5'));
+    EXPECT_EQ(reused.voice.load(), 0u);
+    ReleaseSound(&reused);
+    // Left: the voices of the handles destroyed unreleased, and their file.
+    EXPECT_EQ(EffectVoiceCount(), voices + 1 + outage);
+    EXPECT_EQ(SoundCacheSize(), cached + 1);
+  }
+  CloseAudioDevice();
 }
 
 }  // namespace
