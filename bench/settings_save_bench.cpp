@@ -5,7 +5,7 @@
 // counters are the tick intervals the tick callback itself saw, in ms.
 //   BM_TickIntervals/0/1: the write inside the tick, as a synchronous save
 //   would do (create, write, fsync, rename, fsync of the folder).
-//   BM_TickIntervals/1/1: the tick hands the save to the settings writer.
+//   BM_TickIntervals/1/1: the tick hands the save to the player-file writer.
 //   BM_TickIntervals/1/0: the same without the disk load, and
 //   BM_TickIntervals/2/1: the disk load without saves (the machine's own
 //   jitter, for comparison).
@@ -28,7 +28,7 @@
 
 #include "engine/app/app.h"
 #include "engine/app/loop_internal.h"
-#include "engine/app/settings_writer.h"
+#include "engine/app/player_file_writer.h"
 
 namespace {
 
@@ -52,12 +52,12 @@ Clock::time_point lastTick;
 int tickNumber = 0;
 int32_t volume = 0;
 
-SettingsSave NextSave() {
+PlayerFileSave NextSave() {
   volume = (volume + 10) % 110;
-  SettingsSave save;
+  PlayerFileSave save;
   save.path = folder + "/settings.ini";
   save.header = "benchmark";
-  PutSetting(&save.file, "volume", std::to_string(volume));
+  PutPlayerFileValue(&save.file, "volume", std::to_string(volume));
   return save;
 }
 
@@ -66,12 +66,12 @@ void SavingTick() {
   if (tickNumber > 0) intervalsMs.push_back(std::chrono::duration<double, std::milli>(now - lastTick).count());
   lastTick = now;
   if (++tickNumber % kTicksPerSave != 0 || !saving) return;
-  SettingsSave save = NextSave();
+  PlayerFileSave save = NextSave();
   if (saveInTick) {
     std::string error;
-    WriteSettingsFile(save.path, save.header, save.file, &error);
+    WritePlayerFile(save.path, save.header, save.file, &error);
   } else {
-    RequestSettingsSave(std::move(save));
+    RequestPlayerFileSave(std::move(save));
   }
   saveMs.push_back(std::chrono::duration<double, std::milli>(Clock::now() - now).count());
 }
@@ -110,7 +110,7 @@ void BM_TickIntervals(benchmark::State& state) {
     return;
   }
   folder = std::filesystem::absolute(pattern).string();
-  uint64_t writesBefore = SettingsWritesDone();
+  uint64_t writesBefore = PlayerFileWritesDone();
   for (auto _ : state) {
     std::atomic<bool> stopLoad{false};
     std::thread load;
@@ -121,17 +121,17 @@ void BM_TickIntervals(benchmark::State& state) {
     intervalsMs.reserve(kTickRate * (kRunSeconds + 2));
     tickNumber = 0;
     ResetLoopState();
-    if (!saveInTick) SettingsWriterStart();
+    if (!saveInTick) PlayerFileWriterStart();
     SetTickCallback(kTickRate, SavingTick);
     StartTimerThread();
     // The main loop's part: a pass every millisecond, as on the desktop.
     Clock::time_point end = Clock::now() + std::chrono::seconds(kRunSeconds);
     while (Clock::now() < end) {
-      SettingsWriterPass();
+      PlayerFileWriterPass();
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     StopTimerThread();
-    SettingsWriterFinish();
+    PlayerFileWriterFinish();
     stopLoad.store(true);
     if (load.joinable()) load.join();
   }
@@ -142,7 +142,7 @@ void BM_TickIntervals(benchmark::State& state) {
   state.counters["save_tick_max_ms"] = Percentile(saveMs, 1.0);
   state.counters["saves_asked"] = saving ? static_cast<double>(tickNumber / kTicksPerSave) : 0.0;
   state.counters["writes"] = saveInTick ? static_cast<double>(tickNumber / kTicksPerSave)
-                                        : static_cast<double>(SettingsWritesDone() - writesBefore);
+                                        : static_cast<double>(PlayerFileWritesDone() - writesBefore);
   std::filesystem::remove_all(folder);
 }
 BENCHMARK(BM_TickIntervals)->Args({1, 0})->Args({0, 1})->Args({1, 1})->Args({2, 1})->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);

@@ -2,7 +2,7 @@
 //  - The entries read are well formed: keys unique, not empty, without '='
 //    or blanks at either end; no line breaks or other control characters
 //    but tabs, and values without blanks at either end.
-//  - Written back (FormatSettingsText) and read again they come back the
+//  - Written back (FormatPlayerFileText) and read again they come back the
 //    same, and the written text is understood whole.
 //  - A line the reader refuses changes nothing: the text without the
 //    refused lines reads to the same entries.
@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/app/settings_text.h"
+#include "engine/app/player_file_text.h"
 #include "game/scene/player_settings.h"
 
 namespace {
@@ -27,7 +27,7 @@ void Require(bool condition, const char* what) {
   std::abort();
 }
 
-bool SameEntries(const std::vector<SettingsEntry>& a, const std::vector<SettingsEntry>& b) {
+bool SameEntries(const std::vector<PlayerFileEntry>& a, const std::vector<PlayerFileEntry>& b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i)
     if (a[i].key != b[i].key || a[i].value != b[i].value) return false;
@@ -36,7 +36,7 @@ bool SameEntries(const std::vector<SettingsEntry>& a, const std::vector<Settings
 
 bool Blank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
 
-void CheckWellFormed(const std::vector<SettingsEntry>& entries) {
+void CheckWellFormed(const std::vector<PlayerFileEntry>& entries) {
   for (size_t i = 0; i < entries.size(); ++i) {
     const std::string& key = entries[i].key;
     const std::string& value = entries[i].value;
@@ -57,7 +57,7 @@ struct Values {
   bool muted;
 };
 
-Values Read(const std::vector<SettingsEntry>& entries, std::string* problem) {
+Values Read(const std::vector<PlayerFileEntry>& entries, std::string* problem) {
   PlayerSettings settings{};
   problem->clear();
   PlayerSettingsFromEntries(entries, "fuzz.ini", &settings, problem);
@@ -68,12 +68,12 @@ bool Same(const Values& a, const Values& b) {
   return a.fullscreen == b.fullscreen && a.volume == b.volume && a.muted == b.muted;
 }
 
-void CheckPlayerSettings(const std::vector<SettingsEntry>& allEntries) {
+void CheckPlayerSettings(const std::vector<PlayerFileEntry>& allEntries) {
   const Values kDefaults = {false, kVolumeMax, false};
   // Keys the game does not know change nothing: the three alone read the
   // same (and the checks below work on those three).
-  std::vector<SettingsEntry> entries;
-  for (const SettingsEntry& entry : allEntries) {
+  std::vector<PlayerFileEntry> entries;
+  for (const PlayerFileEntry& entry : allEntries) {
     if (entry.key == "fullscreen" || entry.key == "volume" || entry.key == "mute") entries.push_back(entry);
   }
   std::string problem, allProblem;
@@ -88,8 +88,8 @@ void CheckPlayerSettings(const std::vector<SettingsEntry>& allEntries) {
   settings.volume = read.volume;
   settings.muted = read.muted;
   std::string parseProblem;
-  std::vector<SettingsEntry> written =
-      ParseSettingsText(FormatSettingsText(kPlayerSettingsHeader, PlayerSettingsEntries(settings)), &parseProblem);
+  std::vector<PlayerFileEntry> written =
+      ParsePlayerFileText(FormatPlayerFileText(kPlayerSettingsHeader, PlayerSettingsEntries(settings)), &parseProblem);
   Require(parseProblem.empty(), "the player's settings written are not understood");
   std::string backProblem;
   Require(Same(Read(written, &backProblem), read), "the player's settings do not read back the same");
@@ -103,9 +103,9 @@ void CheckPlayerSettings(const std::vector<SettingsEntry>& allEntries) {
     if (name == "fullscreen") expected.fullscreen = kDefaults.fullscreen;
     if (name == "volume") expected.volume = kDefaults.volume;
     if (name == "mute") expected.muted = kDefaults.muted;
-    std::vector<SettingsEntry> spoilt = entries, removed;
-    PutSetting(&spoilt, key, "not a value");
-    for (const SettingsEntry& entry : entries)
+    std::vector<PlayerFileEntry> spoilt = entries, removed;
+    PutPlayerFileValue(&spoilt, key, "not a value");
+    for (const PlayerFileEntry& entry : entries)
       if (entry.key != name) removed.push_back(entry);
     std::string spoiltProblem, removedProblem;
     Require(Same(Read(spoilt, &spoiltProblem), expected), "a value not understood changed another setting");
@@ -119,11 +119,11 @@ void CheckPlayerSettings(const std::vector<SettingsEntry>& allEntries) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);
   std::string problem;
-  std::vector<SettingsEntry> entries = ParseSettingsText(text, &problem);
+  std::vector<PlayerFileEntry> entries = ParsePlayerFileText(text, &problem);
   CheckWellFormed(entries);
 
   std::string again;
-  std::vector<SettingsEntry> back = ParseSettingsText(FormatSettingsText("header", entries), &again);
+  std::vector<PlayerFileEntry> back = ParsePlayerFileText(FormatPlayerFileText("header", entries), &again);
   Require(again.empty(), "written entries are not understood");
   Require(SameEntries(back, entries), "entries written and read back differ");
 
@@ -135,7 +135,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     size_t end = text.find('\n', start);
     if (end == std::string::npos) end = text.size();
     std::string line = text.substr(start, end - start), lineProblem;
-    ParseSettingsText(line, &lineProblem);
+    ParsePlayerFileText(line, &lineProblem);
     if (lineProblem.empty()) {
       kept += line + "\n";
     } else {
@@ -145,7 +145,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   Require(refused == !problem.empty(), "a refused line was not named, or a good text complained about");
   std::string keptProblem;
-  Require(SameEntries(ParseSettingsText(kept, &keptProblem), entries), "a refused line changed the entries");
+  Require(SameEntries(ParsePlayerFileText(kept, &keptProblem), entries), "a refused line changed the entries");
   Require(keptProblem.empty(), "the text without its refused lines is still refused");
 
   CheckPlayerSettings(entries);

@@ -2,7 +2,7 @@
 #include "game/usage.h"
 
 #include "engine/app/command_line.h"
-#include "engine/app/settings_file.h"
+#include "engine/app/player_file.h"
 #include "game/build_info.h"
 
 std::string GameUsageText() {

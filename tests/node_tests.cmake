@@ -27,7 +27,7 @@ set(NODE_ENVIRONMENT_JS ${CMAKE_CURRENT_SOURCE_DIR}/support/node_environment.js)
 # Test cases that need what Node.js cannot give a program: another process,
 # a second thread, and a file's modification time set back (the in-memory
 # file system keeps the time of the last write).
-set(TIDE_NODE_EXCLUDED "RandomInt.AnotherThreadFollowsTheSameSeed:SettingsFile.AWriterKilledMidWriteLeavesTheOldOrTheNewFileWhole:SettingsFile.StaleTemporariesGoAndNothingElse")
+set(TIDE_NODE_EXCLUDED "RandomInt.AnotherThreadFollowsTheSameSeed:PlayerFile.AWriterKilledMidWriteLeavesTheOldOrTheNewFileWhole:PlayerFile.StaleTemporariesGoAndNothingElse")
 
 tide_add_standalone_tests(tide_node_plate_plan "${TIDE_NODE_EXCLUDED}" node_tests)
 set_property(TARGET ${node_tests} APPEND PROPERTY LINK_OPTIONS -sENVIRONMENT=node -sNODERAWFS=1

@@ -7,7 +7,7 @@ set(TIDE_STANDALONE_TESTS
   engine/app/frame_ticks_test.cpp
   engine/app/input_events_test.cpp
   engine/app/input_test.cpp
-  engine/app/settings_file_test.cpp
+  engine/app/player_file_test.cpp
   engine/audio/ogg_decode_test.cpp
   engine/audio/ogg_regression_test.cpp
   engine/render/png_decode_test.cpp

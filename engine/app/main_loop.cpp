@@ -13,7 +13,7 @@
 #include "engine/app/app.h"
 #include "engine/app/loop_internal.h"
 #include "engine/app/platform.h"
-#include "engine/app/settings_writer.h"
+#include "engine/app/player_file_writer.h"
 #include "engine/audio/audio_device.h"
 #include "engine/audio/sound.h"
 #include "engine/render/sprite.h"
@@ -261,7 +261,7 @@ uint32_t MainLoopPass() {
     std::lock_guard<std::mutex> hold(loops.gameLock);
     SwapInAudioDevice();
   }
-  SettingsWriterPass();
+  PlayerFileWriterPass();
   PlatformPumpEvents();
   const bool hidden = PlatformIsMinimized();
   loops.windowHidden.store(hidden);
@@ -296,7 +296,7 @@ int32_t FinishMainLoop() {
   int32_t result = CallLocked(loops.endCallback);
   // The end callback may hand over the last changes: they reach the disk
   // before the program ends.
-  SettingsWriterFinish();
+  PlayerFileWriterFinish();
   return result;
 }
 
@@ -318,10 +318,10 @@ void SetAppCallbacks(AppCallback start, AppCallback end, AppCallback frame) {
 
 int32_t RunMainLoop() {
   loops.mainThreadId.store(std::this_thread::get_id());
-  SettingsWriterStart();
+  PlayerFileWriterStart();
   int32_t startResult = CallLocked(loops.startCallback);
   if (startResult != 0) {
-    SettingsWriterFinish();
+    PlayerFileWriterFinish();
     return startResult;
   }
   return PlatformRunLoop(PlatformLoop{MainLoopPass, MainLoopDone, FinishMainLoop});

@@ -1,6 +1,6 @@
 // What the desktop systems (Linux, Windows) do alike beside their own
 // platform file: the main loop as a plain loop on the main thread, with the
-// ticks, the music and the settings writer on threads of their own.
+// ticks, the music and the player-file writer on threads of their own.
 #include "engine/app/platform.h"
 
 int32_t PlatformRunLoop(const PlatformLoop& loop) {

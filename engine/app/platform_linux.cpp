@@ -15,7 +15,7 @@
 
 #include "engine/app/contents_search.h"
 #include "engine/app/platform.h"
-#include "engine/app/settings_file.h"
+#include "engine/app/player_file.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // from it, as there are no threads; ticks also run between frames, from a
 // short timer), sound waits for the player's first touch
 // or key, sound pauses while the page is hidden, the contents are preloaded
-// into ./contents, and the settings live in the page's own storage.
+// into ./contents, and the player's files live in the page's own storage.
 #include <emscripten.h>
 #include <emscripten/eventloop.h>
 #include <fcntl.h>
@@ -16,12 +16,12 @@
 #include "engine/app/contents_search.h"
 #include "engine/app/loop_internal.h"
 #include "engine/app/platform.h"
-#include "engine/app/settings_file.h"
+#include "engine/app/player_file.h"
 
 namespace {
 
 // The folder the page's storage is mounted on (see platform_web_pre.js).
-constexpr char kSettingsFolder[] = "/settings/";
+constexpr char kPlayerFileFolder[] = "/player_files/";
 
 // How often the page looks for due ticks between animation frames: a
 // quarter of the 16 ms tick period, so a tick runs at most 4 ms late while
@@ -72,12 +72,12 @@ EM_JS(void, TellPageEnded, (int code), {
   if (typeof Module.onProgramEnd === 'function') Module.onProgramEnd(code);
 });
 
-// Starts the copy of the settings folder into the page's storage (see
+// Starts the copy of the player's files into the page's storage (see
 // platform_web_pre.js, which runs one copy at a time and one more after it
 // for the changes that came meanwhile). 0 when there is no page storage.
 EM_JS(int, StartStorageSync, (), {
-  if (typeof Module.syncSettingsStorage !== 'function') return 0;
-  Module.syncSettingsStorage();
+  if (typeof Module.syncPlayerFileStorage !== 'function') return 0;
+  Module.syncPlayerFileStorage();
   return 1;
 });
 
@@ -129,9 +129,9 @@ std::string PlatformSettingsPath(const char* programName) {
   return PlatformDataPath(programName, kSettingsFileName);
 }
 
-// The page has one storage folder: data files live beside the settings.
+// The page has one storage folder for every player's file.
 std::string PlatformDataPath(const char* programName, const char* fileName) {
-  return std::string(kSettingsFolder) + programName + "/" + fileName;
+  return std::string(kPlayerFileFolder) + programName + "/" + fileName;
 }
 
 std::string PlatformContentsHelp(const char*) {

@@ -21,8 +21,8 @@
 #include "engine/app/app.h"
 #include "engine/app/contents_search.h"
 #include "engine/app/platform.h"
-#include "engine/app/settings_file.h"
-#include "engine/app/settings_writer.h"
+#include "engine/app/player_file.h"
+#include "engine/app/player_file_writer.h"
 
 namespace {
 
@@ -90,7 +90,7 @@ WNDPROC sdlWindowProc = nullptr;
 LRESULT CALLBACK SessionEndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_ENDSESSION && wParam) {
     RequestQuit();
-    SettingsWriterFinish();
+    PlayerFileWriterFinish();
     return 0;
   }
   return CallWindowProcW(sdlWindowProc, window, message, wParam, lParam);

@@ -1,5 +1,5 @@
 // The best score: read at start, with a damaged file moved aside, and read
-// again when a round ends, the higher best handed to the settings writer.
+// again when a round ends, the higher best handed to the player-file writer.
 #include "game/scene/best_score.h"
 
 #include <atomic>
@@ -11,6 +11,7 @@
 namespace {
 
 constexpr char kBestScoreFileName[] = "best_score.ini";
+constexpr char kBestScoreFileKind[] = "best score file";
 constexpr char kBestScoreKey[] = "best";
 constexpr char kBestScoreHeader[] = "TIDE_MARKER best score of the rounds that reached Finish!";
 // Eight digits at most: a score never goes past kScoreMaximum; a file with
@@ -41,40 +42,36 @@ void ReportSave(bool saved, const std::string& error) {
 
 BestScore bestScore;
 
-BestScoreRead BestScoreFromFile(const SettingsFile& file, const std::string& path, std::string* problem) {
+BestScoreRead BestScoreFromFile(const PlayerFile& file, const std::string& path, std::string* problem) {
   BestScoreRead read = {0, false};
-  // The engine names every such file a settings file; this one is not.
   *problem = file.problem;
-  const std::string kSettingsWords = "settings file";
-  size_t words = problem->find(kSettingsWords);
-  if (words != std::string::npos) problem->replace(words, kSettingsWords.size(), "best score file");
   switch (file.result) {
-    case SettingsReadResult::kMissing:
+    case PlayerFileReadResult::kMissing:
       *problem = "no best score yet at " + path;
       return read;
-    case SettingsReadResult::kUnreadable:
-    case SettingsReadResult::kDamaged:
+    case PlayerFileReadResult::kUnreadable:
+    case PlayerFileReadResult::kDamaged:
       read.keepAside = true;
       break;
-    case SettingsReadResult::kRead:
+    case PlayerFileReadResult::kRead:
       break;
   }
-  const std::string* text = FindSetting(file.entries, kBestScoreKey);
+  const std::string* text = FindPlayerFileValue(file.entries, kBestScoreKey);
   if (text != nullptr && ParseScore(*text, &read.value)) return read;
   // A file without a best score the program could have written may still
   // hold one a reader can make out: it is kept, never overwritten.
   read.value = 0;
   read.keepAside = true;
   if (problem->empty()) {
-    *problem = text == nullptr ? "the best score file " + path + " has no best score"
+    *problem = text == nullptr ? std::string("the ") + kBestScoreFileKind + " " + path + " has no best score"
                                : "in " + path + ", best '" + *text + "' is not a score";
   }
   return read;
 }
 
-std::vector<SettingsEntry> BestScoreEntries(int32_t value) {
-  std::vector<SettingsEntry> entries;
-  PutSetting(&entries, kBestScoreKey, std::to_string(value));
+std::vector<PlayerFileEntry> BestScoreEntries(int32_t value) {
+  std::vector<PlayerFileEntry> entries;
+  PutPlayerFileValue(&entries, kBestScoreKey, std::to_string(value));
   return entries;
 }
 
@@ -85,9 +82,9 @@ namespace {
 // could then replace a higher score the file holds. *problem names what went
 // wrong (a missing file only when sayMissing), empty when nothing did.
 bool ReadBestFile(bool sayMissing, int32_t* value, std::string* problem) {
-  const SettingsFile file = ReadSettingsFile(bestScore.path);
+  const PlayerFile file = ReadPlayerFile(bestScore.path, kBestScoreFileKind);
   BestScoreRead read = BestScoreFromFile(file, bestScore.path, problem);
-  if (file.result == SettingsReadResult::kMissing && !sayMissing) problem->clear();
+  if (file.result == PlayerFileReadResult::kMissing && !sayMissing) problem->clear();
   *value = read.value;
   if (!read.keepAside) return true;
   std::string error;
@@ -111,7 +108,7 @@ void BestScoreInit() {
     WarnPlayer("the best score is not kept: there is no folder for it (neither XDG_DATA_HOME nor HOME is set)");
     return;
   }
-  RemoveStaleSettingsTemporaries(bestScore.path);
+  RemoveStalePlayerFileTemporaries(bestScore.path);
   std::string problem;
   ReadBestFile(true, &bestScore.value, &problem);
   if (!problem.empty()) WarnPlayer(problem);

@@ -6,7 +6,7 @@
 // a damaged one aside so that nothing it held is lost); Record runs in the
 // tick that ends a round: it reads the file again (another copy of the game
 // may have written a higher best meanwhile), keeps the higher of the two and
-// hands it to the settings writer, which puts it on the disk, at the latest
+// hands it to the player-file writer, which puts it on the disk, at the latest
 // when the program ends. The values are read by the scenes' draws under the
 // game lock, as the round's other values are. A damaged or unreadable file
 // costs one line on standard error, a missing one too at start.
@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/app/settings_file.h"
+#include "engine/app/player_file.h"
 
 struct BestScore {
   int32_t value;       // 0 until a round has finished
@@ -39,5 +39,5 @@ struct BestScoreRead {
   int32_t value;
   bool keepAside;
 };
-BestScoreRead BestScoreFromFile(const SettingsFile& file, const std::string& path, std::string* problem);
-std::vector<SettingsEntry> BestScoreEntries(int32_t value);
+BestScoreRead BestScoreFromFile(const PlayerFile& file, const std::string& path, std::string* problem);
+std::vector<PlayerFileEntry> BestScoreEntries(int32_t value);

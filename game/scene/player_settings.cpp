@@ -1,5 +1,5 @@
 // The player's settings: read at start, the volume keys each tick, the level
-// shown after a change, and every change handed to the settings writer.
+// shown after a change, and every change handed to the player-file writer.
 #include "game/scene/player_settings.h"
 
 #include <atomic>
@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "engine/app/app.h"
-#include "engine/app/settings_file.h"
+#include "engine/app/player_file.h"
 #include "engine/audio/sound.h"
 #include "engine/render/debug_text.h"
 #include "engine/render/sprite.h"
@@ -54,7 +54,7 @@ void ReportSave(bool saved, const std::string& error) {
   if (FirstSaveFailure(&saveFailureSaid, saved)) WarnPlayer("the settings are not kept: " + error);
 }
 
-// Hands the current values to the settings writer; the tick goes on at once.
+// Hands the current values to the player-file writer; the tick goes on at once.
 void Save() {
   if (playerSettings.path.empty()) {
     ReportSave(false, "there is no folder for them (neither XDG_CONFIG_HOME nor HOME is set)");
@@ -69,7 +69,7 @@ void Save() {
 PlayerSettings playerSettings;
 
 void ReadPlayerSettings(const std::string& path, PlayerSettings* settings, std::string* problem) {
-  SettingsFile file = ReadSettingsFile(path);
+  PlayerFile file = ReadPlayerFile(path, "settings file");
   *problem = file.problem;
   PlayerSettingsFromEntries(file.entries, path, settings, problem);
 }
@@ -100,7 +100,7 @@ void PlayerSettingsInit(WindowModeChoice windowMode) {
     problem = "there is no folder for the settings (neither XDG_CONFIG_HOME nor HOME is set); defaults are used";
   } else {
     // What a write stopped half-way by a crash left beside the file.
-    RemoveStaleSettingsTemporaries(playerSettings.path);
+    RemoveStalePlayerFileTemporaries(playerSettings.path);
     ReadPlayerSettings(playerSettings.path, &playerSettings, &problem);
   }
   if (!problem.empty()) WarnPlayer(problem);

@@ -14,7 +14,7 @@
 #include <string>
 
 #include "engine/app/command_line.h"
-#include "engine/app/settings_text.h"
+#include "engine/app/player_file_text.h"
 
 constexpr int32_t kVolumeStep = 10;
 constexpr int32_t kVolumeMax = 100;
@@ -48,7 +48,7 @@ enum class VolumeKey : int32_t { kMute, kDown, kUp };
 void ApplyVolumeKey(VolumeKey key, int32_t* volume, bool* muted);
 // The same from entries already read (path only names the file in *problem),
 // and the entries a save writes, after kPlayerSettingsHeader.
-void PlayerSettingsFromEntries(const std::vector<SettingsEntry>& entries, const std::string& path,
+void PlayerSettingsFromEntries(const std::vector<PlayerFileEntry>& entries, const std::string& path,
                                PlayerSettings* settings, std::string* problem);
-std::vector<SettingsEntry> PlayerSettingsEntries(const PlayerSettings& settings);
+std::vector<PlayerFileEntry> PlayerSettingsEntries(const PlayerSettings& settings);
 extern const char kPlayerSettingsHeader[];

@@ -40,31 +40,31 @@ bool ParseVolume(const std::string& text, int32_t* volume) {
 
 const char kPlayerSettingsHeader[] = "TIDE_MARKER settings: fullscreen and mute on or off, volume 0 to 100";
 
-void PlayerSettingsFromEntries(const std::vector<SettingsEntry>& entries, const std::string& path,
+void PlayerSettingsFromEntries(const std::vector<PlayerFileEntry>& entries, const std::string& path,
                                PlayerSettings* settings, std::string* problem) {
   settings->fullscreenSaved = false;
   settings->volume = kVolumeMax;
   settings->muted = false;
   // A value not understood leaves the default: the parsers write only on
   // success.
-  const std::string* value = FindSetting(entries, kFullscreenKey);
+  const std::string* value = FindPlayerFileValue(entries, kFullscreenKey);
   if (value != nullptr && !ParseSwitch(*value, &settings->fullscreenSaved) && problem->empty()) {
     *problem = "in " + path + ", fullscreen '" + *value + "' is not on or off; it stays off";
   }
-  value = FindSetting(entries, kVolumeKey);
+  value = FindPlayerFileValue(entries, kVolumeKey);
   if (value != nullptr && !ParseVolume(*value, &settings->volume) && problem->empty()) {
     *problem = "in " + path + ", volume '" + *value + "' is not 0 to 100; it stays at 100";
   }
-  value = FindSetting(entries, kMuteKey);
+  value = FindPlayerFileValue(entries, kMuteKey);
   if (value != nullptr && !ParseSwitch(*value, &settings->muted) && problem->empty()) {
     *problem = "in " + path + ", mute '" + *value + "' is not on or off; it stays off";
   }
 }
 
-std::vector<SettingsEntry> PlayerSettingsEntries(const PlayerSettings& settings) {
-  std::vector<SettingsEntry> entries;
-  PutSetting(&entries, kFullscreenKey, settings.fullscreenSaved ? "on" : "off");
-  PutSetting(&entries, kVolumeKey, std::to_string(settings.volume));
-  PutSetting(&entries, kMuteKey, settings.muted ? "on" : "off");
+std::vector<PlayerFileEntry> PlayerSettingsEntries(const PlayerSettings& settings) {
+  std::vector<PlayerFileEntry> entries;
+  PutPlayerFileValue(&entries, kFullscreenKey, settings.fullscreenSaved ? "on" : "off");
+  PutPlayerFileValue(&entries, kVolumeKey, std::to_string(settings.volume));
+  PutPlayerFileValue(&entries, kMuteKey, settings.muted ? "on" : "off");
   return entries;
 }

@@ -1,4 +1,4 @@
-// Saves of the player's files handed to the settings writer, and one line on
+// Saves of the player's files handed to the player-file writer, and one line on
 // standard error per thing the player should know about them.
 #include "game/scene/save_notice.h"
 
@@ -17,12 +17,12 @@ bool FirstSaveFailure(std::atomic<bool>* said, bool saved) {
   return !said->exchange(true);
 }
 
-void SavePlayerFile(const std::string& path, const char* header, std::vector<SettingsEntry> entries,
-                    SettingsSaveReport report) {
-  SettingsSave save;
+void SavePlayerFile(const std::string& path, const char* header, std::vector<PlayerFileEntry> entries,
+                    PlayerFileSaveReport report) {
+  PlayerFileSave save;
   save.path = path;
   save.header = header;
   save.file.entries = std::move(entries);
   save.report = report;
-  RequestSettingsSave(std::move(save));
+  RequestPlayerFileSave(std::move(save));
 }

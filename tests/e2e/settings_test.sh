@@ -55,7 +55,7 @@ end_run() {
 }
 
 # Waits up to 5 s for the settings file ($1) to hold every line given after
-# it: saves are written a moment after the key, by the settings writer.
+# it: saves are written a moment after the key, by the player-file writer.
 wait_for_saved() {
   local file=$1 waited=0 line missing
   shift

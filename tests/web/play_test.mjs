@@ -32,7 +32,7 @@ const kContents = process.env.E2E_CONTENTS || path.join(kRoot, 'build/contents')
 const kRoundLimitS = Number(process.env.E2E_ROUND_LIMIT || 300);
 // OpenAL's source state while it plays.
 const kAlPlaying = 0x1012;
-const kBestFile = '/settings/tide_marker/best_score.ini';
+const kBestFile = '/player_files/tide_marker/best_score.ini';
 // The arrow keys that take the key cursor from one block to another (the
 // board is 6 blocks wide).
 function arrowsBetween(from, to) {

@@ -13,7 +13,7 @@ import { withServedPage } from './browser.mjs';
 
 const kRoot = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '../..');
 const kDist = process.env.TIDE_WEB_DIST || path.join(kRoot, 'build-web/dist');
-const kSettings = '/settings/tide_marker/settings.ini';
+const kSettings = '/player_files/tide_marker/settings.ini';
 
 // Waits until the program runs and has had a few ticks to read keys.
 async function waitForProgram(session) {
@@ -51,6 +51,29 @@ test('the volume chosen on one visit is kept for the next', { timeout: 120000 },
     assert.ok(Math.abs((await masterGain(session)) - 0.9) < 1e-6, 'the second visit did not take the volume');
     const again = session.lines.slice(firstVisit);
     assert.ok(!again.some((l) => /no settings file yet/.test(l.text)), 'the second visit found no settings');
+    assert.deepEqual(session.problems(), []);
+  });
+});
+
+// Stores a settings file in the database an earlier build kept its files in.
+const keepInEarlierFolder = (session, volume) => session.inspect(`new Promise((done, fail) => {
+  if (!FS.analyzePath('/settings').exists) FS.mkdir('/settings');
+  FS.mount(IDBFS, {}, '/settings');
+  FS.mkdirTree('/settings/tide_marker');
+  FS.writeFile('/settings/tide_marker/settings.ini', 'volume = ${volume}\\n');
+  FS.syncfs(false, (error) => { FS.unmount('/settings'); error ? fail(String(error)) : done(true); });
+})`);
+
+test('the files of the earlier folder are copied over once, and the copy stored', { timeout: 120000 }, async () => {
+  await withServedPage(kDist, 'index.html', {}, async (session) => {
+    for (const volume of [70, 60]) {
+      await waitForProgram(session);
+      await keepInEarlierFolder(session, volume);
+      await session.page.reload({ waitUntil: 'load' });
+    }
+    await waitForProgram(session);
+    assert.match(await session.inspect(`FS.readFile('${kSettings}', { encoding: 'utf8' })`), /^volume = 70$/m);
+    assert.ok(Math.abs((await masterGain(session)) - 0.7) < 1e-6, 'the copied volume was not taken');
     assert.deepEqual(session.problems(), []);
   });
 });

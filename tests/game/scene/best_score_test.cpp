@@ -11,7 +11,7 @@
 #include <sstream>
 #include <string>
 
-#include "engine/app/settings_writer.h"
+#include "engine/app/player_file_writer.h"
 
 namespace {
 
@@ -60,6 +60,7 @@ TEST(BestScore, FilesAreReadKeptAsideAndOnlyBeatenScoresWritten) {
     EXPECT_EQ(bestScore.value, c.startsAt);
     EXPECT_EQ(said.empty(), c.text != nullptr && c.keptAside == nullptr) << said;
     EXPECT_EQ(said.find('\n'), said.empty() ? std::string::npos : said.size() - 1) << said;
+    EXPECT_EQ(said.find("settings"), std::string::npos) << said;
     EXPECT_EQ(fs::exists(aside), c.keptAside != nullptr);
     if (c.keptAside != nullptr && *c.keptAside != '\0') {
       EXPECT_EQ(ReadText(aside), c.keptAside);
@@ -68,12 +69,12 @@ TEST(BestScore, FilesAreReadKeptAsideAndOnlyBeatenScoresWritten) {
     // A score that does not beat the best writes nothing; one that does is
     // on the disk once the writer is done.
     EXPECT_FALSE(BestScoreRecord(c.startsAt));
-    SettingsWriterFinish();
+    PlayerFileWriterFinish();
     if (c.text == nullptr || c.keptAside != nullptr) {
       EXPECT_FALSE(fs::is_regular_file(file));
     }
     EXPECT_TRUE(BestScoreRecord(c.startsAt + 5));
-    SettingsWriterFinish();
+    PlayerFileWriterFinish();
     EXPECT_NE(ReadText(file).find("\nbest = " + std::to_string(c.startsAt + 5) + "\n"), std::string::npos);
     EXPECT_EQ(bestScore.value, c.startsAt + 5);
   }
@@ -82,15 +83,15 @@ TEST(BestScore, FilesAreReadKeptAsideAndOnlyBeatenScoresWritten) {
   const std::string higher = "best = " + std::to_string(bestScore.value + 50000) + "\n";
   std::ofstream(file, std::ios::binary) << higher;
   EXPECT_FALSE(BestScoreRecord(bestScore.value + 100));
-  SettingsWriterFinish();
+  PlayerFileWriterFinish();
   EXPECT_EQ(ReadText(file), higher);
   const int32_t mine = bestScore.value - 50000;
   EXPECT_TRUE(BestScoreRecord(mine + 60000));
-  SettingsWriterFinish();
+  PlayerFileWriterFinish();
   EXPECT_NE(ReadText(file).find("\nbest = " + std::to_string(mine + 60000) + "\n"), std::string::npos);
   // A score past the limit is kept as the limit.
   EXPECT_TRUE(BestScoreRecord(INT32_MAX));
-  SettingsWriterFinish();
+  PlayerFileWriterFinish();
   EXPECT_NE(ReadText(file).find("\nbest = 99999999\n"), std::string::npos);
   fs::remove_all(data);
 }

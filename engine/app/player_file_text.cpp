@@ -1,5 +1,5 @@
-// Parsing and formatting the "key = value" text of settings files.
-#include "engine/app/settings_text.h"
+// Parsing and formatting the "key = value" text of player files.
+#include "engine/app/player_file_text.h"
 
 namespace {
 
@@ -12,8 +12,8 @@ std::string Trim(const std::string& text) {
 
 }  // namespace
 
-std::vector<SettingsEntry> ParseSettingsText(const std::string& text, std::string* problem) {
-  std::vector<SettingsEntry> entries;
+std::vector<PlayerFileEntry> ParsePlayerFileText(const std::string& text, std::string* problem) {
+  std::vector<PlayerFileEntry> entries;
   size_t start = 0;
   int lineNumber = 0;
   while (start < text.size()) {
@@ -31,25 +31,25 @@ std::vector<SettingsEntry> ParseSettingsText(const std::string& text, std::strin
       if (problem->empty()) *problem = "line " + std::to_string(lineNumber) + " is not \"key = value\"";
       continue;
     }
-    PutSetting(&entries, key, Trim(line.substr(equals + 1)));
+    PutPlayerFileValue(&entries, key, Trim(line.substr(equals + 1)));
   }
   return entries;
 }
 
-std::string FormatSettingsText(const std::string& header, const std::vector<SettingsEntry>& entries) {
+std::string FormatPlayerFileText(const std::string& header, const std::vector<PlayerFileEntry>& entries) {
   std::string text = header.empty() ? "" : "# " + header + "\n";
-  for (const SettingsEntry& entry : entries) text += entry.key + " = " + entry.value + "\n";
+  for (const PlayerFileEntry& entry : entries) text += entry.key + " = " + entry.value + "\n";
   return text;
 }
 
-const std::string* FindSetting(const std::vector<SettingsEntry>& entries, const std::string& key) {
-  for (const SettingsEntry& entry : entries)
+const std::string* FindPlayerFileValue(const std::vector<PlayerFileEntry>& entries, const std::string& key) {
+  for (const PlayerFileEntry& entry : entries)
     if (entry.key == key) return &entry.value;
   return nullptr;
 }
 
-void PutSetting(std::vector<SettingsEntry>* entries, const std::string& key, const std::string& value) {
-  for (SettingsEntry& entry : *entries) {
+void PutPlayerFileValue(std::vector<PlayerFileEntry>* entries, const std::string& key, const std::string& value) {
+  for (PlayerFileEntry& entry : *entries) {
     if (entry.key == key) {
       entry.value = value;
       return;

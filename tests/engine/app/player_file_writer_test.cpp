@@ -1,4 +1,4 @@
-// The settings writer: saves handed over quickly, from another thread, for
+// The player-file writer: saves handed over quickly, from another thread, for
 // two files, merge into fewer writes and the newest of each reaches the disk
 // by the end; each write is reported; without the thread the passes write.
 #include <gtest/gtest.h>
@@ -9,7 +9,7 @@
 #include <string>
 #include <thread>
 
-#include "engine/app/settings_writer.h"
+#include "engine/app/player_file_writer.h"
 
 namespace {
 
@@ -23,22 +23,22 @@ void CountReport(bool saved, const std::string& error) {
   if (saved != error.empty()) failedReports.fetch_add(1000);
 }
 
-SettingsSave MakeSave(const std::string& path, int value) {
-  SettingsSave save;
+PlayerFileSave MakeSave(const std::string& path, int value) {
+  PlayerFileSave save;
   save.path = path;
   save.header = "test";
-  PutSetting(&save.file, "value", std::to_string(value));
+  PutPlayerFileValue(&save.file, "value", std::to_string(value));
   save.report = CountReport;
   return save;
 }
 
 std::string ValueIn(const std::string& path) {
-  SettingsFile file = ReadSettingsFile(path);
-  const std::string* value = FindSetting(file, "value");
+  PlayerFile file = ReadPlayerFile(path, "test file");
+  const std::string* value = FindPlayerFileValue(file, "value");
   return value != nullptr ? *value : "(none: " + file.problem + ")";
 }
 
-TEST(SettingsWriter, QuickSavesMergeAndTheNewestReachesTheDisk) {
+TEST(PlayerFileWriter, QuickSavesMergeAndTheNewestReachesTheDisk) {
   char pattern[] = "/tmp/tide_writer_XXXXXX";
   ASSERT_NE(mkdtemp(pattern), nullptr);
   const std::string dir = pattern, a = dir + "/a/settings.ini", b = dir + "/b/settings.ini";
@@ -47,27 +47,27 @@ TEST(SettingsWriter, QuickSavesMergeAndTheNewestReachesTheDisk) {
     SCOPED_TRACE(thread ? "writer thread" : "main-loop passes");
     savedReports.store(0);
     failedReports.store(0);
-    uint64_t writesBefore = SettingsWritesDone();
+    uint64_t writesBefore = PlayerFileWritesDone();
     if (thread) {
-      ASSERT_EQ(SettingsWriterStart(), 0);
+      ASSERT_EQ(PlayerFileWriterStart(), 0);
     }
     // A tick-like thread hands saves over while this one runs passes.
     std::atomic<bool> done{false};
     std::thread ticks([&] {
       for (int i = 1; i <= kSaves; ++i) {
-        RequestSettingsSave(MakeSave(a, i));
-        if (i % 2 == 0) RequestSettingsSave(MakeSave(b, i));
+        RequestPlayerFileSave(MakeSave(a, i));
+        if (i % 2 == 0) RequestPlayerFileSave(MakeSave(b, i));
       }
       done.store(true);
     });
-    while (!done.load()) SettingsWriterPass();
+    while (!done.load()) PlayerFileWriterPass();
     ticks.join();
     // A last change after the others, as the end callback may hand over.
-    RequestSettingsSave(MakeSave(a, kSaves + 1));
-    SettingsWriterFinish();
+    RequestPlayerFileSave(MakeSave(a, kSaves + 1));
+    PlayerFileWriterFinish();
     EXPECT_EQ(ValueIn(a), std::to_string(kSaves + 1));
     EXPECT_EQ(ValueIn(b), std::to_string(kSaves));
-    uint64_t writes = SettingsWritesDone() - writesBefore;
+    uint64_t writes = PlayerFileWritesDone() - writesBefore;
     EXPECT_GE(writes, 2u);
     EXPECT_LT(writes, static_cast<uint64_t>(kSaves)) << "quick saves were not merged";
     EXPECT_EQ(savedReports.load(), static_cast<int>(writes));
@@ -78,8 +78,8 @@ TEST(SettingsWriter, QuickSavesMergeAndTheNewestReachesTheDisk) {
   }
   // A save that cannot be written is reported as such.
   failedReports.store(0);
-  RequestSettingsSave(MakeSave(dir + "/a/settings.ini/x", 1));
-  SettingsWriterFinish();
+  RequestPlayerFileSave(MakeSave(dir + "/a/settings.ini/x", 1));
+  PlayerFileWriterFinish();
   EXPECT_EQ(failedReports.load(), 1);
   fs::remove_all(dir);
 }

@@ -1,4 +1,4 @@
-// Settings files: where they live, what reading makes of good, damaged and
+// Player files: where they live, what reading makes of good, damaged and
 // unreadable files, writing into folders that exist, do not exist or cannot
 // be, and the crash-safe write: a writer killed at any moment leaves the old
 // file or the new one, whole.
@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/app/settings_file.h"
+#include "engine/app/player_file.h"
 
 namespace {
 
@@ -45,7 +45,7 @@ std::vector<std::string> FilesIn(const std::string& dir) {
   return names;
 }
 
-TEST(SettingsFile, PathFollowsTheBaseDirectoryRules) {
+TEST(PlayerFile, PathFollowsTheBaseDirectoryRules) {
   struct Case {
     const char* xdg;
     const char* home;
@@ -68,9 +68,9 @@ TEST(SettingsFile, PathFollowsTheBaseDirectoryRules) {
             "/home/u/.local/share/tide_marker/best_score.ini");
 }
 
-TEST(SettingsFile, ReadingGoodAndDamagedFiles) {
+TEST(PlayerFile, ReadingGoodAndDamagedFiles) {
   std::string dir = MakeTempDir();
-  using R = SettingsReadResult;
+  using R = PlayerFileReadResult;
   struct Case {
     const char* what;
     std::string text;
@@ -86,48 +86,48 @@ TEST(SettingsFile, ReadingGoodAndDamagedFiles) {
       {"a line without '='", "volume = 10\ngarbage here\nmute = on\n", R::kDamaged, {{"volume", "10"}, {"mute", "on"}}},
       {"no key", "= 5\nvolume = 60\n", R::kDamaged, {{"volume", "60"}}},
       {"binary bytes", std::string("vol\0ume = 1\x01\n", 13) + "mute = on\n", R::kDamaged, {{"mute", "on"}}},
-      {"far too large", std::string(kSettingsFileMaxBytes + 1, '#'), R::kDamaged, {}},
+      {"far too large", std::string(kPlayerFileMaxBytes + 1, '#'), R::kDamaged, {}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     std::string path = dir + "/settings.ini";
     WriteText(path, c.text);
-    SettingsFile file = ReadSettingsFile(path);
+    PlayerFile file = ReadPlayerFile(path, "settings file");
     EXPECT_EQ(file.result, c.result);
     std::vector<std::pair<std::string, std::string>> entries;
-    for (const SettingsEntry& e : file.entries) entries.emplace_back(e.key, e.value);
+    for (const PlayerFileEntry& e : file.entries) entries.emplace_back(e.key, e.value);
     EXPECT_EQ(entries, c.entries);
     EXPECT_EQ(file.problem.empty(), c.result == R::kRead) << file.problem;
     EXPECT_EQ(file.problem.find('\n'), std::string::npos);
   }
-  SettingsFile missing = ReadSettingsFile(dir + "/none/settings.ini");
+  PlayerFile missing = ReadPlayerFile(dir + "/none/settings.ini", "settings file");
   EXPECT_EQ(missing.result, R::kMissing);
-  EXPECT_NE(missing.problem.find(dir + "/none/settings.ini"), std::string::npos);
+  EXPECT_EQ(missing.problem, "no settings file yet at " + dir + "/none/settings.ini");
   // A folder where the file should be cannot be read (whoever runs the test).
   fs::create_directories(dir + "/folder.ini");
-  SettingsFile folder = ReadSettingsFile(dir + "/folder.ini");
+  PlayerFile folder = ReadPlayerFile(dir + "/folder.ini", "best score file");
   EXPECT_EQ(folder.result, R::kUnreadable);
-  EXPECT_NE(folder.problem.find(dir + "/folder.ini"), std::string::npos);
+  EXPECT_EQ(folder.problem.rfind("cannot read the best score file " + dir + "/folder.ini (", 0), 0u) << folder.problem;
   fs::remove_all(dir);
 }
 
-TEST(SettingsFile, WritingReplacesTheFileWholeOrLeavesItAlone) {
+TEST(PlayerFile, WritingReplacesTheFileWholeOrLeavesItAlone) {
   std::string dir = MakeTempDir();
-  SettingsFile file;
-  PutSetting(&file, "volume", "40");
-  PutSetting(&file, "mute", "on");
-  PutSetting(&file, "volume", "50");
+  PlayerFile file;
+  PutPlayerFileValue(&file, "volume", "40");
+  PutPlayerFileValue(&file, "mute", "on");
+  PutPlayerFileValue(&file, "volume", "50");
   std::string error;
 
   // The folder is made when missing; the file reads back; no temporary is left.
   std::string path = dir + "/a/b/settings.ini";
-  ASSERT_TRUE(WriteSettingsFile(path, "a header", file, &error)) << error;
+  ASSERT_TRUE(WritePlayerFile(path, "a header", file, &error)) << error;
   EXPECT_EQ(ReadText(path), "# a header\nvolume = 50\nmute = on\n");
-  SettingsFile back = ReadSettingsFile(path);
-  EXPECT_EQ(back.result, SettingsReadResult::kRead);
-  ASSERT_NE(FindSetting(back, "volume"), nullptr);
-  EXPECT_EQ(*FindSetting(back, "volume"), "50");
-  EXPECT_EQ(FindSetting(back, "none"), nullptr);
+  PlayerFile back = ReadPlayerFile(path, "settings file");
+  EXPECT_EQ(back.result, PlayerFileReadResult::kRead);
+  ASSERT_NE(FindPlayerFileValue(back, "volume"), nullptr);
+  EXPECT_EQ(*FindPlayerFileValue(back, "volume"), "50");
+  EXPECT_EQ(FindPlayerFileValue(back, "none"), nullptr);
   EXPECT_EQ(FilesIn(dir + "/a/b"), std::vector<std::string>{"settings.ini"});
 
   // Places that cannot be written: each fails with a reason and leaves
@@ -146,7 +146,7 @@ TEST(SettingsFile, WritingReplacesTheFileWholeOrLeavesItAlone) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     error.clear();
-    EXPECT_FALSE(WriteSettingsFile(c.path, "", file, &error));
+    EXPECT_FALSE(WritePlayerFile(c.path, "", file, &error));
     EXPECT_FALSE(error.empty());
     EXPECT_EQ(error.find('\n'), std::string::npos);
   }
@@ -158,7 +158,7 @@ TEST(SettingsFile, WritingReplacesTheFileWholeOrLeavesItAlone) {
   // A settings file that is a link is written through it; the link stays.
   fs::create_directories(dir + "/real");
   fs::create_symlink(dir + "/real/kept.ini", dir + "/linked.ini");
-  ASSERT_TRUE(WriteSettingsFile(dir + "/linked.ini", "", file, &error)) << error;
+  ASSERT_TRUE(WritePlayerFile(dir + "/linked.ini", "", file, &error)) << error;
   EXPECT_TRUE(fs::is_symlink(dir + "/linked.ini"));
   EXPECT_EQ(ReadText(dir + "/real/kept.ini"), "volume = 50\nmute = on\n");
 #endif
@@ -174,19 +174,19 @@ TEST(SettingsFile, WritingReplacesTheFileWholeOrLeavesItAlone) {
   fs::remove_all(dir);
 }
 
-TEST(SettingsFile, AWriterKilledMidWriteLeavesTheOldOrTheNewFileWhole) {
+TEST(PlayerFile, AWriterKilledMidWriteLeavesTheOldOrTheNewFileWhole) {
   std::string dir = MakeTempDir();
   std::string path = dir + "/settings.ini";
   // Two versions large enough that writing one takes a while.
-  SettingsFile oldFile, newFile;
+  PlayerFile oldFile, newFile;
   for (int i = 0; i < 4000; ++i) {
-    PutSetting(&oldFile, "key" + std::to_string(i), std::string(60, 'o'));
-    PutSetting(&newFile, "key" + std::to_string(i), std::string(60, 'n'));
+    PutPlayerFileValue(&oldFile, "key" + std::to_string(i), std::string(60, 'o'));
+    PutPlayerFileValue(&newFile, "key" + std::to_string(i), std::string(60, 'n'));
   }
   std::string error;
-  ASSERT_TRUE(WriteSettingsFile(path, "", oldFile, &error)) << error;
+  ASSERT_TRUE(WritePlayerFile(path, "", oldFile, &error)) << error;
   const std::string oldText = ReadText(path);
-  ASSERT_TRUE(WriteSettingsFile(dir + "/expected.ini", "", newFile, &error)) << error;
+  ASSERT_TRUE(WritePlayerFile(dir + "/expected.ini", "", newFile, &error)) << error;
   const std::string newText = ReadText(dir + "/expected.ini");
 
   int oldSeen = 0, newSeen = 0;
@@ -195,7 +195,7 @@ TEST(SettingsFile, AWriterKilledMidWriteLeavesTheOldOrTheNewFileWhole) {
     ASSERT_GE(child, 0);
     if (child == 0) {
       std::string childError;
-      WriteSettingsFile(path, "", newFile, &childError);
+      WritePlayerFile(path, "", newFile, &childError);
       _exit(0);
     }
     // Killed at moments spread from before the write starts to after it ends.
@@ -207,14 +207,14 @@ TEST(SettingsFile, AWriterKilledMidWriteLeavesTheOldOrTheNewFileWhole) {
     ASSERT_TRUE(now == oldText || now == newText) << "trial " << trial << ": a file of " << now.size() << " bytes";
     (now == oldText ? oldSeen : newSeen) += 1;
     if (now == newText) {
-      ASSERT_TRUE(WriteSettingsFile(path, "", oldFile, &error)) << error;
+      ASSERT_TRUE(WritePlayerFile(path, "", oldFile, &error)) << error;
     }
   }
   std::printf("killed writers left the old file %d times, the new one %d times\n", oldSeen, newSeen);
   fs::remove_all(dir);
 }
 
-TEST(SettingsFile, StaleTemporariesGoAndNothingElse) {
+TEST(PlayerFile, StaleTemporariesGoAndNothingElse) {
   std::string dir = MakeTempDir();
   const std::vector<std::string> kept = {"settings.ini", "settings.ini.1234abcd.tmp", "other.ini.0000aaaa.tmp",
                                          "settings.ini.bak", "settings.ini.tmp"};
@@ -222,13 +222,13 @@ TEST(SettingsFile, StaleTemporariesGoAndNothingElse) {
   WriteText(dir + "/settings.ini.0000abcd.tmp", "left by a crash");
   // Only the crash's file is old enough to be nobody's write under way.
   fs::last_write_time(dir + "/settings.ini.0000abcd.tmp",
-                      fs::file_time_type::clock::now() - std::chrono::seconds(2 * kSettingsTemporaryStaleSeconds));
-  EXPECT_EQ(RemoveStaleSettingsTemporaries(dir + "/settings.ini"), 1);
+                      fs::file_time_type::clock::now() - std::chrono::seconds(2 * kPlayerFileTemporaryStaleSeconds));
+  EXPECT_EQ(RemoveStalePlayerFileTemporaries(dir + "/settings.ini"), 1);
   std::vector<std::string> left = FilesIn(dir), expected = kept;
   std::sort(left.begin(), left.end());
   std::sort(expected.begin(), expected.end());
   EXPECT_EQ(left, expected);
-  EXPECT_EQ(RemoveStaleSettingsTemporaries(dir + "/none/settings.ini"), 0);
+  EXPECT_EQ(RemoveStalePlayerFileTemporaries(dir + "/none/settings.ini"), 0);
   fs::remove_all(dir);
 }
 

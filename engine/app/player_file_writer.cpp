@@ -1,10 +1,10 @@
-// The settings writer: saves handed over through a lock-free list, and the
+// The player-file writer: saves handed over through a lock-free list, and the
 // thread, or the main loop's passes, that take them all at once, keep the
 // newest save of each file and write those. The tick neither takes a lock
 // (the writer may be stopped by the scheduler while holding it) nor wakes
 // the writer (a woken thread may take the tick's processor at once): the
 // next main-loop pass does the waking.
-#include "engine/app/settings_writer.h"
+#include "engine/app/player_file_writer.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -17,7 +17,7 @@
 namespace {
 
 struct HandedOver {
-  SettingsSave save;
+  PlayerFileSave save;
   HandedOver* next;  // the one handed over before it
 };
 
@@ -38,27 +38,26 @@ struct WriterState {
 WriterState writer;
 
 // Takes everything handed over; the newest save of each path, oldest first.
-std::vector<SettingsSave> TakeHandedOver() {
+std::vector<PlayerFileSave> TakeHandedOver() {
   HandedOver* node = writer.handedOver.exchange(nullptr, std::memory_order_acquire);
-  std::vector<SettingsSave> newest;
+  std::vector<PlayerFileSave> newest;
   while (node != nullptr) {
     bool seen = false;
-    for (const SettingsSave& save : newest) seen = seen || save.path == node->save.path;
+    for (const PlayerFileSave& save : newest) seen = seen || save.path == node->save.path;
     if (!seen) newest.push_back(std::move(node->save));
     HandedOver* next = node->next;
     delete node;
     node = next;
   }
-  return std::vector<SettingsSave>(std::make_move_iterator(newest.rbegin()),
-                                   std::make_move_iterator(newest.rend()));
+  return std::vector<PlayerFileSave>(std::make_move_iterator(newest.rbegin()), std::make_move_iterator(newest.rend()));
 }
 
 // Writes what was handed over; false when there was nothing.
 bool WriteHandedOver() {
-  std::vector<SettingsSave> saves = TakeHandedOver();
-  for (const SettingsSave& save : saves) {
+  std::vector<PlayerFileSave> saves = TakeHandedOver();
+  for (const PlayerFileSave& save : saves) {
     std::string error;
-    bool saved = WriteSettingsFile(save.path, save.header, save.file, &error);
+    bool saved = WritePlayerFile(save.path, save.header, save.file, &error);
     writer.writesDone.fetch_add(1);
     if (save.report != nullptr) save.report(saved, saved ? std::string() : error);
   }
@@ -78,26 +77,26 @@ void WriterThreadMain() {
 
 }  // namespace
 
-void RequestSettingsSave(SettingsSave save) {
+void RequestPlayerFileSave(PlayerFileSave save) {
   HandedOver* node = new HandedOver{std::move(save), writer.handedOver.load(std::memory_order_relaxed)};
   while (!writer.handedOver.compare_exchange_weak(node->next, node, std::memory_order_release,
-                                           std::memory_order_relaxed)) {
+                                                  std::memory_order_relaxed)) {
   }
 }
 
-int32_t SettingsWriterStart() {
+int32_t PlayerFileWriterStart() {
   if (writer.thread != nullptr) return 0;
   if (!PlatformHasThreads()) return 1;
   {
     std::lock_guard<std::mutex> hold(writer.lock);
     writer.stopping = false;
   }
-  writer.thread = PlatformStartThread("settings", WriterThreadMain);
+  writer.thread = PlatformStartThread("player files", WriterThreadMain);
   writer.threadRuns.store(writer.thread != nullptr);
   return writer.thread != nullptr ? 0 : 1;
 }
 
-void SettingsWriterPass() {
+void PlayerFileWriterPass() {
   if (!writer.threadRuns.load()) {
     WriteHandedOver();
     return;
@@ -109,7 +108,7 @@ void SettingsWriterPass() {
   writer.wake.notify_one();
 }
 
-void SettingsWriterFinish() {
+void PlayerFileWriterFinish() {
   if (writer.thread != nullptr) {
     {
       std::lock_guard<std::mutex> hold(writer.lock);
@@ -125,4 +124,4 @@ void SettingsWriterFinish() {
   }
 }
 
-uint64_t SettingsWritesDone() { return writer.writesDone.load(); }
+uint64_t PlayerFileWritesDone() { return writer.writesDone.load(); }

@@ -1,34 +1,35 @@
-// Small "key = value" settings files on the disk: where they live, reading
-// them whole and writing them so that a crash or a full disk mid-write never
-// leaves a half-written file (a temporary file of its own beside it, flushed
-// to disk, renamed over it, then the folder flushed). Writing waits for the
-// disk: it belongs on the settings writer (settings_writer.h), never in a
-// tick. Any thread; one writer of a given file at a time.
+// The player's files (settings, best score): small "key = value" files on
+// the disk, where they live, reading them whole and writing them so that a
+// crash or a full disk mid-write never leaves a half-written file (a
+// temporary file of its own beside it, flushed to disk, renamed over it, then
+// the folder flushed). Writing waits for the disk: it belongs on the
+// player-file writer (player_file_writer.h), never in a tick. Any thread; one
+// writer of a given file at a time.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "engine/app/settings_text.h"
+#include "engine/app/player_file_text.h"
 
-enum class SettingsReadResult : int32_t {
+enum class PlayerFileReadResult : int32_t {
   kRead,        // every line understood
   kMissing,     // no file yet
   kUnreadable,  // there, but it cannot be opened or read
   kDamaged,     // read; some lines were not "key = value" (the rest is kept)
 };
 
-struct SettingsFile {
-  SettingsReadResult result = SettingsReadResult::kMissing;
+struct PlayerFile {
+  PlayerFileReadResult result = PlayerFileReadResult::kMissing;
   // In file order; a key given twice keeps its last value.
-  std::vector<SettingsEntry> entries;
+  std::vector<PlayerFileEntry> entries;
   // What went wrong, for one line of standard error (no newline); empty for kRead.
   std::string problem;
 };
 
-// Files larger than this are not settings written by the program: damaged.
-constexpr size_t kSettingsFileMaxBytes = 64 * 1024;
+// Files larger than this are not ones the program wrote: damaged.
+constexpr size_t kPlayerFileMaxBytes = 64 * 1024;
 
 // The settings file's name in its folder, on every system.
 constexpr char kSettingsFileName[] = "settings.ini";
@@ -51,7 +52,9 @@ std::string SystemSettingsPath(const char* programName);
 // own storage beside the settings. Empty when there is no folder for it.
 std::string SystemDataPath(const char* programName, const char* fileName);
 
-SettingsFile ReadSettingsFile(const std::string& path);
+// Reads path whole. Its problem names the file by kind, as the player knows
+// it ("settings file", "best score file").
+PlayerFile ReadPlayerFile(const std::string& path, const char* kind);
 
 // Renames a file that could not be read whole to "<path>.damaged" (or
 // "<path>.damaged.<n>" when that is taken), so that a new file can take its
@@ -59,23 +62,22 @@ SettingsFile ReadSettingsFile(const std::string& path);
 // under the name meanwhile. The name it now has, or empty with *error set
 // when it could not be moved.
 std::string KeepFileAside(const std::string& path, std::string* error);
-inline const std::string* FindSetting(const SettingsFile& file, const std::string& key) {
-  return FindSetting(file.entries, key);
+inline const std::string* FindPlayerFileValue(const PlayerFile& file, const std::string& key) {
+  return FindPlayerFileValue(file.entries, key);
 }
-inline void PutSetting(SettingsFile* file, const std::string& key, const std::string& value) {
-  PutSetting(&file->entries, key, value);
+inline void PutPlayerFileValue(PlayerFile* file, const std::string& key, const std::string& value) {
+  PutPlayerFileValue(&file->entries, key, value);
 }
 
 // Writes the entries after a comment line (header, may be empty), creating
 // the folder when needed; a path that is a symbolic link is written where
 // the link leads, and the link stays. On failure the file at path is left as
 // it was, the temporary file is removed, and *error says why.
-bool WriteSettingsFile(const std::string& path, const std::string& header, const SettingsFile& file,
-                       std::string* error);
+bool WritePlayerFile(const std::string& path, const std::string& header, const PlayerFile& file, std::string* error);
 
 // Removes the temporary files a write of path left behind when the program
 // was stopped between making one and renaming it (a crash, a power cut).
-// Files younger than kSettingsTemporaryStaleSeconds are left alone: they may
+// Files younger than kPlayerFileTemporaryStaleSeconds are left alone: they may
 // be another copy of the program's write under way. Returns how many went.
-constexpr int64_t kSettingsTemporaryStaleSeconds = 60;
-int32_t RemoveStaleSettingsTemporaries(const std::string& path);
+constexpr int64_t kPlayerFileTemporaryStaleSeconds = 60;
+int32_t RemoveStalePlayerFileTemporaries(const std::string& path);

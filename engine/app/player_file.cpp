@@ -1,6 +1,6 @@
-// Reading and crash-safe writing of "key = value" settings files, and the
+// Reading and crash-safe writing of "key = value" player files, and the
 // clean-up of what an interrupted write left.
-#include "engine/app/settings_file.h"
+#include "engine/app/player_file.h"
 
 #include <unistd.h>
 
@@ -38,8 +38,8 @@ bool ReadWhole(FILE* file, std::string* text, std::string* error) {
   size_t n;
   while ((n = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
     text->append(chunk, n);
-    if (text->size() > kSettingsFileMaxBytes) {
-      *error = "larger than " + std::to_string(kSettingsFileMaxBytes) + " bytes";
+    if (text->size() > kPlayerFileMaxBytes) {
+      *error = "larger than " + std::to_string(kPlayerFileMaxBytes) + " bytes";
       return false;
     }
   }
@@ -111,48 +111,48 @@ std::string SystemDataPath(const char* programName, const char* fileName) {
   return PlatformDataPath(programName, fileName);
 }
 
-SettingsFile ReadSettingsFile(const std::string& path) {
-  SettingsFile file;
+PlayerFile ReadPlayerFile(const std::string& path, const char* kind) {
+  PlayerFile file;
   std::error_code code;
   std::filesystem::file_status status = std::filesystem::status(std::filesystem::u8path(path), code);
   if (status.type() == std::filesystem::file_type::not_found) {
-    file.result = SettingsReadResult::kMissing;
-    file.problem = "no settings file yet at " + path;
+    file.result = PlayerFileReadResult::kMissing;
+    file.problem = std::string("no ") + kind + " yet at " + path;
     return file;
   }
   if (status.type() != std::filesystem::file_type::regular) {
-    file.result = SettingsReadResult::kUnreadable;
-    file.problem = "cannot read the settings file " + path + " (" +
+    file.result = PlayerFileReadResult::kUnreadable;
+    file.problem = std::string("cannot read the ") + kind + " " + path + " (" +
                    (code ? code.message() : std::string("not a regular file")) + ")";
     return file;
   }
   FILE* in = PlatformOpenForReading(path.c_str());
   if (in == nullptr) {
-    file.result = SettingsReadResult::kUnreadable;
-    file.problem = "cannot read the settings file " + path + " (" + ErrnoText(errno) + ")";
+    file.result = PlayerFileReadResult::kUnreadable;
+    file.problem = std::string("cannot read the ") + kind + " " + path + " (" + ErrnoText(errno) + ")";
     return file;
   }
   std::string text, error;
   bool read = ReadWhole(in, &text, &error);
   std::fclose(in);
   if (!read) {
-    file.result = SettingsReadResult::kDamaged;
-    file.problem = "the settings file " + path + " is damaged (" + error + ")";
+    file.result = PlayerFileReadResult::kDamaged;
+    file.problem = std::string("the ") + kind + " " + path + " is damaged (" + error + ")";
     return file;
   }
   std::string problem;
-  file.entries = ParseSettingsText(text, &problem);
+  file.entries = ParsePlayerFileText(text, &problem);
   if (!problem.empty()) {
-    file.result = SettingsReadResult::kDamaged;
-    file.problem = "the settings file " + path + " is damaged (" + problem + ")";
+    file.result = PlayerFileReadResult::kDamaged;
+    file.problem = std::string("the ") + kind + " " + path + " is damaged (" + problem + ")";
     return file;
   }
-  file.result = SettingsReadResult::kRead;
+  file.result = PlayerFileReadResult::kRead;
   return file;
 }
 
-bool WriteSettingsFile(const std::string& linkedPath, const std::string& header, const SettingsFile& file,
-                       std::string* error) {
+bool WritePlayerFile(const std::string& linkedPath, const std::string& header, const PlayerFile& file,
+                     std::string* error) {
   // UTF-8, said so: a plain path would read it in the C library's locale on Windows.
   std::filesystem::path target = std::filesystem::u8path(linkedPath);
   std::error_code code;
@@ -171,7 +171,7 @@ bool WriteSettingsFile(const std::string& linkedPath, const std::string& header,
     *error = "cannot make the folder " + target.parent_path().u8string() + " (" + code.message() + ")";
     return false;
   }
-  std::string text = FormatSettingsText(header, file.entries);
+  std::string text = FormatPlayerFileText(header, file.entries);
   std::string temporary;
   int fd = CreateTemporary(path, &temporary);
   if (fd < 0) {
@@ -225,7 +225,7 @@ std::string KeepFileAside(const std::string& path, std::string* error) {
   return aside;
 }
 
-int32_t RemoveStaleSettingsTemporaries(const std::string& path) {
+int32_t RemoveStalePlayerFileTemporaries(const std::string& path) {
   namespace fs = std::filesystem;
   fs::path target = fs::u8path(path);
   std::string prefix = target.filename().u8string() + ".";
@@ -244,7 +244,7 @@ int32_t RemoveStaleSettingsTemporaries(const std::string& path) {
     // Only plain files: a link or folder of that name is somebody else's.
     if (!fs::is_regular_file(fs::symlink_status(entry.path(), code))) continue;
     fs::file_time_type modified = fs::last_write_time(entry.path(), code);
-    if (code || now - modified < std::chrono::seconds(kSettingsTemporaryStaleSeconds)) continue;
+    if (code || now - modified < std::chrono::seconds(kPlayerFileTemporaryStaleSeconds)) continue;
     if (fs::remove(entry.path(), code)) ++removed;
   }
   return removed;
