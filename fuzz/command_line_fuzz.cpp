@@ -13,6 +13,13 @@
 #include <vector>
 
 #include "engine/app/command_line.h"
+#include "engine/app/platform.h"
+
+// The help's folder lines come from the platform file, which this target does
+// not link: fixed texts stand in.
+std::string PlatformContentsHelp(const char*) { return "contents: beside the program"; }
+std::string PlatformSettingsFolderHelp(const char*) { return "the settings folder"; }
+std::string PlatformDataFolderHelp(const char*) { return "the data folder"; }
 
 namespace {
 
