@@ -93,6 +93,10 @@ elapsed() {
   awk -v now="$(date +%s.%N)" -v start="$run_start" 'BEGIN { printf "%.2f", now - start }'
 }
 
+# A path of this system as the game names it (a test of a Windows game under
+# Wine names it on Wine's Z: drive).
+game_path() { printf '%s' "$1"; }
+
 # Starts the game with standard output and standard error kept apart (the
 # output is checked line by line); extra environment as arguments (VAR=value),
 # the game's own arguments in the array game_args. The game writes its test
@@ -108,7 +112,7 @@ start_game_split() {
   events_read=0
   run_start=$(date +%s.%N)
   data_home=$(fresh_config)
-  env XDG_CONFIG_HOME="$(fresh_config)" XDG_DATA_HOME="$data_home" TIDE_TEST_EVENTS="$events_file" "$@" \
+  env XDG_CONFIG_HOME="$(fresh_config)" XDG_DATA_HOME="$data_home" TIDE_TEST_EVENTS="$(game_path "$events_file")" "$@" \
     "$game_bin" "${game_args[@]}" >"$game_out" 2>"$game_err" &
   game_pid=$!
 }
@@ -333,6 +337,9 @@ leave_title() {
     sleep 0.7
     xdotool mouseup 1
     event_within 'scene load' 5 && return 0
+    # The Windows game under Wine in the test's fresh prefix has been seen to
+    # write only the log's first line: there the screen tells.
+    [ "$(scene_of "$(take_shot now)")" != title ] && return 0
   done
   keep_shot "$(take_shot now)" title_stuck
   fail "three clicks on the title did not start $1 (screen kept as title_stuck.png in ${E2E_KEEP_SHOTS:-$shot_dir})"

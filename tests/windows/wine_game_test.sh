@@ -18,6 +18,8 @@ probe=${TIDE_NATIVE_BUILD:-$(dirname "$(readlink -f "$build/contents")")}/tests/
 [ -x "$probe" ] || fail "missing $probe (build the native e2e_probe target)"
 setup=$(ls "$build"/tide_marker-*-win64-setup.exe 2>/dev/null | sed -n 1p)
 [ -n "$setup" ] || fail "no installer in $build (cpack -G NSIS)"
+# Wine's Z: drive is this system's root.
+game_path() { printf 'Z:%s' "$1"; }
 # The game starts in a folder without contents (it finds its own beside the
 # .exe); the probe reads the build's from the build folder.
 start_elsewhere() {
