@@ -15,14 +15,8 @@ source "$root/tests/e2e/e2e_lib.sh" "$build/tide_marker"
 seconds=10
 work=$(mktemp -d)
 printf '[general]\ndrivers = null\n' >"$work/alsoft.conf"
-own_display
-openbox >/dev/null 2>&1 &
-wm_pid=$!
+own_desktop
 trap 'kill "$game_pid" "$wm_pid" "$own_xvfb_pid" 2>/dev/null; rm -rf "$work"' EXIT
-for _ in $(seq 50); do
-  [[ $(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null) == *'window id'* ]] && break
-  sleep 0.1
-done
 
 start_game_split ALSOFT_CONF="$work/alsoft.conf"
 wid=$(find_window) || exit 1

@@ -21,15 +21,8 @@ build_dir=${TIDE_BINARY_DIR:-$PWD}
 [ -n "${TIDE_SANITIZE-$(sed -n 's/^TIDE_SANITIZE:STRING=//p' "$build_dir/CMakeCache.txt" 2>/dev/null)}" ] &&
   sanitized=1 idle_limit=12
 
-own_display
-openbox >/dev/null 2>&1 &
-wm_pid=$!
+own_desktop
 trap 'kill "$wm_pid" "$own_xvfb_pid" 2>/dev/null' EXIT
-# The window manager announces itself on the root window once it runs.
-for _ in $(seq 50); do
-  [[ $(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null) == *'window id'* ]] && break
-  sleep 0.1
-done
 
 # Seconds between now and a time given by elapsed.
 since() { awk -v a="$(elapsed)" -v b="$1" 'BEGIN { printf "%.2f", a - b }'; }

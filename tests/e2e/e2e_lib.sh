@@ -38,6 +38,18 @@ own_display() {
   rm -f "$numfile"
 }
 
+# own_display with a window manager (openbox) on it, once the manager has
+# announced itself on the root window; sets wm_pid for the caller to end.
+own_desktop() {
+  own_display
+  openbox >/dev/null 2>&1 &
+  wm_pid=$!
+  for _ in $(seq 50); do
+    [[ $(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null) == *'window id'* ]] && return 0
+    sleep 0.1
+  done
+}
+
 # Each run keeps its settings in a folder of its own, not yet made (the game
 # makes it only to save a change), so one run's saved choices (full screen,
 # volume) never change the next; a test that wants a given folder passes
@@ -92,6 +104,12 @@ run_start=0
 elapsed() {
   awk -v now="$(date +%s.%N)" -v start="$run_start" 'BEGIN { printf "%.2f", now - start }'
 }
+
+# The elapsed time $1 seconds from now; whether a time given by elapsed has
+# passed; a sleep until a time given by elapsed (none if it has passed).
+deadline_in() { awk -v a="$(elapsed)" -v b="$1" 'BEGIN { print a + b }'; }
+past() { awk -v a="$(elapsed)" -v b="$1" 'BEGIN { exit !(a > b) }'; }
+sleep_until() { sleep "$(awk -v a="$(elapsed)" -v b="$1" 'BEGIN { d = b - a; print (d > 0 ? d : 0) }')"; }
 
 # A path of this system as the game names it (a test of a Windows game under
 # Wine names it on Wine's Z: drive).
@@ -215,7 +233,7 @@ scene_of() { "$probe" scene "$1"; }
 # screenshot as $3.png and sets seen_at (elapsed seconds) and seen_shot.
 wait_for_scene() {
   local want=$1 limit=$2 name=${3:-$1} deadline shot scene
-  deadline=$(awk -v a="$(elapsed)" -v b="$limit" 'BEGIN { print a + b }')
+  deadline=$(deadline_in "$limit")
   while :; do
     kill -0 "$game_pid" 2>/dev/null || fail "the game ended while waiting for the $want scene"
     shot=$(take_shot now)
@@ -228,7 +246,7 @@ wait_for_scene() {
       echo "  [$seen_at s] $want"
       return 0
     fi
-    if awk -v a="$(elapsed)" -v b="$deadline" 'BEGIN { exit !(a > b) }'; then
+    if past "$deadline"; then
       keep_shot "$shot" "timeout_$name"
       fail "the $want scene did not show within $limit s (last seen: $scene, kept in ${E2E_KEEP_SHOTS:-$shot_dir})"
     fi
@@ -242,14 +260,14 @@ wait_for_scene() {
 shot_until() {
   local limit=$1 name=$2 deadline shot
   shift 2
-  deadline=$(awk -v a="$(elapsed)" -v b="$limit" 'BEGIN { print a + b }')
+  deadline=$(deadline_in "$limit")
   while :; do
     shot=$(take_shot "$name")
     if "$1" "$shot" "${@:2}"; then
       keep_shot "$shot" "$name"
       return 0
     fi
-    if awk -v a="$(elapsed)" -v b="$deadline" 'BEGIN { exit !(a > b) }'; then
+    if past "$deadline"; then
       keep_shot "$shot" "$name"
       return 1
     fi
@@ -264,21 +282,15 @@ shot_until() {
 # last reading) and keeps the last screenshot as NAME.png; fails when no two
 # readings agreed.
 read_digits() {
-  local limit=$1 where=$2 name=$3 deadline previous=""
-  deadline=$(awk -v a="$(elapsed)" -v b="$limit" 'BEGIN { print a + b }')
-  while :; do
-    digits_read=$("$probe" digits "$(take_shot "$name")" "$where")
-    if [[ "$digits_read" =~ ^[0-9]{8}$ ]] && [ "$digits_read" = "$previous" ]; then
-      keep_shot "$shot_dir/$name.rgb" "$name"
-      return 0
-    fi
-    previous=$digits_read
-    if awk -v a="$(elapsed)" -v b="$deadline" 'BEGIN { exit !(a > b) }'; then
-      keep_shot "$shot_dir/$name.rgb" "$name"
-      return 1
-    fi
-    sleep 0.2
-  done
+  digits_read=""
+  shot_until "$1" "$3" digits_agree "$2"
+}
+# digits_agree SHOT WHERE: reads the counter; true when the reading is whole
+# and the same as the one before.
+digits_agree() {
+  local previous=$digits_read
+  digits_read=$("$probe" digits "$1" "$2")
+  [[ "$digits_read" =~ ^[0-9]{8}$ ]] && [ "$digits_read" = "$previous" ]
 }
 
 # A tap at window coordinates: press, a few ticks held, release.
@@ -358,10 +370,10 @@ round_ended() { [ -n "$stop_at_round_end" ] && event_within 'round end [0-9]+' "
 play_round() {
   local limit=$1 name=$2 deadline shot scene cells
   plates_played=0
-  deadline=$(awk -v a="$(elapsed)" -v b="$limit" 'BEGIN { print a + b }')
+  deadline=$(deadline_in "$limit")
   while :; do
     kill -0 "$game_pid" 2>/dev/null || fail "the game ended during the round"
-    awk -v a="$(elapsed)" -v b="$deadline" 'BEGIN { exit !(a > b) }' &&
+    past "$deadline" &&
       fail "no clear scene after $limit s of play ($plates_played plates played)"
     round_ended 0 && return 0
     shot=$(take_shot now)
@@ -410,8 +422,7 @@ leave_clear() {
   [ "$first" = "$second" ] || fail "the score still moves after the tap: $first then $second"
   [ "$(scene_of "$shot_dir/snapped.rgb")" = clear ] || fail "the first tap left the clear scene"
   clear_score=$((10#$second))
-  awk -v a="$(elapsed)" -v b="$t_clear" 'BEGIN { exit !(a < b + 4) }' &&
-    sleep "$(awk -v a="$(elapsed)" -v b="$t_clear" 'BEGIN { print b + 4 - a }')"
+  sleep_until "$(awk -v b="$t_clear" 'BEGIN { print b + 4 }')"
   t_tap2=$(elapsed)
   tap_at 512 300
   wait_for_scene title 15 "${name}_title"
