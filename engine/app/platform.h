@@ -45,6 +45,10 @@ int32_t PlatformRunLoop(const PlatformLoop& loop);
 // the music are then fed from each frame instead of threads of their own.
 bool PlatformHasThreads();
 
+// Hands one test event line (see test_events.h) to what the system has
+// beside the log file: a browser page's hook; nothing on the desktop.
+void PlatformTestEvent(const char* line);
+
 // SDL's video driver to ask for unless SDL_VIDEODRIVER says otherwise;
 // nullptr for SDL's own choice.
 const char* PlatformPreferredVideoDriver();

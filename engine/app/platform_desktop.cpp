@@ -13,3 +13,5 @@ int32_t PlatformRunLoop(const PlatformLoop& loop) {
 }
 
 bool PlatformHasThreads() { return true; }
+
+void PlatformTestEvent(const char*) {}

@@ -17,6 +17,7 @@
 #include "engine/app/loop_internal.h"
 #include "engine/app/platform.h"
 #include "engine/app/player_file.h"
+#include "engine/app/player_file_writer.h"
 
 namespace {
 
@@ -67,6 +68,22 @@ EM_JS(void, InstallAudioListeners, (), {
   });
 });
 
+// A hidden page draws no frames, and the frames are what write the saves the
+// ticks hand over; a closing page draws none either. So when the page is
+// hidden, or goes away, what was handed over is written at once and its copy
+// into the page's storage starts then.
+EM_JS(void, InstallSaveListeners, (), {
+  const save = () => Module['_PlatformWebSavePlayerFiles']();
+  document.addEventListener('visibilitychange', () => { if (document.hidden) save(); });
+  window.addEventListener('pagehide', save);
+});
+
+// Each test event also reaches the page's own hook, where a test in the
+// browser can answer it before the next frame.
+EM_JS(void, TellPageTestEvent, (const char* line), {
+  if (typeof Module.onTestEvent === 'function') Module.onTestEvent(UTF8ToString(line));
+});
+
 // The page learns that the program has ended (F12), with its exit code.
 EM_JS(void, TellPageEnded, (int code), {
   if (typeof Module.onProgramEnd === 'function') Module.onProgramEnd(code);
@@ -97,6 +114,9 @@ void TickBetweenFrames(void*) {
 }
 
 void WebFrame() {
+  // A browser runs no animation frames for a hidden page; this keeps it so
+  // where hiding is only pretended (a test).
+  if (PageHidden()) return;
   webLoop.pass();
   if (!webLoop.done()) return;
   emscripten_cancel_main_loop();
@@ -106,9 +126,14 @@ void WebFrame() {
 
 }  // namespace
 
+extern "C" EMSCRIPTEN_KEEPALIVE void PlatformWebSavePlayerFiles() { PlayerFileWriterPass(); }
+
+void PlatformTestEvent(const char* line) { TellPageTestEvent(line); }
+
 int32_t PlatformRunLoop(const PlatformLoop& loop) {
   webLoop = loop;
   InstallAudioListeners();
+  InstallSaveListeners();
   // 0 frames per second: one pass per animation frame. The page keeps the
   // program alive after main returns.
   tickTimer = emscripten_set_interval(TickBetweenFrames, kTickTimerMs, nullptr);

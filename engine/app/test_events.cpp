@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <mutex>
 
+#include "engine/app/platform.h"
+
 namespace {
 
 struct EventLog {
@@ -30,13 +32,16 @@ EventLog& Log() {
 }  // namespace
 
 void TestEvent(const char* format, ...) {
+  char line[256];
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(line, sizeof line, format, args);
+  va_end(args);
+  PlatformTestEvent(line);
   EventLog& log = Log();
   if (log.file == nullptr) return;
   std::lock_guard<std::mutex> hold(log.lock);
-  va_list args;
-  va_start(args, format);
-  std::vfprintf(log.file, format, args);
-  va_end(args);
+  std::fputs(line, log.file);
   std::fputc('\n', log.file);
   std::fflush(log.file);
 }

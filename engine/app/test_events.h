@@ -1,8 +1,8 @@
 // A log of what happened in a run, for the whole-program tests: when the
 // environment variable TIDE_TEST_EVENTS names a file, each event appends one
-// line to it ("scene title", "finish 12345", ...), so a test can wait for a
-// scene or a round's end however briefly it lasts, instead of catching it on
-// a screenshot. Without the variable every call returns at once.
+// line to it ("scene title", "round end 12345", ...), so a test can wait for
+// a scene or a round's end however briefly it lasts, instead of catching it on
+// a screenshot. A browser page's hook (Module.onTestEvent) gets each line too.
 //
 // Thread rules: any thread; lines are written whole, one at a time, and reach
 // the file before the call returns.

@@ -187,7 +187,9 @@ void PauseMenuUpdate(PauseMenu* m) {
       }
     }
     // A player who left the window finds the round paused on coming back;
-    // while the panel moves, the menu opens once it may.
+    // while the panel moves, the menu opens once it may. A round already
+    // decided has nothing to hold: it goes on to the clear scene.
+    if (roundFinishing) m->awayPending = false;
     if (m->awayPending && (m->paused || Pause(m))) m->awayPending = false;
   }
 

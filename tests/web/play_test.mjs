@@ -2,7 +2,8 @@
 // sideways, with one finger: the two logos, the title, a held touch through
 // loading into a round, the pause menu opened and closed, the page hidden
 // during the round (the pause menu must open), plates dragged until
-// "Finish!" (the best score kept in the page's storage), two taps back to the
+// "Finish!", the page hidden the moment the round ends (the best must reach
+// the page's storage all the same), the clear scene, two taps back to the
 // title, F12 to end, and the page opened anew, whose title shows that best. Screens are read by
 // the native e2e probe against the game's own pictures; the console must
 // carry the plate counts 1, 2, 3, ... as log lines (the game's standard
@@ -32,7 +33,8 @@ const kContents = process.env.E2E_CONTENTS || path.join(kRoot, 'build/contents')
 const kRoundLimitS = Number(process.env.E2E_ROUND_LIMIT || 300);
 // OpenAL's source state while it plays.
 const kAlPlaying = 0x1012;
-const kBestFile = '/player_files/tide_marker/best_score.ini';
+const kPlayerFileFolder = '/player_files';
+const kBestFile = `${kPlayerFileFolder}/tide_marker/best_score.ini`;
 // The arrow keys that take the key cursor from one block to another (the
 // board is 6 blocks wide).
 function arrowsBetween(from, to) {
@@ -81,6 +83,7 @@ async function playRound(screen, limitS) {
   let plates = 0;
   for (;;) {
     assert.ok(Date.now() < deadline, `no clear scene after ${limitS} s of play (${plates} plates)`);
+    if (await screen.session.inspect('window.tideRoundEnd !== undefined')) return plates;
     const shotPath = await screen.shot('now');
     const scene = await screen.scene(shotPath);
     if (scene === 'clear') {
@@ -95,6 +98,26 @@ async function playRound(screen, limitS) {
     } else {
       await screen.page.waitForTimeout(300);
     }
+  }
+}
+
+// Waits until the page's storage itself (IndexedDB, not the program's files
+// in memory) holds best as the best score.
+async function storedBest(session, best) {
+  const read = `new Promise((resolve) => {
+    const open = indexedDB.open('${kPlayerFileFolder}');
+    open.onsuccess = () => {
+      const get = open.result.transaction('FILE_DATA').objectStore('FILE_DATA').get('${kBestFile}');
+      get.onsuccess = () => {
+        open.result.close();
+        resolve(new TextDecoder().decode(get.result?.contents ?? new Uint8Array()));
+      };
+    };
+  })`;
+  const deadline = Date.now() + 10000;
+  for (let text = ''; !new RegExp(`^best = ${best}$`, 'm').test(text); text = await session.inspect(read)) {
+    assert.ok(Date.now() < deadline, `the hidden page's storage holds '${text}', not the best ${best}`);
+    await session.page.waitForTimeout(100);
   }
 }
 
@@ -180,17 +203,35 @@ test('the web build played on a phone through to Finish! and back to the title',
     await screen.waitForScene('game', 10, 'game_resumed_again');
 
     console.log('playing plates');
+    // The page is hidden in the task after the tick that ends the round,
+    // before any frame: the new best must reach the page's storage anyway.
+    await session.inspect(`(() => {
+      Module.onTestEvent = (line) => {
+        if (!line.startsWith('round end ')) return;
+        window.tideRoundEnd = Number(line.slice(10));
+        Promise.resolve().then(() => {
+          Object.defineProperty(document, 'hidden', { configurable: true, get: () => true });
+          Object.defineProperty(document, 'visibilityState', { configurable: true, get: () => 'hidden' });
+          document.dispatchEvent(new Event('visibilitychange'));
+        });
+      };
+    })()`);
     await session.countFrames();
     const roundStart = Date.now();
     const plates = await playRound(screen, kRoundLimitS);
     const roundSeconds = (Date.now() - roundStart) / 1000;
     const roundFps = (await session.framesCounted()) / roundSeconds;
     assert.ok(plates >= 1, 'no plate was played');
+    const ended = await session.inspect('window.tideRoundEnd');
+    assert.ok(ended > 0, `the round ended with ${ended}`);
+    await storedBest(session, ended);
+    await session.setPageHidden(false);
+    await screen.waitForScene('clear', 30, 'clear');
     await expectMusic(session, 'the clear scene');
 
     console.log('the clear scene');
     const score = await leaveClear(screen);
-    assert.ok(score > 0, 'a round of good sweets scored 0');
+    assert.equal(score, ended, 'the clear scene shows another score than the round ended with');
     assert.match(await session.inspect(`FS.readFile('${kBestFile}', { encoding: 'utf8' })`),
       new RegExp(`^best = ${score}$`, 'm'), 'the best score is not in the page\'s storage');
     await expectMusic(session, 'the title again');
