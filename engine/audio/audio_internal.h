@@ -53,6 +53,8 @@ std::unique_lock<std::mutex> HoldMusicQueue();
 // Music branches of StopSound and ReleaseSound.
 void StopMusic(Sound* sound);
 void ReleaseMusic(Sound* sound);
+// Wakes the music thread resting on a full queue, after a command was written.
+void WakeMusicThread();
 
 // Who feeds the next music stream LoadMusic starts: 1 the main loop's passes
 // (RefillMusicFromFrame), 0 a thread of its own, -1 as the system decides

@@ -12,6 +12,8 @@
 #include <AL/al.h>
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
 #include <mutex>
 
@@ -26,6 +28,9 @@ namespace {
 constexpr int32_t kMusicChunkBytes = 4096;
 constexpr ALint kMusicMaxQueued = 48;
 constexpr int kMusicPollMs = 10;
+// How long the thread rests while the queue is full: the queue holds about a
+// second of music, and a command wakes the thread at once.
+constexpr int kMusicFullRestMs = 100;
 // Any track in the contents folder start-up accepted can be streamed.
 constexpr size_t kMusicPathCapacity = kContentsPathSize;
 
@@ -75,6 +80,9 @@ struct MusicState {
   void* thread = nullptr;
   // Held by whoever changes the source's queue, and by a device change.
   std::mutex queueLock;
+  // The music thread rests on it while the queue is full; a command wakes it.
+  std::mutex restLock;
+  std::condition_variable rest;
   // True while the main loop's passes feed the music (no thread); main
   // thread only.
   bool feedFromPasses = false;
@@ -88,6 +96,14 @@ MusicState music;
 bool PassesFeed() { return music.passesFeedChoice >= 0 ? music.passesFeedChoice == 1 : !PlatformHasThreads(); }
 
 void PollSleep() { PlatformSleepMs(kMusicPollMs); }
+
+// The music thread's rest with a full queue: until a command comes (read
+// under the lock its writer takes to wake it, so none is missed) or the
+// queue has had time to make room.
+void RestUntilRoomOrCommand(const Sound* sound) {
+  std::unique_lock<std::mutex> hold(music.restLock);
+  music.rest.wait_for(hold, std::chrono::milliseconds(kMusicFullRestMs), [sound] { return sound->command != 0; });
+}
 
 void JoinMusicThread() {
   if (music.thread == nullptr) return;
@@ -201,7 +217,7 @@ void MusicThreadMain() {
         // return now, at its first 10 ms poll, rather than one poll later.
         int32_t expected = kStartPending;
         music.started.compare_exchange_strong(expected, kStartReady);
-        PollSleep();
+        RestUntilRoomOrCommand(music.feed.sound);
       }
     }
     CloseFeed();
@@ -374,6 +390,11 @@ void RebuildMusicVoice() {
   sound->buffer = 0;
 }
 
+void WakeMusicThread() {
+  std::lock_guard<std::mutex> hold(music.restLock);
+  music.rest.notify_one();
+}
+
 void ReleaseMusic(Sound* sound) {
   if (sound == music.current.load()) {
     if (music.feedFromPasses) {
@@ -382,7 +403,8 @@ void ReleaseMusic(Sound* sound) {
       music.feedFromPasses = false;
     } else if (music.threadRunning) {
       sound->command = -1;
-      // The thread ends after its current pass or its next 10 ms poll.
+      WakeMusicThread();
+      // The thread ends after its current pass.
       while (music.threadRunning) PollSleep();
     }
     JoinMusicThread();

@@ -193,6 +193,7 @@ int32_t PlaySound(Sound* sound) {
   sound->command = 1;
   sound->playing = 1;
   bool effect = sound->kind == 0;
+  if (!effect) WakeMusicThread();
   ALuint source = effect ? EffectSource(sound, sound->loop != 0 ? 1 : 0) : sound->source.load();
   if (source == 0 || !AudioReady()) return 1;
   // Effects: one source, so playing again restarts it instead of layering.

@@ -26,6 +26,7 @@ void SeekSound(Sound* sound, int32_t offset) {
   if (sound == nullptr) return;
   sound->position = offset;
   sound->command = 1;
+  WakeMusicThread();
   ALuint source = SoundSource(sound);
   if (source == 0 || !AudioReady()) return;
   alSourcei(source, AL_SAMPLE_OFFSET, offset);
