@@ -170,7 +170,10 @@ hx_make_ogg() {
 hx_start_game() {
   local dir=$1
   shift
-  # Settings of its own (the run's folder), so no run changes the next.
+  # Settings of its own (the run's folder), so no run changes the next; the
+  # "how to play" cards count as seen, so a touch on the title starts a round.
+  mkdir -p "$dir/config/tide_marker"
+  printf 'how_to_play_seen = on\n' >"$dir/config/tide_marker/settings.ini"
   (cd "$dir" && exec env DISPLAY="$hx_display" XDG_CONFIG_HOME="$dir/config" "$@" "$hx_game_bin" \
      >"$dir/stdout.txt" 2>"$dir/stderr.txt") &
   hx_pid=$!
