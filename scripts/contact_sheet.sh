@@ -26,6 +26,7 @@ sheet=(
   "gauge.png 2 1 all"
   "font.png 32 4 all"
   "plateIcon.png 1 1 all"
+  "howToPlay.png 4 1 all"
   "poseback.png 1 1 all"
   "botton.png 4 1 0,0 1,0 2,0"
   "loading.png 1 1 all"

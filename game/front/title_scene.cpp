@@ -5,9 +5,12 @@
 #include "game/front/title_scene.h"
 
 #include "engine/app/app.h"
+#include "game/front/how_to_play.h"
 #include "game/scene/best_score.h"
 #include "game/scene/contents_picture.h"
 #include "game/scene/fade.h"
+#include "game/scene/key_play.h"
+#include "game/scene/player_settings.h"
 #include "game/scene/scene.h"
 #include "game/scene/sound_cue.h"
 #include "game/scene/sprite_setup.h"
@@ -47,6 +50,8 @@ constexpr int32_t kBestLabelX = 720;
 constexpr int32_t kBestLabelY = 552;
 constexpr Vec2 kPiece2Offset = {200.0f, 100.0f};
 constexpr Vec2 kPiece4Offset = {200.0f, 175.0f};
+// Where the finger key presses: on "Touch Start", never on the help button.
+constexpr Vec2 kStartAim = {512.0f, 475.0f};
 
 TitleSceneState titleScene;
 
@@ -169,6 +174,8 @@ int32_t TitleSceneInit() {
   const Vec2 screenSize = {1024.0f, 576.0f};
   const Vec2 pieceSize = {384.0f, 192.0f};
 
+  // First: a picture missing below still leaves the cards and their button.
+  HowToPlayInit(&howToPlay);
   if (LoadContentsPicture(&t.backgroundTexture, kBackgroundPicture) != 0) return 1;
   SetSprite(&t.background, screenCentre, screenSize, white, 0, 0, 1, 1, 0);
   if (LoadContentsPicture(&t.overlayTexture, kOverlayPicture) != 0) return 1;
@@ -236,7 +243,23 @@ void TitleSceneUpdate() {
   if (!t.introDone) UpdateIntro(touch);
   UpdateBobbing();
 
-  if (touch.down == 1 && t.ticks > kWaitTicks && (t.skipped || t.introDone)) t.leaving = true;
+  // The "how to play" cards hold the input while open; a new press on the
+  // help button opens them, and the first start of a new player shows them
+  // before the round.
+  const CardsStep cards = HowToPlayUpdate(&howToPlay);
+  if (cards == CardsStep::kStartRound) t.leaving = true;
+  if (cards == CardsStep::kIdle && !t.leaving) {
+    KeyPlayAim(&keyPlay, kStartAim);
+    if (touch.down == 1 && touch.wasDown == 0 && HowToPlayButtonHit(&howToPlay, touch.x, touch.y)) {
+      HowToPlayOpen(&howToPlay, CardsOpening::kFromButton);
+    } else if (touch.down == 1 && t.ticks > kWaitTicks && (t.skipped || t.introDone)) {
+      if (HowToPlayBeforeFirstRound(bestScore.value, playerSettings.cardsSeen)) {
+        HowToPlayOpen(&howToPlay, CardsOpening::kBeforeRound);
+      } else {
+        t.leaving = true;
+      }
+    }
+  }
   if (t.leaving) FadeOutAndRequest(kSceneLoad);
 }
 
@@ -253,6 +276,7 @@ void TitleSceneDraw() {
     FontDraw(&t.bestLabel);
     NumberDisplayDraw(&t.bestDisplay);
   }
+  HowToPlayDraw(&howToPlay);
 }
 
 void TitleSceneRelease() {
@@ -266,4 +290,5 @@ void TitleSceneRelease() {
   FontRelease(&titleFont);
   FontRelease(&t.bestLabel);
   NumberDisplayRelease(&t.bestDisplay);
+  HowToPlayRelease(&howToPlay);
 }

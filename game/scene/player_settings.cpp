@@ -161,3 +161,9 @@ void PlayerSettingsRelease() {
 }
 
 bool PlayerSettingsFullscreen() { return playerSettings.fullscreen; }
+
+void PlayerSettingsMarkCardsSeen() {
+  if (playerSettings.cardsSeen) return;
+  playerSettings.cardsSeen = true;
+  Save();
+}

@@ -26,6 +26,7 @@ struct PlayerSettings {
   bool fullscreenSaved;  // what the file says (or the default)
   int32_t volume;   // 0..100, a multiple of kVolumeStep
   bool muted;
+  bool cardsSeen;  // the "how to play" cards were shown once
   std::string path;  // the settings file; empty when there is no place for it
   int32_t showTicks;  // ticks the level stays on screen
 };
@@ -39,6 +40,8 @@ void PlayerSettingsDraw();
 void PlayerSettingsRelease();
 // True when the window is to open in full screen.
 bool PlayerSettingsFullscreen();
+// Keeps that the "how to play" cards were seen (on the timer thread).
+void PlayerSettingsMarkCardsSeen();
 
 // The steps as plain rules, for the tests: reading the file's values (a
 // value that is not understood keeps the default and is named in *problem),

@@ -11,6 +11,7 @@ namespace {
 constexpr char kFullscreenKey[] = "fullscreen";
 constexpr char kVolumeKey[] = "volume";
 constexpr char kMuteKey[] = "mute";
+constexpr char kCardsKey[] = "how_to_play_seen";
 
 // "on"/"off" and the usual spellings of a yes or a no.
 bool ParseSwitch(const std::string& text, bool* value) {
@@ -38,13 +39,14 @@ bool ParseVolume(const std::string& text, int32_t* volume) {
 
 }  // namespace
 
-const char kPlayerSettingsHeader[] = "TIDE_MARKER settings: fullscreen and mute on or off, volume 0 to 100";
+const char kPlayerSettingsHeader[] = "TIDE_MARKER settings: fullscreen, mute and how_to_play_seen on or off, volume 0 to 100";
 
 void PlayerSettingsFromEntries(const std::vector<PlayerFileEntry>& entries, const std::string& path,
                                PlayerSettings* settings, std::string* problem) {
   settings->fullscreenSaved = false;
   settings->volume = kVolumeMax;
   settings->muted = false;
+  settings->cardsSeen = false;
   // A value not understood leaves the default: the parsers write only on
   // success.
   const std::string* value = FindPlayerFileValue(entries, kFullscreenKey);
@@ -59,6 +61,10 @@ void PlayerSettingsFromEntries(const std::vector<PlayerFileEntry>& entries, cons
   if (value != nullptr && !ParseSwitch(*value, &settings->muted) && problem->empty()) {
     *problem = "in " + path + ", mute '" + *value + "' is not on or off; it stays off";
   }
+  value = FindPlayerFileValue(entries, kCardsKey);
+  if (value != nullptr && !ParseSwitch(*value, &settings->cardsSeen) && problem->empty()) {
+    *problem = "in " + path + ", how_to_play_seen '" + *value + "' is not on or off; it stays off";
+  }
 }
 
 std::vector<PlayerFileEntry> PlayerSettingsEntries(const PlayerSettings& settings) {
@@ -66,5 +72,6 @@ std::vector<PlayerFileEntry> PlayerSettingsEntries(const PlayerSettings& setting
   PutPlayerFileValue(&entries, kFullscreenKey, settings.fullscreenSaved ? "on" : "off");
   PutPlayerFileValue(&entries, kVolumeKey, std::to_string(settings.volume));
   PutPlayerFileValue(&entries, kMuteKey, settings.muted ? "on" : "off");
+  PutPlayerFileValue(&entries, kCardsKey, settings.cardsSeen ? "on" : "off");
   return entries;
 }

@@ -50,11 +50,20 @@ own_desktop() {
   done
 }
 
-# Each run keeps its settings in a folder of its own, not yet made (the game
-# makes it only to save a change), so one run's saved choices (full screen,
-# volume) never change the next; a test that wants a given folder passes
-# XDG_CONFIG_HOME=... to start_game_split, which wins.
+# Each run keeps its settings in a folder of its own, so one run's saved
+# choices (full screen, volume) never change the next; a test that wants a
+# given folder passes XDG_CONFIG_HOME=... to start_game_split, which wins.
+# fresh_config names a folder not yet made; seen_config makes one whose
+# settings say the "how to play" cards were seen, so the first touch on the
+# title starts the round.
 fresh_config() { mktemp -u "${TMPDIR:-/tmp}/tide_config.XXXXXX"; }
+seen_config() {
+  local dir
+  dir=$(fresh_config)
+  mkdir -p "$dir/tide_marker"
+  printf 'how_to_play_seen = on\n' >"$dir/tide_marker/settings.ini"
+  printf '%s' "$dir"
+}
 # Likewise the best score: each run's folder is data_home, fresh unless the
 # test passes XDG_DATA_HOME=... itself.
 data_home=""
@@ -63,7 +72,7 @@ data_home=""
 start_game() {
   [ -n "${DISPLAY:-}" ] || fail "no X display (run under xvfb-run)"
   data_home=$(fresh_config)
-  XDG_CONFIG_HOME=$(fresh_config) XDG_DATA_HOME=$data_home "$game_bin" >"$game_out" 2>&1 &
+  XDG_CONFIG_HOME=$(seen_config) XDG_DATA_HOME=$data_home "$game_bin" >"$game_out" 2>&1 &
   game_pid=$!
 }
 
@@ -130,7 +139,7 @@ start_game_split() {
   events_read=0
   run_start=$(date +%s.%N)
   data_home=$(fresh_config)
-  env XDG_CONFIG_HOME="$(fresh_config)" XDG_DATA_HOME="$data_home" TIDE_TEST_EVENTS="$(game_path "$events_file")" "$@" \
+  env XDG_CONFIG_HOME="$(seen_config)" XDG_DATA_HOME="$data_home" TIDE_TEST_EVENTS="$(game_path "$events_file")" "$@" \
     "$game_bin" "${game_args[@]}" >"$game_out" 2>"$game_err" &
   game_pid=$!
 }

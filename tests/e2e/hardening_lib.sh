@@ -27,7 +27,7 @@ hx_load_failure() { printf 'テクスチャ読み込み失敗%s' "$1"; }
 hx_pictures=(Logo.png Logo_pemo.png gameBack.png PMBack.png pemophiSp.png shadow.png title.png
   font.png White.png particle.png plate.png block.png blockEf.png sweets.png balloonS.png
   pemoSitDown.png gauge.png plateIcon.png poseback.png botton.png loading.png balloonL.png
-  pemoglut.png cursor.png)
+  pemoglut.png cursor.png howToPlay.png)
 hx_sounds=(SE_block.ogg SE_make.ogg SE_miss.ogg SE_eat.ogg SE_fivar.ogg SE_norma.ogg SE_NewPlate.ogg
   SE_pageFlip.ogg BGM_title.ogg BGM_game.ogg BGM_clear.ogg)
 
@@ -170,7 +170,10 @@ hx_make_ogg() {
 hx_start_game() {
   local dir=$1
   shift
-  # Settings of its own (the run's folder), so no run changes the next.
+  # Settings of its own (the run's folder), so no run changes the next; the
+  # "how to play" cards count as seen, so a touch on the title starts a round.
+  mkdir -p "$dir/config/tide_marker"
+  printf 'how_to_play_seen = on\n' >"$dir/config/tide_marker/settings.ini"
   (cd "$dir" && exec env DISPLAY="$hx_display" XDG_CONFIG_HOME="$dir/config" "$@" "$hx_game_bin" \
      >"$dir/stdout.txt" 2>"$dir/stderr.txt") &
   hx_pid=$!

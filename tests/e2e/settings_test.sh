@@ -13,7 +13,11 @@
 #      --windowed opens the 1024 x 576 window all the same (and the file
 #      keeps its choice);
 #   6. full screen switched on with F11 during a run (under a window
-#      manager) is kept for the next.
+#      manager) is kept for the next;
+#   7. a new player's first start shows the "how to play" cards (turned by
+#      taps and keys), the last one starts the round and the file keeps them
+#      seen; the next run's start goes straight to the round, and its help
+#      button opens the cards, which Escape leaves for the title.
 # Standard output stays empty throughout.
 set -uo pipefail
 source "$(dirname "$0")/e2e_lib.sh"
@@ -182,6 +186,47 @@ eval "$(xdotool getwindowgeometry --shell "$wid")"
 end_run
 game_args=()
 grep -qx 'fullscreen = on' "$config/tide_marker/settings.ini" || fail "--windowed changed the saved choice"
+
+echo "7. the how-to-play cards"
+# The scene and card events of the run so far, comma-separated.
+card_events() { grep -E '^(scene|cards)' "$events_file" | tr '\n' ,; }
+# Taps $1 $2 until the event $3 comes; the first tap may only skip the drop-in.
+tap_until() {
+  local _
+  for _ in 1 2 3 4 5; do
+    tap_at "$1" "$2"
+    event_within "$3" 2 && return 0
+  done
+  fail "taps at $1 $2 brought no '$3' (events: $(card_events))"
+}
+config=$work/config7
+start_run "$config" ALSOFT_DRIVERS=null
+tap_until 512 300 'cards 1'
+tap_at 512 300
+wait_event 'cards 2' 5
+press Right
+wait_event 'cards 3' 5
+press Return
+wait_event 'cards 4' 5
+tap_at 512 300
+wait_event 'scene load' 10
+[ "$(card_events)" = "scene logo,scene title,cards 1,cards 2,cards 3,cards 4,cards closed,scene load," ] ||
+  fail "the first start did not go through the cards to the round: $(card_events)"
+wait_for_saved "$config/tide_marker/settings.ini" 'how_to_play_seen = on'
+xdotool key --window "$wid" F12
+expect_clean_exit 15
+start_run "$config" ALSOFT_DRIVERS=null
+tap_at 968 56
+wait_event 'cards 1' 5
+press Escape
+wait_event 'cards closed' 5
+sleep 1
+[ "$(scene_of "$(take_shot after_help)")" = title ] || fail "leaving the help cards did not show the title"
+tap_until 512 300 'scene load'
+[ "$(card_events)" = "scene logo,scene title,cards 1,cards closed,scene load," ] ||
+  fail "the help button started a round, or the second start showed the cards: $(card_events)"
+xdotool key --window "$wid" F12
+expect_clean_exit 15
 
 echo "6. full screen chosen during the run"
 # F11 needs a window manager to take the window to full screen.

@@ -90,6 +90,7 @@ const std::vector<PictureSpec>& Pictures() {
       {"plateIcon.png", 256, 256, 1, 1, {{0, 0}}},
       {"poseback.png", 1024, 576, 1, 1, {{0, 0}}},
       {"cursor.png", 128, 128, 1, 1, {{0, 0}}},
+      {"howToPlay.png", 512, 128, 4, 1, {{0, 0}, {1, 0}, {2, 0}, {3, 0}}},
       {"botton.png", 512, 128, 4, 1, {{0, 0}, {1, 0}, {2, 0}}},
       {"loading.png", 512, 128, 1, 1, {{0, 0}}},
       {"Logo.png", 640, 600, 1, 1, {{0, 0}}},

@@ -155,6 +155,25 @@ class PageSession {
     return result.value;
   }
 
+  // Keeps the "how to play" cards as seen in the page's storage, so that the
+  // next visit's first touch on the title starts the round (a new player's
+  // first start shows the cards); with reload, opens the page anew for that
+  // visit. Waits for the program first: it mounts the storage before main.
+  async markCardsSeen({ reload }) {
+    for (let i = 0; i < 300; i++) {
+      if (await this.inspect(`performance.getEntriesByName('tide-ready').length > 0`)) break;
+      await this.page.waitForTimeout(100);
+    }
+    await this.inspect(`new Promise((done, fail) => {
+      FS.mkdirTree('/player_files/tide_marker');
+      FS.writeFile('/player_files/tide_marker/settings.ini', 'how_to_play_seen = on\\n');
+      FS.syncfs(false, (error) => (error ? fail(String(error)) : done(true)));
+    })`);
+    if (!reload) return;
+    await this.page.reload({ waitUntil: 'load' });
+    this.started = Date.now();
+  }
+
   // Counts the page's animation frames from now on (framesCounted reads
   // the count): a game frame is drawn in each.
   countFrames() {

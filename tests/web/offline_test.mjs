@@ -41,6 +41,8 @@ test('installable, plays offline, and a new build replaces the cache', { timeout
     // the page, where the emulated offline state does not reach) may come.
     await screen.waitForScene('title', 40);
     assert.deepEqual(await caches(), [cacheName(site)]);
+    // The next visit's first touch starts the round.
+    await session.markCardsSeen({ reload: false });
     const online = server.requests.length;
     await session.page.context().setOffline(true);
     await session.page.reload({ waitUntil: 'load' });

@@ -154,6 +154,7 @@ test('the web build played on a phone through to Finish! and back to the title',
   fs.mkdirSync(shotDir, { recursive: true });
   // "?stats": the program reports its tick and frame rates when it ends.
   await withServedPage(kDist, 'index.html?stats', { phone: true }, async (session) => {
+    await session.markCardsSeen({ reload: true });
     const screen = new GameScreen(session, { probe: kProbe, contents: kContents, shotDir });
     // Every mouse event the page sees: a touch must reach the game once,
     // never again as the mouse events a browser makes of an unhandled touch.
@@ -275,6 +276,7 @@ test('the web build played with keys alone makes a sweet', { timeout: 180000 }, 
   const shotDir = process.env.E2E_KEEP_SHOTS || fs.mkdtempSync(path.join(os.tmpdir(), 'tide_web_'));
   fs.mkdirSync(shotDir, { recursive: true });
   await withServedPage(kDist, 'index.html', {}, async (session) => {
+    await session.markCardsSeen({ reload: true });
     const screen = new GameScreen(session, { probe: kProbe, contents: kContents, shotDir });
     const keyboard = session.page.keyboard;
     await screen.locate();

@@ -56,6 +56,9 @@ wav_file=$work/mix.wav
 printf '[general]\ndrivers = wave\n[wave]\nfile = %s\n' "$wav_file" >"$work/alsoft.conf"
 game_bin=wine
 game_args=("$target")
+# The "how to play" cards count as seen, so a click on the title starts the round.
+mkdir -p "$(dirname "$settings")"
+printf 'how_to_play_seen = on\n' >"$settings"
 start_elsewhere ALSOFT_CONF="$work/alsoft.conf"
 wid=$(find_window) || exit 1
 locate_window "$wid"
@@ -83,7 +86,7 @@ onset=$("$probe" onset "$wav_file") || fail "the captured audio is silent throug
 wav_offset=$(awk -v e="$t_end" -v l="$wav_len" -v t="$t_title" -v o="$onset" \
   'BEGIN { a = e - l; b = t - o; printf "%.2f", a < b ? a : b }')
 check_audio playing "$(awk -v t="$t_title" 'BEGIN { print t + 1.5 }')" "$t_click" above 0.8 "title music"
-[ -f "$settings" ] || fail "no settings file at ${settings#"$work/"}"
+grep -q '^volume = ' <<<"$(tr -d '\r' <"$settings")" || fail "F11 saved no settings at ${settings#"$work/"}"
 best_lines=$(tr -d '\r' <"$best_file" 2>/dev/null)
 grep -qx "best = $clear_score" <<<"$best_lines" ||
   fail "${best_file#"$work/"} does not hold the round's score $clear_score"

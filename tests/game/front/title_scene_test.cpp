@@ -1,12 +1,16 @@
 // The title scene: the full drop-in and the skip end in their two resting
 // layouts, the title bobs in a cycle of 179 ticks, and a touch starts the
-// game only after the 32-tick wait and through the fade to black.
+// game only after the 32-tick wait and through the fade to black (for a new
+// player, through the "how to play" cards first).
 #include "game/front/title_scene.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
+#include "game/front/how_to_play.h"
+#include "game/scene/best_score.h"
+#include "game/scene/player_settings.h"
 #include "scene_ticks.h"
 
 namespace {
@@ -14,13 +18,28 @@ namespace {
 void StartTitle() {
   StartSceneTest();
   for (const char* name : {"gameBack.png", "PMBack.png", "pemophiSp.png", "shadow.png",
-                           "title.png", "White.png"}) {
+                           "title.png", "White.png", "howToPlay.png"}) {
     ASSERT_TRUE(HavePicture(name)) << name << ": the generated contents are needed";
   }
   ASSERT_EQ(TitleSceneInit(), 0);
+  // A player who has seen the cards: a touch starts the round.
+  playerSettings.cardsSeen = true;
 }
 
 void Tick() { RunSceneTick(TitleSceneUpdate); }
+
+// A held touch until the title would leave, then taps (lift, press).
+void HoldThenTap(int taps) {
+  touchSlots[0].down = 1;
+  for (int i = 0; i < 34; ++i) Tick();
+  for (int i = 0; i < taps; ++i) {
+    touchSlots[0].down = 0;
+    Tick();
+    touchSlots[0].down = 1;
+    Tick();
+  }
+}
+
 
 TEST(TitleScene, FullDropInEndsWithTheCharacterAt415OnItsGrownShadow) {
   StartTitle();
@@ -125,6 +144,34 @@ TEST(TitleScene, TouchWithinThirtyTwoTicksOfACycleRestartDoesNotStart) {
   }
   Tick();
   EXPECT_TRUE(titleScene.leaving);
+  TitleSceneRelease();
+}
+
+// The cards come before a new player's first round only: three taps turn
+// them, the fourth leaves the last one and starts the round, and they count
+// as seen; a best score alone is enough to skip them.
+TEST(TitleScene, NewPlayersFirstStartGoesThroughTheCards) {
+  StartTitle();
+  playerSettings.cardsSeen = false;
+  HoldThenTap(0);
+  EXPECT_TRUE(howToPlay.open);
+  EXPECT_FALSE(titleScene.leaving);
+  HoldThenTap(kCardCount - 1);
+  EXPECT_EQ(howToPlay.card, kCardCount - 1);
+  EXPECT_FALSE(titleScene.leaving);
+  HoldThenTap(1);
+  EXPECT_FALSE(howToPlay.open);
+  EXPECT_TRUE(titleScene.leaving);
+  EXPECT_TRUE(playerSettings.cardsSeen);
+  TitleSceneRelease();
+
+  StartTitle();
+  playerSettings.cardsSeen = false;
+  bestScore.value = 100;
+  HoldThenTap(0);
+  EXPECT_FALSE(howToPlay.open);
+  EXPECT_TRUE(titleScene.leaving);
+  bestScore.value = 0;
   TitleSceneRelease();
 }
 

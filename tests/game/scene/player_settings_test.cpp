@@ -69,6 +69,7 @@ TEST_F(PlayerSettingsFileTest, ValuesReadFromTheFile) {
     int32_t volume;
     bool muted;
     bool problem;
+    bool cardsSeen = false;
   };
   const Case cases[] = {
       {"all set", "fullscreen = on\nvolume = 40\nmute = on\n", true, 40, true, false},
@@ -82,6 +83,8 @@ TEST_F(PlayerSettingsFileTest, ValuesReadFromTheFile) {
       {"not a switch", "fullscreen = maybe\nmute = on\n", false, 100, true, true},
       {"a damaged line keeps the rest", "fullscreen = on\n\x7f\x01garbage\nvolume = 30\n", true, 30, false, true},
       {"unknown keys are no problem", "colour = blue\nvolume = 90\n", false, 90, false, false},
+      {"the cards seen", "how_to_play_seen = on\nvolume = 70\n", false, 70, false, false, true},
+      {"the cards: not a switch", "how_to_play_seen = twice\n", false, 100, false, true, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -91,6 +94,7 @@ TEST_F(PlayerSettingsFileTest, ValuesReadFromTheFile) {
     EXPECT_EQ(settings.fullscreenSaved, c.fullscreen);
     EXPECT_EQ(settings.volume, c.volume);
     EXPECT_EQ(settings.muted, c.muted);
+    EXPECT_EQ(settings.cardsSeen, c.cardsSeen);
     EXPECT_EQ(!problem.empty(), c.problem) << problem;
     EXPECT_EQ(problem.find('\n'), std::string::npos);
   }
@@ -101,6 +105,11 @@ TEST_F(PlayerSettingsFileTest, ValuesReadFromTheFile) {
   ReadPlayerSettings(dir_ + "/none.ini", &settings, &problem);
   EXPECT_EQ(settings.volume, 100);
   EXPECT_NE(problem.find(dir_ + "/none.ini"), std::string::npos);
+  // What a save writes reads back the same.
+  settings.cardsSeen = true;
+  PlayerSettings back{};
+  PlayerSettingsFromEntries(PlayerSettingsEntries(settings), "", &back, &problem);
+  EXPECT_TRUE(back.cardsSeen);
 }
 
 }  // namespace
