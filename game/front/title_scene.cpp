@@ -1,13 +1,15 @@
 // The title scene: the character drops onto its shadow, the two halves of the
 // title drop in, an overlay fades in, then the title bobs now and then. A held
 // touch during the drop-in skips to the end; a touch after that fades to black
-// and asks for the loading scene.
+// and asks for the loading scene. A touch on the sound button only mutes or
+// unmutes.
 #include "game/front/title_scene.h"
 
 #include "engine/app/app.h"
 #include "game/scene/best_score.h"
 #include "game/scene/contents_picture.h"
 #include "game/scene/fade.h"
+#include "game/scene/key_play.h"
 #include "game/scene/scene.h"
 #include "game/scene/sound_cue.h"
 #include "game/scene/sprite_setup.h"
@@ -45,6 +47,10 @@ constexpr float kBestRightX = 1008.0f;
 constexpr float kBestTopY = 540.0f;
 constexpr int32_t kBestLabelX = 720;
 constexpr int32_t kBestLabelY = 552;
+// The sound button: at the left edge in the stripe between the first title
+// piece and the sparkle below it, under the pieces as they fall past.
+constexpr Vec2 kSoundButtonPos = {38.0f, 204.0f};
+constexpr float kSoundButtonSize = 56.0f;
 constexpr Vec2 kPiece2Offset = {200.0f, 100.0f};
 constexpr Vec2 kPiece4Offset = {200.0f, 175.0f};
 
@@ -219,8 +225,10 @@ int32_t TitleSceneInit() {
   t.piece1Speed = 0;
   t.piece3Speed = 0;
 
+  t.pressOnButton = false;
   SoundCue::StartBgm(&t.music, kTitleMusic);
-  return 0;
+  // Last: without its picture the title only lacks the button.
+  return SettingButtonsInit(&t.sound, kSoundButtonPos, kSoundButtonSize, 0, 1);
 }
 
 void TitleSceneUpdate() {
@@ -233,10 +241,22 @@ void TitleSceneUpdate() {
   t.pieces[3].pos = Vec2Add(t.pieces[2].pos, kPiece4Offset);
   t.shadow.size = Vec2{t.shadowScale.x * kSheetSide, t.shadowScale.y * kSheetSide};
 
-  if (!t.introDone) UpdateIntro(touch);
+  // A finger of the player's own (not the keys') newly down on the button.
+  if (touch.down == 1 && touch.wasDown == 0 && !keyPlay.placed && !t.leaving &&
+      SettingButtonAt(&t.sound, MakeVec2(touch.x, touch.y)) >= 0) {
+    touch.wasDown = 1;
+    t.pressOnButton = true;
+    SettingButtonPress(SettingButton::kSound);
+  }
+  if (touch.down == 0) t.pressOnButton = false;
+  // The rest of the title sees a press on the button as no touch at all.
+  TouchSlot free = touch;
+  if (t.pressOnButton) free.down = 0;
+
+  if (!t.introDone) UpdateIntro(free);
   UpdateBobbing();
 
-  if (touch.down == 1 && t.ticks > kWaitTicks && (t.skipped || t.introDone)) t.leaving = true;
+  if (free.down == 1 && t.ticks > kWaitTicks && (t.skipped || t.introDone)) t.leaving = true;
   if (t.leaving) FadeOutAndRequest(kSceneLoad);
 }
 
@@ -246,8 +266,9 @@ void TitleSceneDraw() {
   DrawSprite(&t.overlay, &t.overlayTexture);
   DrawSprite(&t.shadow, &t.shadowTexture);
   AnimDraw(&t.character, &t.characterTexture);
-  // The text lies under the title pieces.
+  // The text and the sound button lie under the title pieces.
   FontDraw(&titleFont);
+  SettingButtonsDraw(&t.sound);
   for (Sprite& piece : t.pieces) DrawSprite(&piece, &t.titleTexture);
   if (bestScore.value > 0) {
     FontDraw(&t.bestLabel);
@@ -265,5 +286,6 @@ void TitleSceneRelease() {
   DeleteTexture(&t.shadowTexture);
   FontRelease(&titleFont);
   FontRelease(&t.bestLabel);
+  SettingButtonsRelease(&t.sound);
   NumberDisplayRelease(&t.bestDisplay);
 }
