@@ -250,13 +250,13 @@ void TitleSceneUpdate() {
   }
   if (touch.down == 0) t.pressOnButton = false;
   // The rest of the title sees a press on the button as no touch at all.
-  TouchSlot free = touch;
-  if (t.pressOnButton) free.down = 0;
+  TouchSlot startTouch = touch;
+  if (t.pressOnButton) startTouch.down = 0;
 
-  if (!t.introDone) UpdateIntro(free);
+  if (!t.introDone) UpdateIntro(startTouch);
   UpdateBobbing();
 
-  if (free.down == 1 && t.ticks > kWaitTicks && (t.skipped || t.introDone)) t.leaving = true;
+  if (startTouch.down == 1 && t.ticks > kWaitTicks && (t.skipped || t.introDone)) t.leaving = true;
   if (t.leaving) FadeOutAndRequest(kSceneLoad);
 }
 
