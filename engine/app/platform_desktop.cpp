@@ -13,3 +13,6 @@ int32_t PlatformRunLoop(const PlatformLoop& loop) {
 }
 
 bool PlatformHasThreads() { return true; }
+
+bool PlatformPageFullscreen() { return false; }
+bool PlatformSetPageFullscreen(bool) { return false; }
