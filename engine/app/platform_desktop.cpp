@@ -14,5 +14,6 @@ int32_t PlatformRunLoop(const PlatformLoop& loop) {
 
 bool PlatformHasThreads() { return true; }
 
+bool PlatformHasPageFullscreen() { return false; }
 bool PlatformPageFullscreen() { return false; }
 bool PlatformSetPageFullscreen(bool) { return false; }

@@ -326,6 +326,7 @@ int32_t PlatformOpenWindow(const char* caption, int32_t width, int32_t height,
                            int32_t flags, int32_t* clientWidth, int32_t* clientHeight) {
   if (platform.window || !InitVideo()) return kPlatformWindowFailed;
   InitPads();
+  if (PlatformHasPageFullscreen()) flags &= ~kFullscreen;
   platform.flags = flags;
   platform.minimized = false;
 

@@ -102,6 +102,7 @@ EM_JS(void, SwitchPageFullscreen, (bool on), {
   ask().catch(() => document.addEventListener('pointerup', () => ask().catch(() => {}), { once: true, capture: true }));
 });
 
+bool PlatformHasPageFullscreen() { return true; }
 bool PlatformPageFullscreen() { return PageFullscreenNow(); }
 
 bool PlatformSetPageFullscreen(bool on) {
