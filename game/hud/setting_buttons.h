@@ -1,8 +1,9 @@
 // Buttons that set the sound and the window by pointer and touch: mute,
 // volume down and up, full screen. A screen lays out the ones it shows; a
 // press does what the M, '-', '=' and F11 keys do.
-// Init, presses and Release run with the scene (Update on the timer thread),
-// Draw in the frame on the main thread, which alone asks the window its mode.
+// Init and Release run where the scene is built and destroyed, the hit test
+// and the presses in its ticks (timer thread), Draw in the frame (main
+// thread), which alone may ask the window whether it is full screen.
 #pragma once
 
 #include <cstdint>
