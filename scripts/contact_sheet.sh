@@ -29,6 +29,7 @@ sheet=(
   "howToPlay.png 4 1 all"
   "poseback.png 1 1 all"
   "botton.png 4 1 0,0 1,0 2,0"
+  "settingButtons.png 4 2 0,0 1,0 2,0 3,0 0,1 1,1"
   "loading.png 1 1 all"
   "Logo.png 1 1 all"
   "Logo_pemo.png 1 1 all"

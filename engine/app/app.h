@@ -149,6 +149,9 @@ bool IsWindowAway();
 bool IsWindowFullscreen();
 // Switches between the window and full screen, as F11 and Alt+Enter do.
 void SetWindowFullscreen(bool on);
+// Any thread (a button pressed in a tick): the main thread switches between
+// the window and full screen before its next frame, as F11 does.
+void RequestFullscreenToggle();
 
 // The window procedure's input messages, applied at once to the raw state.
 // Called through InputPostEvent by the event pump, and directly by tests.

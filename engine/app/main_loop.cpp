@@ -94,6 +94,8 @@ struct LoopState {
   uint32_t tickDeadline;
   // Main thread writes, the tick runner reads: the window is minimised.
   std::atomic<bool> windowHidden{false};
+  // Any thread asks (RequestFullscreenToggle), the main loop's pass answers.
+  std::atomic<bool> fullscreenToggleAsked{false};
 
   // Any thread: the game lock, held around one tick or one frame callback
   // at a time.
@@ -263,6 +265,8 @@ uint32_t MainLoopPass() {
   }
   PlayerFileWriterPass();
   PlatformPumpEvents();
+  // The window belongs to this thread: a switch asked for by a tick is made here.
+  if (loops.fullscreenToggleAsked.exchange(false)) SetWindowFullscreen(!IsWindowFullscreen());
   const bool hidden = PlatformIsMinimized();
   loops.windowHidden.store(hidden);
   if (hidden) {
@@ -381,6 +385,8 @@ void RequestQuit() {
   loops.quitPosted.store(true);
 }
 
+void RequestFullscreenToggle() { loops.fullscreenToggleAsked.store(true); }
+
 bool IsMainThread() { return loops.mainThreadId.load() == std::this_thread::get_id(); }
 
 uint32_t GetTimeMs() { return PlatformTimeMs(); }
@@ -403,6 +409,7 @@ void ResetLoopState() {
   loops.measuredFrameRate.store(0.0f);
   loops.measuredTickRate.store(0.0f);
   loops.ticksFromFrames.store(false);
+  loops.fullscreenToggleAsked.store(false);
 }
 
 int32_t StartTimerThread() {

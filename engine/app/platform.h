@@ -103,6 +103,13 @@ bool PlatformIsMinimized();
 bool PlatformIsFullscreen();
 // Borderless full screen at the desktop's size, or back to the window.
 void PlatformSetFullscreen(bool on);
+// Where the system puts a whole page in full screen (a browser, whose page
+// also goes full screen on a phone's first touch): whether it is now, and the
+// switch, false where the window itself switches (the desktops). A page goes
+// full screen only at the player's gesture, so it never opens in full screen.
+bool PlatformHasPageFullscreen();
+bool PlatformPageFullscreen();
+bool PlatformSetPageFullscreen(bool on);
 // Before each frame: the viewport becomes the letterboxed virtual screen
 // inside the drawable (bars left black by the frame's clear).
 void PlatformPrepareFrame();

@@ -15,3 +15,7 @@ int32_t PlatformRunLoop(const PlatformLoop& loop) {
 bool PlatformHasThreads() { return true; }
 
 void PlatformTestEvent(const char*) {}
+
+bool PlatformHasPageFullscreen() { return false; }
+bool PlatformPageFullscreen() { return false; }
+bool PlatformSetPageFullscreen(bool) { return false; }

@@ -326,6 +326,7 @@ int32_t PlatformOpenWindow(const char* caption, int32_t width, int32_t height,
                            int32_t flags, int32_t* clientWidth, int32_t* clientHeight) {
   if (platform.window || !InitVideo()) return kPlatformWindowFailed;
   InitPads();
+  if (PlatformHasPageFullscreen()) flags &= ~kFullscreen;
   platform.flags = flags;
   platform.minimized = false;
 
@@ -448,11 +449,12 @@ void PlatformPumpEvents() {
 bool PlatformIsMinimized() { return platform.window && platform.minimized; }
 
 bool PlatformIsFullscreen() {
-  return platform.window && (SDL_GetWindowFlags(platform.window) & SDL_WINDOW_FULLSCREEN) != 0;
+  return platform.window &&
+         ((SDL_GetWindowFlags(platform.window) & SDL_WINDOW_FULLSCREEN) != 0 || PlatformPageFullscreen());
 }
 
 void PlatformSetFullscreen(bool on) {
-  if (!platform.window || on == PlatformIsFullscreen()) return;
+  if (!platform.window || on == PlatformIsFullscreen() || PlatformSetPageFullscreen(on)) return;
   if (SDL_SetWindowFullscreen(platform.window, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) return;
   // Without a window manager to restore it, the window would keep the
   // desktop's size.

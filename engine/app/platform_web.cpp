@@ -102,6 +102,31 @@ EM_JS(int, StartStorageSync, (), {
 // once a second.
 EM_JS(bool, PageHidden, (), { return typeof document !== 'undefined' && !!document.hidden; });
 
+// The page, not the canvas, goes full screen, as the page's own first-touch
+// request does, so both agree on what is full screen. A browser grants it
+// only soon after the player's gesture, and a touch counts once lifted: a
+// request made on the touch itself that is refused is made again when the
+// finger lifts.
+EM_JS(bool, PageFullscreenNow, (), { return typeof document !== 'undefined' && !!document.fullscreenElement; });
+EM_JS(void, SwitchPageFullscreen, (bool on), {
+  const root = document.documentElement;
+  if (!on) {
+    if (document.exitFullscreen) document.exitFullscreen().catch(() => {});
+    return;
+  }
+  if (!root.requestFullscreen) return;
+  const ask = () => root.requestFullscreen({ navigationUI: 'hide' });
+  ask().catch(() => document.addEventListener('pointerup', () => ask().catch(() => {}), { once: true, capture: true }));
+});
+
+bool PlatformHasPageFullscreen() { return true; }
+bool PlatformPageFullscreen() { return PageFullscreenNow(); }
+
+bool PlatformSetPageFullscreen(bool on) {
+  SwitchPageFullscreen(on);
+  return true;
+}
+
 namespace {
 
 // Where drawing is slower than the ticks (a large window drawn in software),

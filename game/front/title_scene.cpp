@@ -1,7 +1,8 @@
 // The title scene: the character drops onto its shadow, the two halves of the
 // title drop in, an overlay fades in, then the title bobs now and then. A held
 // touch during the drop-in skips to the end; a touch after that fades to black
-// and asks for the loading scene.
+// and asks for the loading scene. A touch on the sound button only mutes or
+// unmutes.
 #include "game/front/title_scene.h"
 
 #include "engine/app/app.h"
@@ -48,6 +49,10 @@ constexpr float kBestRightX = 1008.0f;
 constexpr float kBestTopY = 540.0f;
 constexpr int32_t kBestLabelX = 720;
 constexpr int32_t kBestLabelY = 552;
+// The sound button: at the left edge in the stripe between the first title
+// piece and the sparkle below it, under the pieces as they fall past.
+constexpr Vec2 kSoundButtonPos = {38.0f, 204.0f};
+constexpr float kSoundButtonSize = 56.0f;
 constexpr Vec2 kPiece2Offset = {200.0f, 100.0f};
 constexpr Vec2 kPiece4Offset = {200.0f, 175.0f};
 // Where the finger key presses: on "Touch Start", never on the help button.
@@ -226,8 +231,10 @@ int32_t TitleSceneInit() {
   t.piece1Speed = 0;
   t.piece3Speed = 0;
 
+  t.pressOnButton = false;
   SoundCue::StartBgm(&t.music, kTitleMusic);
-  return 0;
+  // Last: without its picture the title only lacks the button.
+  return SettingButtonsInit(&t.sound, kSoundButtonPos, kSoundButtonSize, 0, 1);
 }
 
 void TitleSceneUpdate() {
@@ -240,7 +247,19 @@ void TitleSceneUpdate() {
   t.pieces[3].pos = Vec2Add(t.pieces[2].pos, kPiece4Offset);
   t.shadow.size = Vec2{t.shadowScale.x * kSheetSide, t.shadowScale.y * kSheetSide};
 
-  if (!t.introDone) UpdateIntro(touch);
+  // A finger of the player's own (not the keys') newly down on the button.
+  if (!howToPlay.open && touch.down == 1 && touch.wasDown == 0 && !keyPlay.placed && !t.leaving &&
+      SettingButtonAt(&t.sound, MakeVec2(touch.x, touch.y)) >= 0) {
+    touch.wasDown = 1;
+    t.pressOnButton = true;
+    SettingButtonPress(SettingButton::kSound);
+  }
+  if (touch.down == 0) t.pressOnButton = false;
+  // The rest of the title sees a press on the button as no touch at all.
+  TouchSlot startTouch = touch;
+  if (t.pressOnButton) startTouch.down = 0;
+
+  if (!t.introDone) UpdateIntro(startTouch);
   UpdateBobbing();
 
   // The "how to play" cards hold the input while open; a new press on the
@@ -250,9 +269,9 @@ void TitleSceneUpdate() {
   if (cards == CardsStep::kStartRound) t.leaving = true;
   if (cards == CardsStep::kIdle && !t.leaving) {
     KeyPlayAim(&keyPlay, kStartAim);
-    if (touch.down == 1 && touch.wasDown == 0 && HowToPlayButtonHit(&howToPlay, touch.x, touch.y)) {
+    if (startTouch.down == 1 && startTouch.wasDown == 0 && HowToPlayButtonHit(&howToPlay, touch.x, touch.y)) {
       HowToPlayOpen(&howToPlay, CardsOpening::kFromButton);
-    } else if (touch.down == 1 && t.ticks > kWaitTicks && (t.skipped || t.introDone)) {
+    } else if (startTouch.down == 1 && t.ticks > kWaitTicks && (t.skipped || t.introDone)) {
       if (HowToPlayBeforeFirstRound(bestScore.value, playerSettings.cardsSeen)) {
         HowToPlayOpen(&howToPlay, CardsOpening::kBeforeRound);
       } else {
@@ -269,8 +288,9 @@ void TitleSceneDraw() {
   DrawSprite(&t.overlay, &t.overlayTexture);
   DrawSprite(&t.shadow, &t.shadowTexture);
   AnimDraw(&t.character, &t.characterTexture);
-  // The text lies under the title pieces.
+  // The text and the sound button lie under the title pieces.
   FontDraw(&titleFont);
+  SettingButtonsDraw(&t.sound);
   for (Sprite& piece : t.pieces) DrawSprite(&piece, &t.titleTexture);
   if (bestScore.value > 0) {
     FontDraw(&t.bestLabel);
@@ -289,6 +309,7 @@ void TitleSceneRelease() {
   DeleteTexture(&t.shadowTexture);
   FontRelease(&titleFont);
   FontRelease(&t.bestLabel);
+  SettingButtonsRelease(&t.sound);
   NumberDisplayRelease(&t.bestDisplay);
   HowToPlayRelease(&howToPlay);
 }

@@ -7,6 +7,7 @@
 #include "engine/render/font.h"
 #include "engine/render/sprite.h"
 #include "game/hud/number_display.h"
+#include "game/hud/setting_buttons.h"
 #include "game/scene/anim_sprite.h"
 
 struct TitleSceneState {
@@ -26,6 +27,11 @@ struct TitleSceneState {
   Texture titleTexture;
   AnimSprite character;
   Texture characterTexture;
+  // The sound button, small at the left under the first title piece.
+  SettingButtons sound;
+  // True from a press on the sound button until the finger lifts: that
+  // press neither skips the drop-in nor starts the game.
+  bool pressOnButton;
 
   int32_t ticks;  // since the last phase change
   int32_t bobCounter1;

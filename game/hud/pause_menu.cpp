@@ -24,9 +24,12 @@ constexpr int32_t kSpinInterval = 5;
 constexpr float kSpinStep = 13.0f;
 constexpr float kButtonCell = 0.25f;
 constexpr float kFadeNearlyBlack = 0.98f;
-constexpr int32_t kChooseQuit = 0;
-constexpr int32_t kChooseResume = 1;
-constexpr float kChosenFrameSize = 112.0f;
+// The frame stands this much wider than the button it frames.
+constexpr float kChosenFrameMargin = 16.0f;
+// The setting buttons: a row on the panel's lower edge between quit and resume.
+constexpr Vec2 kSettingsFirst = {360, 496};
+constexpr float kSettingsSize = 80.0f;
+constexpr float kSettingsSpacing = 100.0f;
 
 constexpr Color kWhite = {1, 1, 1, 1};
 
@@ -54,6 +57,27 @@ void Resume(PauseMenu* m) {
   m->paused = false;
   m->animating = true;
   SoundCue::Play(&m->pageSound);
+}
+
+// The chosen button's sprite.
+Sprite* ChosenButton(PauseMenu* m) {
+  if (m->chosen == kChooseQuit) return &m->quitButton;
+  if (m->chosen == kChooseResume) return &m->resumeButton;
+  return &m->settings.buttons[m->chosen - kChooseSettings];
+}
+
+// The choice one step left or right along the row on the panel's edge: quit,
+// the setting buttons shown, resume; the ends stay where they are.
+int32_t StepChoice(const PauseMenu* m, int32_t step) {
+  int32_t row[kSettingButtonCount + 2];
+  int32_t count = 0;
+  row[count++] = kChooseQuit;
+  for (int32_t i = 0; i < m->settings.shown; ++i) row[count++] = kChooseSettings + i;
+  row[count++] = kChooseResume;
+  int32_t at = 0;
+  while (at < count - 1 && row[at] != m->chosen) at += 1;
+  at += step;
+  return row[at < 0 ? 0 : at >= count ? count - 1 : at];
 }
 
 }  // namespace
@@ -97,11 +121,13 @@ int32_t PauseMenuInit(PauseMenu* m) {
             Vec2{32, 32}, kWhite, loadingBlockCell.x, loadingBlockCell.y, 0.25f, 0.25f, spinnerAngle, kIntroDepth);
 
   SoundCue::LoadSe(&m->pageSound, "SE_pageFlip.ogg");
-  // Last: without the frame the menu still works, only the keys' choice
-  // goes unseen.
-  SetSprite(&m->chosenFrame, Vec2{0, 0}, Vec2{kChosenFrameSize, kChosenFrameSize}, kWhite, 0, 0, 1, 1, 0);
+  // Last: without these pictures the menu still works, only its setting
+  // buttons or the keys' choice go unseen.
+  const int32_t settingsMissing = SettingButtonsInit(&m->settings, kSettingsFirst, kSettingsSize,
+                                                     kSettingsSpacing, kSettingButtonCount);
+  SetSprite(&m->chosenFrame, Vec2{0, 0}, Vec2{0, 0}, kWhite, 0, 0, 1, 1, 0);
   if (LoadContentsPicture(&m->cursorTexture, "cursor.png") != 0) return 1;
-  return 0;
+  return settingsMissing;
 }
 
 bool PauseMenuStepPanel(Vec2* size, bool growNext) {
@@ -168,10 +194,9 @@ void PauseMenuUpdate(PauseMenu* m) {
     }
     if (m->paused && !m->animating) {
       if (KeyPlayBackPressed()) Resume(m);
-      if (keyPlay.stepX < 0) m->chosen = kChooseQuit;
-      if (keyPlay.stepX > 0) m->chosen = kChooseResume;
+      if (keyPlay.stepX != 0) m->chosen = StepChoice(m, keyPlay.stepX);
       // The finger key presses the chosen button as a finger would.
-      KeyPlayAim(&keyPlay, m->chosen == kChooseQuit ? m->quitButton.pos : m->resumeButton.pos);
+      KeyPlayAim(&keyPlay, ChosenButton(m)->pos);
     }
     if (finger.down == 1 && finger.wasDown == 0) {
       const Vec2 at = MakeVec2(finger.x, finger.y);
@@ -184,6 +209,13 @@ void PauseMenuUpdate(PauseMenu* m) {
       } else if (Contains(&m->quitButton, at)) {
         finger.wasDown = 1;
         if (m->paused) m->quitting = true;
+      } else if (m->panelFull && !m->quitting) {
+        // The setting buttons take presses only while they show.
+        const int32_t button = SettingButtonAt(&m->settings, at);
+        if (button >= 0) {
+          finger.wasDown = 1;
+          SettingButtonPress(static_cast<SettingButton>(button));
+        }
       }
     }
     // A player who left the window finds the round paused on coming back;
@@ -212,9 +244,12 @@ void PauseMenuDraw(PauseMenu* m) {
   if (m->panelFull) {
     DrawSprite(&m->quitButton, &m->buttonTexture);
     DrawSprite(&m->resumeButton, &m->buttonTexture);
+    SettingButtonsDraw(&m->settings);
     // Without its picture the frame would be a black square over the button.
     if (keyPlay.active && m->paused && !m->quitting && m->cursorTexture != 0) {
-      m->chosenFrame.pos = m->chosen == kChooseQuit ? m->quitButton.pos : m->resumeButton.pos;
+      const Sprite* chosen = ChosenButton(m);
+      m->chosenFrame.pos = chosen->pos;
+      m->chosenFrame.size = MakeVec2(chosen->size.x + kChosenFrameMargin, chosen->size.y + kChosenFrameMargin);
       DrawSprite(&m->chosenFrame, &m->cursorTexture);
     }
   }
@@ -230,5 +265,6 @@ void PauseMenuRelease(PauseMenu* m) {
   DeleteTexture(&m->labelTexture);
   DeleteTexture(&m->blockTexture);
   DeleteTexture(&m->cursorTexture);
+  SettingButtonsRelease(&m->settings);
   SoundCue::Release(&m->pageSound);
 }

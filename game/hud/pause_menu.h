@@ -1,5 +1,6 @@
 // The game scene's top layer: the start-of-round overlay, the pause button,
-// the panel that unfolds over the frozen game, resume and quit to the title.
+// the panel that unfolds over the frozen game, resume and quit to the title,
+// and between them the sound, volume and full-screen buttons.
 // Escape or the pad's Start opens and closes it; the directions choose a
 // button, the finger key presses it, the pad's east button resumes.
 #pragma once
@@ -8,6 +9,7 @@
 
 #include "engine/audio/sound.h"
 #include "engine/render/sprite.h"
+#include "game/hud/setting_buttons.h"
 
 struct PauseMenu {
   Sprite pauseButton;
@@ -35,12 +37,17 @@ struct PauseMenu {
   bool awayPending;
   // The same for pads pulled out.
   uint32_t padRemovalsSeen;
-  // The button the keys have chosen (0 quit, 1 resume), framed while keys
-  // are in use.
+  // The button the keys have chosen (a PauseChoice), framed while keys are
+  // in use.
   int32_t chosen;
   Texture cursorTexture;
   Sprite chosenFrame;
+  SettingButtons settings;
 };
+
+// The menu's buttons as the keys choose them: quit, resume, then the
+// setting buttons in their order (kChooseSettings + SettingButton).
+enum PauseChoice : int32_t { kChooseQuit = 0, kChooseResume = 1, kChooseSettings = 2 };
 
 extern PauseMenu pauseMenu;
 

@@ -115,12 +115,15 @@ void PlayerSettingsUpdate() {
   if (playerSettings.showTicks > 0) playerSettings.showTicks -= 1;
   for (size_t i = 0; i < sizeof kBindings / sizeof kBindings[0]; ++i) {
     const KeyBinding& binding = kBindings[i];
-    if (!IsKeyPressed(binding.keys[0]) && !IsKeyPressed(binding.keys[1])) continue;
-    ApplyVolumeKey(binding.action, &playerSettings.volume, &playerSettings.muted);
-    SetMasterVolume(Gain(playerSettings));
-    playerSettings.showTicks = kVolumeShowTicks;
-    Save();
+    if (IsKeyPressed(binding.keys[0]) || IsKeyPressed(binding.keys[1])) PlayerSettingsChangeVolume(binding.action);
   }
+}
+
+void PlayerSettingsChangeVolume(VolumeKey key) {
+  ApplyVolumeKey(key, &playerSettings.volume, &playerSettings.muted);
+  SetMasterVolume(Gain(playerSettings));
+  playerSettings.showTicks = kVolumeShowTicks;
+  Save();
 }
 
 void PlayerSettingsDraw() {

@@ -36,6 +36,10 @@ extern PlayerSettings playerSettings;
 void PlayerSettingsInit(WindowModeChoice windowMode);
 void PlayerSettingsApply();
 void PlayerSettingsUpdate();
+// On the timer thread: what a volume key or button does (the new level
+// shown, heard and saved).
+enum class VolumeKey : int32_t { kMute, kDown, kUp };
+void PlayerSettingsChangeVolume(VolumeKey key);
 void PlayerSettingsDraw();
 void PlayerSettingsRelease();
 // True when the window is to open in full screen.
@@ -47,7 +51,6 @@ void PlayerSettingsMarkCardsSeen();
 // value that is not understood keeps the default and is named in *problem),
 // and what each key does to (volume, muted).
 void ReadPlayerSettings(const std::string& path, PlayerSettings* settings, std::string* problem);
-enum class VolumeKey : int32_t { kMute, kDown, kUp };
 void ApplyVolumeKey(VolumeKey key, int32_t* volume, bool* muted);
 // The same from entries already read (path only names the file in *problem),
 // and the entries a save writes, after kPlayerSettingsHeader.

@@ -27,7 +27,7 @@ hx_load_failure() { printf 'テクスチャ読み込み失敗%s' "$1"; }
 hx_pictures=(Logo.png Logo_pemo.png gameBack.png PMBack.png pemophiSp.png shadow.png title.png
   font.png White.png particle.png plate.png block.png blockEf.png sweets.png balloonS.png
   pemoSitDown.png gauge.png plateIcon.png poseback.png botton.png loading.png balloonL.png
-  pemoglut.png cursor.png howToPlay.png)
+  pemoglut.png cursor.png howToPlay.png settingButtons.png)
 hx_sounds=(SE_block.ogg SE_make.ogg SE_miss.ogg SE_eat.ogg SE_fivar.ogg SE_norma.ogg SE_NewPlate.ogg
   SE_pageFlip.ogg BGM_title.ogg BGM_game.ogg BGM_clear.ogg)
 

@@ -21,7 +21,7 @@ declare -A plan=(
   [plate.png]="visits 2" [blockEf.png]="visits 2" [sweets.png]="visits 2" [balloonS.png]="visits 2"
   [pemoSitDown.png]="visits 2" [gauge.png]="visits 2" [plateIcon.png]="visits 2" [cursor.png]="visits 2"
   [howToPlay.png]="visits 2"
-  [block.png]="visits 3" [loading.png]="visits 3"
+  [block.png]="visits 3" [loading.png]="visits 3" [settingButtons.png]="visits 3"
   [balloonL.png]="round" [pemoglut.png]="round"
 )
 chain_limit=${TIDE_E2E_CHAIN_LIMIT:-90}

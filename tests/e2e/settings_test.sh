@@ -6,6 +6,9 @@
 #      (volume 50, mute on) while the game plays on (the file is written off
 #      the tick, so it is waited for);
 #   2. the next run starts muted as saved (the title's music is not heard);
+#      a tap on the title's sound button mutes (saved, silent) without
+#      starting a round; in the pause menu '-' and the sound button give
+#      volume 40 and mute (saved; heard, then silent);
 #   3. a damaged file: one line naming it, the defaults (music heard);
 #   4. a settings folder that cannot be made: the game plays on, key presses
 #      cost one line in all, F12 still ends it with exit code 0;
@@ -13,7 +16,7 @@
 #      --windowed opens the 1024 x 576 window all the same (and the file
 #      keeps its choice);
 #   6. full screen switched on with F11 during a run (under a window
-#      manager) is kept for the next;
+#      manager) is kept for the next, and so is the pause menu's button;
 #   7. a new player's first start shows the "how to play" cards (turned by
 #      taps and keys), the last one starts the round and the file keeps them
 #      seen; the next run's start goes straight to the round, and its help
@@ -78,6 +81,18 @@ wait_for_saved() {
 # Lines of the run's standard error about the settings.
 settings_lines() { grep -c 'settings' "$game_err"; }
 
+# Taps the pause button until the menu stands open (a tap while the
+# round's opening overlay folds away is ignored).
+open_pause() {
+  local attempt
+  for attempt in 1 2 3 4; do
+    tap_at 55 40
+    shot_until 2 pause_open is_scene pause && return 0
+  done
+  fail "the pause menu did not open"
+}
+is_scene() { [ "$(scene_of "$1")" = "$2" ]; }
+
 after() { awk -v t="$1" -v d="$2" 'BEGIN { print t + d }'; }
 
 # Fails unless some half second between two run times is silent. The capture
@@ -136,10 +151,40 @@ press m
 t_unmute=$(elapsed)
 sleep 1.5
 t_heard=$(elapsed)
+file=$config/tide_marker/settings.ini
+wait_for_saved "$file" 'mute = off'
+# Held as long as leave_title holds: anywhere else that starts a round.
+# shellcheck disable=SC2046
+xdotool mousemove $(to_screen 38 204) mousedown 1
+sleep 0.7
+xdotool mouseup 1
+t_button=$(elapsed)
+wait_for_saved "$file" 'mute = on'
+event_within 'scene load' 2 && fail "a tap on the title's sound button started a round"
+is_scene "$(take_shot title_muted)" title || fail "the title's sound button left the title"
+sleep 1
+t_button_quiet=$(elapsed)
+leave_title "the round"
+wait_for_scene game 30
+open_pause
+tap_at 460 496
+t_down=$(elapsed)
+wait_for_saved "$file" 'volume = 40' 'mute = off'
+sleep 1.5
+t_down_heard=$(elapsed)
+tap_at 360 496
+t_menu_mute=$(elapsed)
+wait_for_saved "$file" 'volume = 40' 'mute = on'
+sleep 1.5
+t_menu_quiet=$(elapsed)
+is_scene "$(take_shot menu_muted)" pause || fail "the sound buttons closed the pause menu"
 end_run
 place_capture
 check_audio level "$(after "$t_title" -0.8)" "$t_title" below 0.001 "title, muted as saved"
 check_audio level "$(after "$t_unmute" 0.4)" "$t_heard" above 0.005 "unmuted at the saved volume"
+check_silent_within "$(after "$t_button" -0.2)" "$t_button_quiet" "muted by the title's button"
+check_audio level "$(after "$t_down" 0.4)" "$t_down_heard" above 0.005 "volume 40 from the menu"
+check_silent_within "$(after "$t_menu_mute" -0.2)" "$t_menu_quiet" "muted by the menu's button"
 [ "$(settings_lines)" -eq 0 ] || fail "a good settings file was complained about: $(cat "$game_err")"
 
 echo "3. a damaged settings file"
@@ -246,4 +291,21 @@ eval "$(xdotool getwindowgeometry --shell "$wid")"
 end_run
 grep -qx 'fullscreen = on' "$config/tide_marker/settings.ini" ||
   fail "full screen was not kept: $(cat "$config/tide_marker/settings.ini" 2>&1)"
+config=$work/config7
+start_game_split XDG_CONFIG_HOME="$config" ALSOFT_DRIVERS=null
+wid=$(find_window) || exit 1
+locate_client "$wid"
+wait_for_scene title 30
+leave_title "the round"
+wait_for_scene game 30
+open_pause
+tap_at 660 496
+for _ in $(seq 50); do
+  eval "$(xdotool getwindowgeometry --shell "$wid")"
+  [ "${WIDTH}x$HEIGHT" = "$screen" ] && break
+  sleep 0.1
+done
+[ "${WIDTH}x$HEIGHT" = "$screen" ] || fail "the full-screen button left a ${WIDTH}x$HEIGHT window"
+end_run
+grep -qx 'fullscreen = on' "$config/tide_marker/settings.ini" || fail "the full-screen button's choice was not kept"
 echo "1 passed, 0 failed"

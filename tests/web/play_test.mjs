@@ -1,6 +1,8 @@
 // The web build played in Chromium as a player would on a phone held
 // sideways, with one finger: the two logos, the title, a held touch through
-// loading into a round, the pause menu opened and closed, the page hidden
+// loading into a round, the pause menu opened (its full-screen button turns
+// full screen on and off, its sound button mutes, which the page opened anew
+// still finds in the settings storage) and closed, the page hidden
 // during the round (the pause menu must open), plates dragged until
 // "Finish!", the page hidden the moment the round ends (the best must reach
 // the page's storage all the same), the clear scene, two taps back to the
@@ -35,6 +37,9 @@ const kRoundLimitS = Number(process.env.E2E_ROUND_LIMIT || 300);
 const kAlPlaying = 0x1012;
 const kPlayerFileFolder = '/player_files';
 const kBestFile = `${kPlayerFileFolder}/tide_marker/best_score.ini`;
+const kSettingsFile = `${kPlayerFileFolder}/tide_marker/settings.ini`;
+const kMutedSaved = `(() => { try { return /^mute = on$/m.test(FS.readFile('${kSettingsFile}', `
+  + `{ encoding: 'utf8' })); } catch (e) { return false; } })()`;
 // The arrow keys that take the key cursor from one block to another (the
 // board is 6 blocks wide).
 function arrowsBetween(from, to) {
@@ -63,6 +68,12 @@ async function expectMusic(session, where) {
   const audio = await audioState(session);
   assert.deepEqual(audio.contexts, ['running'], `${where}: sound is not running`);
   assert.equal(audio.music, 1, `${where}: no music plays`);
+}
+
+// Polls a page expression until it is true, for at most 10 s.
+async function waitUntil(session, expression, what) {
+  for (let i = 0; i < 100 && !(await session.inspect(expression)); i++) await session.page.waitForTimeout(100);
+  assert.ok(await session.inspect(expression), what);
 }
 
 // Taps until the scene changes from `from`: a tap the scene does not take yet
@@ -188,6 +199,17 @@ test('the web build played on a phone through to Finish! and back to the title',
     console.log('the pause menu');
     await tapUntilLeft(screen, 'game', 55, 40, 'the pause button');
     await screen.waitForScene('pause', 5);
+    // The full-screen button turns the page's full screen (which the first
+    // touch turned on) off, then on again.
+    const wasFull = await session.inspect('document.fullscreenElement !== null');
+    for (const want of [!wasFull, wasFull]) {
+      await screen.tap(660, 496);
+      await waitUntil(session, `(document.fullscreenElement !== null) === ${want}`,
+        `the full-screen button did not turn full screen ${want ? 'on' : 'off'}`);
+      await screen.locate();
+    }
+    await screen.tap(360, 496);
+    await waitUntil(session, kMutedSaved, 'the sound button\'s mute is not in the settings storage');
     await screen.tap(810, 496);
     await screen.waitForScene('game', 10, 'game_resumed');
 
@@ -259,6 +281,7 @@ test('the web build played on a phone through to Finish! and back to the title',
     await session.page.reload({ waitUntil: 'load' });
     await screen.locate();
     await screen.waitForScene('title', 60, 'title_reopened');
+    assert.ok(await session.inspect(kMutedSaved), 'the page opened anew lost the sound button\'s mute');
     const wanted = String(score).padStart(8, '0');
     let best = '';
     for (let read = 0; read < 20 && best !== wanted; read++) {
