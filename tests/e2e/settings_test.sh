@@ -144,6 +144,8 @@ check_audio level "$(after "$t_unmute" 0.4)" "$t_heard" above 0.01 "unmuted"
 ls "$config/tide_marker" | grep -v -x settings.ini && fail "temporary files left in the settings folder"
 
 echo "2. the saved settings"
+# A player who has seen the cards: the title leads straight to the round.
+printf 'how_to_play_seen = on\n' >>"$config/tide_marker/settings.ini"
 start_run "$config"
 t_title=$(elapsed)
 sleep 1
