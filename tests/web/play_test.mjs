@@ -1,20 +1,21 @@
 // The web build played in Chromium as a player would on a phone held
-// sideways, with one finger: the two logos, the title, a held touch through
-// loading into a round, the pause menu opened (its full-screen button turns
-// full screen on and off, its sound button mutes, which the page opened anew
-// still finds in the settings storage) and closed, the page hidden
-// during the round (the pause menu must open), plates dragged until
-// "Finish!", the page hidden the moment the round ends (the best must reach
-// the page's storage all the same), the clear scene, two taps back to the
-// title, F12 to end, and the page opened anew, whose title shows that best. Screens are read by
-// the native e2e probe against the game's own pictures; the console must
-// carry the plate counts 1, 2, 3, ... as log lines (the game's standard
-// output) and no error; sound must wait for the first touch and then run,
-// with music playing in the title, the round and the clear scene; the browser
-// must never turn a touch into mouse events as well. Prints the start times,
-// the frame rate while the round is played and the tick rate. A second run
-// plays with keys alone: Enter on the title, then the arrows and a held Space
-// drag through blocks until a sweet is made.
+// sideways, with one finger: the two logos, the title, a held touch, the
+// how-to-play cards a new player meets, turned by taps, loading, a round, the
+// pause menu opened (its full-screen button turns full screen on and off, its
+// sound button mutes, which the page opened anew still finds in the settings
+// storage) and closed, the page hidden during the round (the pause menu must
+// open), plates dragged until "Finish!", the page hidden the moment the round
+// ends (the best must reach the page's storage all the same), the clear
+// scene, two taps back to the title, F12 to end, and the page opened anew,
+// whose title shows that best. Screens are read by the native e2e probe
+// against the game's own pictures; the console must carry the plate counts 1,
+// 2, 3, ... as log lines (the game's standard output) and no error; sound
+// must wait for the first touch and then run, with music playing in the
+// title, the round and the clear scene; the browser must never turn a touch
+// into mouse events as well. Prints the start times, the frame rate while the
+// round is played and the tick rate. A second run plays with keys alone:
+// Enter on the title, then the arrows and a held Space drag through blocks
+// until a sweet is made.
 //   node --test tests/web/play_test.mjs
 // Needs build-web/dist (scripts/web/build.sh) and the native build's e2e
 // probe and contents (TIDE_WEB_DIST, TIDE_PROBE and E2E_CONTENTS override).
@@ -165,8 +166,22 @@ test('the web build played on a phone through to Finish! and back to the title',
   fs.mkdirSync(shotDir, { recursive: true });
   // "?stats": the program reports its tick and frame rates when it ends.
   await withServedPage(kDist, 'index.html?stats', { phone: true }, async (session) => {
-    await session.markCardsSeen({ reload: true });
     const screen = new GameScreen(session, { probe: kProbe, contents: kContents, shotDir });
+    // The program's test events, kept; the round's end is answered in the
+    // task after its tick, before any frame: the page is hidden then.
+    await session.inspect(`(() => {
+      window.tideEvents = [];
+      Module.onTestEvent = (line) => {
+        window.tideEvents.push(line);
+        if (!window.tideHideAtRoundEnd || !line.startsWith('round end ')) return;
+        window.tideRoundEnd = Number(line.slice(10));
+        Promise.resolve().then(() => {
+          Object.defineProperty(document, 'hidden', { configurable: true, get: () => true });
+          Object.defineProperty(document, 'visibilityState', { configurable: true, get: () => 'hidden' });
+          document.dispatchEvent(new Event('visibilitychange'));
+        });
+      };
+    })()`);
     // Every mouse event the page sees: a touch must reach the game once,
     // never again as the mouse events a browser makes of an unhandled touch.
     await session.inspect(`(() => {
@@ -190,6 +205,13 @@ test('the web build played on a phone through to Finish! and back to the title',
     await screen.waitForScene('title', 5, 'title_standing');
     console.log('a held touch, loading, round');
     await tapUntilLeft(screen, 'title', 512, 300, 'Touch Start', 300);
+    // A new player's first start: the how-to-play cards, turned by taps; the
+    // last one starts the round.
+    for (let card = 1; card <= 4; card++) {
+      await waitUntil(session, `window.tideEvents.includes('cards ${card}')`, `card ${card} of 4 did not show`);
+      await session.page.waitForTimeout(300);
+      await screen.tap(512, 300);
+    }
     await screen.waitForScene('loading', 20);
     const gameShot = await screen.waitForScene('game', 30, 'game_start');
     assert.equal(await screen.digits(gameShot, 'hud'), '00000000');
@@ -226,19 +248,9 @@ test('the web build played on a phone through to Finish! and back to the title',
     await screen.waitForScene('game', 10, 'game_resumed_again');
 
     console.log('playing plates');
-    // The page is hidden in the task after the tick that ends the round,
-    // before any frame: the new best must reach the page's storage anyway.
-    await session.inspect(`(() => {
-      Module.onTestEvent = (line) => {
-        if (!line.startsWith('round end ')) return;
-        window.tideRoundEnd = Number(line.slice(10));
-        Promise.resolve().then(() => {
-          Object.defineProperty(document, 'hidden', { configurable: true, get: () => true });
-          Object.defineProperty(document, 'visibilityState', { configurable: true, get: () => 'hidden' });
-          document.dispatchEvent(new Event('visibilitychange'));
-        });
-      };
-    })()`);
+    // The new best must reach the page's storage although the page is
+    // hidden the moment the round ends.
+    await session.inspect('window.tideHideAtRoundEnd = true');
     await session.countFrames();
     const roundStart = Date.now();
     const plates = await playRound(screen, kRoundLimitS);
