@@ -12,6 +12,7 @@
 #include "game/build_info.h"
 #include "game/scene/best_score.h"
 #include "game/scene/player_settings.h"
+#include "game/scene/replay_check.h"
 #include "game/scene/scene.h"
 #include "game/usage.h"
 
@@ -33,6 +34,17 @@ int main(int argc, char** argv) {
       return kExitUsageError;
     case CommandLineAction::kRun:
       break;
+  }
+  // The check needs no window, no contents and none of the player's files.
+  if (options.replayMode == ReplayMode::kCheck) return CheckReplayFile(options.replayFile);
+  if (options.replayMode == ReplayMode::kPlay) {
+    Replay replay;
+    std::string line;
+    if (LoadReplayFile(options.replayFile, &replay, &line) != ReplayReadResult::kOk) {
+      std::fprintf(stderr, "%s\n", line.c_str());
+      return kReplayCheckUnreadable;
+    }
+    GameStartsWithReplay(replay);
   }
   if (!ChooseContentsFolder(options.contentsGiven, options.contentsFolder, kProgramName,
                             kInstalledContentsFromBin)) {

@@ -19,5 +19,9 @@ std::string GameUsageText() {
                    "\n" +
                        PlayerFilesText(kProgramName, {{PlayerFileKind::kSettings, kSettingsFileName,
                                                        "full screen, volume and mute"},
-                                                      {PlayerFileKind::kData, "best_score.ini", "the best score"}}));
+                                                      {PlayerFileKind::kData, "best_score.ini", "the best score"},
+                                                      {PlayerFileKind::kData, "last_round.replay",
+                                                       "the last round played to the end"},
+                                                      {PlayerFileKind::kData, "best_round.replay",
+                                                       "the round of the best score"}}));
 }

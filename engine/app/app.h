@@ -200,14 +200,57 @@ void InputPadsOtherDeviceUsed();
 // with GetFocusLossCount.
 uint32_t GetPadRemovalCount();
 
+// ---- Recorded input --------------------------------------------------------------
+
+// One tick's input as the game reads it after sampling: touch slot 0 (in
+// virtual units, which sampling keeps in steps of 1/kTouchSteps so that a
+// record holds them exactly), the keys the game plays with, and whether the
+// player left. A round records one per tick; a replay feeds them back.
+constexpr float kTouchSteps = 16.0f;
+enum TickInputFlag : uint8_t {
+  kTickPointerDown = 1,
+  kTickFocusLost = 2,   // the window lost the focus since the last record
+  kTickWindowAway = 4,  // the window is away (unfocused or minimised)
+  kTickPadRemoved = 8,  // the pad in play was pulled out since the last record
+};
+struct TickInput {
+  uint8_t flags;
+  int16_t x, y;   // slot 0's position in steps of 1/kTouchSteps
+  uint32_t keys;  // bit i: kRecordedKeys[i] is down
+};
+constexpr int kRecordedKeyCount = 24;
+extern const int32_t kRecordedKeys[kRecordedKeyCount];
+
+// Tick thread, after SampleTouchSlots (or ticks paused, for the state a round
+// starts from): the input as last sampled. Focus losses and pad removals are
+// counted from the previous capture.
+TickInput CaptureTickInput();
+// From now on (on) the game's input reads answer from fed records only, and
+// live input reaches the raw state but not the game; off returns to live
+// input. Set while ticks are paused.
+void SetInputPlayback(bool on);
+bool IsInputPlayback();
+// The record the next sampling reads (playback only). The flags' focus-loss
+// and pad-removal bits count once each.
+void FeedTickInput(const TickInput& input);
+// Puts a record into touch slot 0 and the key samples as if a tick had
+// sampled and finished with it: the state a replayed round starts from.
+void PrimeTickInput(const TickInput& input);
+
 // ---- Asset paths and utilities ------------------------------------------------
 
 // "FOLDER/NAME" in a buffer of 264 bytes, rebuilt on each call (per thread);
 // FOLDER is ./contents unless start-up chose another (SetContentsFolder).
 const char* ContentsPath(const char* fileName);
+// The rules' generator: lo to hi, the same numbers for the same seed on every
+// system. Only what decides a round draws from it.
 int32_t RandomInt(int32_t lo, int32_t hi);
-// Seeds the generator now (tests use a fixed seed; the game seeds by time).
+// Seeds the rules' generator now (each round seeds it at its start).
 void SeedRandom(uint32_t seed);
+// The look's generator (colours, sparks): seeded by time, never by a round.
+int32_t LookRandomInt(int32_t lo, int32_t hi);
+// A fresh seed for a round, different for rounds started in the same second.
+uint32_t NewRoundSeed();
 int32_t PointInBounds(Vec2 point, Bounds box);
 int32_t PointInCircle(Vec2 point, Vec2 centre, float radius);
 int32_t CirclesOverlap(Vec2 centreA, float radiusA, Vec2 centreB, float radiusB);

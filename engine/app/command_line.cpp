@@ -9,11 +9,22 @@
 
 namespace {
 
-constexpr char kContentsOption[] = "--contents";
+// The options that take a value: the next argument, or what follows "=".
+struct ValueOption {
+  const char* name;
+  const char* needs;  // what the error line says is missing
+};
+constexpr ValueOption kContentsOption = {"--contents", "a folder"};
+constexpr ValueOption kReplayOption = {"--replay", "a replay file"};
+constexpr ValueOption kCheckReplayOption = {"--check-replay", "a replay file"};
 
-bool IsContentsWithValue(const char* arg) {
-  size_t length = sizeof kContentsOption - 1;
-  return std::strncmp(arg, kContentsOption, length) == 0 && arg[length] == '=';
+enum class ValueMatch { kNone, kNext, kJoined };
+
+ValueMatch MatchValueOption(const char* arg, const ValueOption& option) {
+  const size_t length = std::strlen(option.name);
+  if (std::strncmp(arg, option.name, length) != 0) return ValueMatch::kNone;
+  if (arg[length] == '\0') return ValueMatch::kNext;
+  return arg[length] == '=' ? ValueMatch::kJoined : ValueMatch::kNone;
 }
 
 // The argument as an error line shows it: a line break or another control
@@ -31,6 +42,24 @@ std::string Shown(const char* arg) {
     }
   }
   return shown;
+}
+
+// True when argv[*i] is option; its value goes to *value (the next argument
+// whatever it looks like, so a name starting with a dash can still be given),
+// or *value is emptied and *error set when there is none.
+bool TakeValue(int argc, const char* const* argv, int* i, const ValueOption& option, std::string* value,
+               std::string* error) {
+  const char* arg = argv[*i] != nullptr ? argv[*i] : "";
+  const ValueMatch match = MatchValueOption(arg, option);
+  if (match == ValueMatch::kNone) return false;
+  const char* given = match == ValueMatch::kJoined ? arg + std::strlen(option.name) + 1
+                      : *i + 1 < argc && argv[*i + 1] != nullptr ? argv[*i + 1]
+                                                                  : "";
+  // A separate value is taken with the option even when empty.
+  if (match == ValueMatch::kNext) ++*i;
+  value->assign(given);
+  if (value->empty() && error->empty()) *error = std::string("option '") + option.name + "' needs " + option.needs;
+  return true;
 }
 
 }  // namespace
@@ -53,25 +82,12 @@ CommandLine ParseCommandLine(int argc, const char* const* argv) {
       result.windowMode = WindowModeChoice::kFullscreen;
     } else if (std::strcmp(arg, "--windowed") == 0) {
       result.windowMode = WindowModeChoice::kWindowed;
-    } else if (std::strcmp(arg, kContentsOption) == 0) {
-      // The value is the next argument whatever it looks like, so a folder
-      // whose name starts with a dash can still be given.
-      if (i + 1 >= argc || argv[i + 1] == nullptr || argv[i + 1][0] == '\0') {
-        if (error.empty()) error = "option '--contents' needs a folder";
-        // An empty value is taken with the option; nothing follows a
-        // missing one.
-        ++i;
-        continue;
-      }
-      result.contentsFolder = argv[++i];
-      result.contentsGiven = true;
-    } else if (IsContentsWithValue(arg)) {
-      if (arg[sizeof kContentsOption] == '\0') {
-        if (error.empty()) error = "option '--contents' needs a folder";
-        continue;
-      }
-      result.contentsFolder = arg + sizeof kContentsOption;
-      result.contentsGiven = true;
+    } else if (TakeValue(argc, argv, &i, kContentsOption, &result.contentsFolder, &error)) {
+      result.contentsGiven = !result.contentsFolder.empty();
+    } else if (TakeValue(argc, argv, &i, kReplayOption, &result.replayFile, &error)) {
+      result.replayMode = result.replayFile.empty() ? ReplayMode::kNone : ReplayMode::kPlay;
+    } else if (TakeValue(argc, argv, &i, kCheckReplayOption, &result.replayFile, &error)) {
+      result.replayMode = result.replayFile.empty() ? ReplayMode::kNone : ReplayMode::kCheck;
     } else if (error.empty()) {
       error = std::string(arg[0] == '-' ? "unknown option '" : "unexpected argument '") + Shown(arg) + "'";
     }
@@ -91,6 +107,11 @@ std::string UsageText(const char* programName, const std::string& about, const s
          "  --windowed        play in a 1024 x 576 window\n"
          "                    (without either, as last time: see the settings)\n"
          "  --contents DIR    read the pictures and sounds from DIR\n"
+         "  --replay FILE     watch a recorded round again\n"
+         "  --check-replay FILE\n"
+         "                    run a recorded round without a window or sound and\n"
+         "                    print its score: exit 0 when it still reaches it,\n"
+         "                    1 when it does not, 2 when FILE cannot be read\n"
          "  -h, --help        show this help and exit\n"
          "  --version         show the version and exit\n"
          "\n" +

@@ -19,6 +19,10 @@ enum class CommandLineAction : int32_t {
 // How the window opens: as the settings say, or as the command line asks.
 enum class WindowModeChoice : int32_t { kFromSettings, kFullscreen, kWindowed };
 
+// --replay FILE plays a recorded round in the window; --check-replay FILE
+// runs it with no window and says whether it still gives its score.
+enum class ReplayMode : int32_t { kNone, kPlay, kCheck };
+
 constexpr int kExitUsageError = 2;
 
 struct CommandLine {
@@ -27,6 +31,8 @@ struct CommandLine {
   // --contents DIR; empty when not given.
   std::string contentsFolder;
   bool contentsGiven = false;
+  ReplayMode replayMode = ReplayMode::kNone;
+  std::string replayFile;
   // For kUsageError: one line naming the offending argument (no newline).
   std::string error;
 };

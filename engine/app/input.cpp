@@ -93,12 +93,28 @@ uint16_t ArrowBit(int32_t virtualKey) {
 
 }  // namespace
 
+float TouchStep(float v) {
+  constexpr float kLimit = 32767.0f / kTouchSteps;
+  // NaN (never from a pump, but cheap to rule out) lands on 0.
+  if (!(v == v)) return 0.0f;
+  const float clamped = v < -kLimit ? -kLimit : v > kLimit ? kLimit : v;
+  return std::nearbyint(clamped * kTouchSteps) / kTouchSteps;
+}
+
+bool KeySampledDown(int32_t virtualKey) { return tickSamples.keys.down[virtualKey & 0xFF] != 0; }
+
+void SetKeySampledDown(int32_t virtualKey, bool down) {
+  tickSamples.keys.down[virtualKey & 0xFF] = down ? 1 : 0;
+  tickSamples.keys.pressed[virtualKey & 0xFF] = 0;
+}
+
 TouchSlot touchSlots[kTouchSlotCount];
 float pinchDistance;
 int32_t pinchDirection;
 
 int32_t GetTouch(int32_t index, float* x, float* y) {
   if (!ValidIndex(index)) return 0;
+  if (IsInputPlayback()) return PlaybackPoint(index, x, y);
   float rawX = 0.0f, rawY = 0.0f;
   const int32_t down = ReadPoint(index, &rawX, &rawY);
   float clientWidth = static_cast<float>(raw.clientWidth.load(std::memory_order_relaxed));
@@ -121,10 +137,16 @@ int32_t GetTouch(int32_t index, float* x, float* y) {
 }
 
 int32_t GetTouchRaw(int32_t index, float* x, float* y) {
-  return ValidIndex(index) ? ReadPoint(index, x, y) : 0;
+  if (!ValidIndex(index)) return 0;
+  return IsInputPlayback() ? PlaybackPoint(index, x, y) : ReadPoint(index, x, y);
 }
 
 int32_t IsTouchDown(int32_t index) {
+  float x = 0.0f, y = 0.0f;
+  return IsInputPlayback() ? PlaybackPoint(index, &x, &y) : RawTouchDown(index);
+}
+
+int32_t RawTouchDown(int32_t index) {
   return ValidIndex(index) ? raw.down[index].load(std::memory_order_acquire) : 0;
 }
 
@@ -135,6 +157,12 @@ void SetTouchArea(float virtualWidth, float virtualHeight) {
 
 int32_t GetArrowDirection(float* x, float* y) {
   uint16_t bits = raw.arrowKeyBits.load(std::memory_order_relaxed);
+  if (IsInputPlayback()) {
+    bits = 0;
+    for (int32_t key : {kKeyLeft, kKeyUp, kKeyRight, kKeyDown}) {
+      if (PlaybackKeyDown(key)) bits |= ArrowBit(key);
+    }
+  }
   // Right wins over left and down over up when both are held.
   float dx = (bits & kArrowRightBit) ? 1.0f : (bits & kArrowLeftBit) ? -1.0f : 0.0f;
   float dy = (bits & kArrowDownBit) ? 1.0f : (bits & kArrowUpBit) ? -1.0f : 0.0f;
@@ -145,6 +173,10 @@ int32_t GetArrowDirection(float* x, float* y) {
 }
 
 int32_t IsKeyDown(int32_t virtualKey) {
+  return IsInputPlayback() ? PlaybackKeyDown(virtualKey) : RawKeyDown(virtualKey);
+}
+
+int32_t RawKeyDown(int32_t virtualKey) {
   return raw.keys[virtualKey & 0xFF].load(std::memory_order_relaxed) ? 1 : 0;
 }
 
@@ -164,11 +196,13 @@ PictureRect FitPicture(float areaWidth, float areaHeight, float pictureWidth, fl
 float GetVirtualWidth() { return raw.virtualWidth.load(std::memory_order_relaxed); }
 float GetVirtualHeight() { return raw.virtualHeight.load(std::memory_order_relaxed); }
 
-uint32_t GetFocusLossCount() { return raw.focusLossCount.load(); }
+uint32_t GetFocusLossCount() {
+  return IsInputPlayback() ? PlaybackFocusLossCount() : raw.focusLossCount.load();
+}
 
 void SetTouchReadHook(TouchReadHook hook) { raw.touchReadHook.store(hook); }
 
-bool IsWindowAway() { return raw.windowAway.load(); }
+bool IsWindowAway() { return IsInputPlayback() ? PlaybackWindowAway() : raw.windowAway.load(); }
 
 void InputFocusLost() {
   raw.windowAway.store(true);
@@ -223,13 +257,15 @@ void SampleTouchSlots() {
   // pump holds the next change back until the tick's end has been marked.
   InputTickBegins();
   for (int key = 0; key < kKeyCount; ++key) {
-    uint8_t down = raw.keys[key].load(std::memory_order_relaxed);
+    const uint8_t down = static_cast<uint8_t>(IsKeyDown(key));
     tickSamples.keys.pressed[key] = down && !tickSamples.keys.down[key] ? 1 : 0;
     tickSamples.keys.down[key] = down;
   }
   for (int i = 0; i < kTouchSlotCount; ++i) {
     TouchSlot& slot = touchSlots[i];
     slot.down = GetTouch(i, &slot.x, &slot.y);
+    slot.x = TouchStep(slot.x);
+    slot.y = TouchStep(slot.y);
     if (slot.down == 1 && slot.wasDown == 0) {
       slot.startX = slot.x;
       slot.startY = slot.y;

@@ -46,13 +46,13 @@ void Apply(const InputEvent& e) {
       return;
     case InputEventType::kMouseButton: {
       InputMouseMove(e.x, e.y);
-      const bool changes = IsTouchDown(0) != (e.down ? 1 : 0);
+      const bool changes = RawTouchDown(0) != (e.down ? 1 : 0);
       InputMouseButton(e.down);
       if (changes) handOver.appliedSerial.fetch_add(1);
       return;
     }
     case InputEventType::kKey: {
-      const bool changes = IsKeyDown(e.key) != (e.down ? 1 : 0);
+      const bool changes = RawKeyDown(e.key) != (e.down ? 1 : 0);
       InputKey(e.key, e.down != 0);
       if (changes) handOver.appliedSerial.fetch_add(1);
       return;

@@ -118,4 +118,6 @@ void InputPadRemoved(int32_t pad) {
 
 void InputPadsOtherDeviceUsed() { pads.playing = kNoPad; }
 
-uint32_t GetPadRemovalCount() { return removalCount.load(); }
+uint32_t GetPadRemovalCount() {
+  return IsInputPlayback() ? PlaybackPadRemovalCount() : removalCount.load();
+}

@@ -42,6 +42,23 @@ void InputClearPending();
 void InputTickBegins();
 void InputTickEnds();
 
+// The raw state as the event pump left it, whatever the game reads (the
+// pump's own bookkeeping, also during playback).
+int32_t RawTouchDown(int32_t index);
+int32_t RawKeyDown(int32_t virtualKey);
+// A position as sampling keeps it: in steps of 1/kTouchSteps, within what a
+// record's 16 bits hold.
+float TouchStep(float v);
+// The key samples' down state (tick thread, or ticks paused), for records.
+bool KeySampledDown(int32_t virtualKey);
+void SetKeySampledDown(int32_t virtualKey, bool down);
+// Playback's answers to the game's reads (input_record.cpp).
+int32_t PlaybackPoint(int32_t index, float* x, float* y);
+int32_t PlaybackKeyDown(int32_t virtualKey);
+uint32_t PlaybackFocusLossCount();
+bool PlaybackWindowAway();
+uint32_t PlaybackPadRemovalCount();
+
 // Tests only: a function run while a touch point is read, after its down
 // flag and before its position, where the event pump may change both;
 // nullptr for none.

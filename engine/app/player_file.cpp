@@ -153,6 +153,10 @@ PlayerFile ReadPlayerFile(const std::string& path, const char* kind) {
 
 bool WritePlayerFile(const std::string& linkedPath, const std::string& header, const PlayerFile& file,
                      std::string* error) {
+  return WritePlayerFileBytes(linkedPath, FormatPlayerFileText(header, file.entries), error);
+}
+
+bool WritePlayerFileBytes(const std::string& linkedPath, const std::string& text, std::string* error) {
   // UTF-8, said so: a plain path would read it in the C library's locale on Windows.
   std::filesystem::path target = std::filesystem::u8path(linkedPath);
   std::error_code code;
@@ -171,7 +175,6 @@ bool WritePlayerFile(const std::string& linkedPath, const std::string& header, c
     *error = "cannot make the folder " + target.parent_path().u8string() + " (" + code.message() + ")";
     return false;
   }
-  std::string text = FormatPlayerFileText(header, file.entries);
   std::string temporary;
   int fd = CreateTemporary(path, &temporary);
   if (fd < 0) {

@@ -74,6 +74,8 @@ inline void PutPlayerFileValue(PlayerFile* file, const std::string& key, const s
 // the link leads, and the link stays. On failure the file at path is left as
 // it was, the temporary file is removed, and *error says why.
 bool WritePlayerFile(const std::string& path, const std::string& header, const PlayerFile& file, std::string* error);
+// The same for a file of any bytes (a replay).
+bool WritePlayerFileBytes(const std::string& path, const std::string& bytes, std::string* error);
 
 // Removes the temporary files a write of path left behind when the program
 // was stopped between making one and renaming it (a crash, a power cut).

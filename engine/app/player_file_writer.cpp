@@ -57,7 +57,8 @@ bool WriteHandedOver() {
   std::vector<PlayerFileSave> saves = TakeHandedOver();
   for (const PlayerFileSave& save : saves) {
     std::string error;
-    bool saved = WritePlayerFile(save.path, save.header, save.file, &error);
+    bool saved = save.bytes.empty() ? WritePlayerFile(save.path, save.header, save.file, &error)
+                                    : WritePlayerFileBytes(save.path, save.bytes, &error);
     writer.writesDone.fetch_add(1);
     if (save.report != nullptr) save.report(saved, saved ? std::string() : error);
   }

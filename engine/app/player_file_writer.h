@@ -28,6 +28,8 @@ struct PlayerFileSave {
   std::string path;
   std::string header;
   PlayerFile file;
+  // When not empty, written as they are instead of header and file.
+  std::string bytes;
   PlayerFileSaveReport report = nullptr;
 };
 

@@ -1,5 +1,5 @@
-// Small services for the whole program: the game's random integers and the
-// three hit tests. (Asset paths are built in contents_folder.cpp.)
+// Small services for the whole program: the game's two random generators and
+// the three hit tests. (Asset paths are built in contents_folder.cpp.)
 #include <atomic>
 #include <cmath>
 #include <cstdint>
@@ -12,10 +12,14 @@ namespace {
 // Draws are 15 bits, 0 to 32767, on every C library.
 constexpr double kRandomSpan = 32768.0;
 
-// The generator's own state, one for the whole process: the C library's rand
-// keeps a state per thread on some systems and a 15-bit RAND_MAX on others.
-// 0 means not seeded yet (a seed is never stored as 0).
-std::atomic<uint32_t> randomState{0};
+// A generator's own state, one per generator for the whole process: the C
+// library's rand keeps a state per thread on some systems and a 15-bit
+// RAND_MAX on others. 0 means not seeded yet (a seed is never stored as 0).
+// The rules draw from one generator, seeded at each round's start, so that a
+// round's seed and input replay it; what only changes the look draws from the
+// other, so drawing never shifts the rules' draws.
+std::atomic<uint32_t> rulesState{0};
+std::atomic<uint32_t> lookState{0};
 
 uint32_t StateFor(uint32_t seed) {
   return seed == 0 ? 0x9E3779B9u : seed;
@@ -29,7 +33,7 @@ uint32_t NextState(uint32_t state) {
   return next != 0 ? next : 12345u;
 }
 
-int32_t NextDraw() {
+int32_t NextDraw(std::atomic<uint32_t>& randomState) {
   uint32_t state = randomState.load(std::memory_order_relaxed);
   if (state == 0) {
     // The first draw of an unseeded program seeds by time; if another thread
@@ -46,17 +50,27 @@ int32_t NextDraw() {
   return static_cast<int32_t>((next >> 16) & 0x7FFFu);
 }
 
-}  // namespace
-
-int32_t RandomInt(int32_t lo, int32_t hi) {
-  int32_t r = NextDraw();
-  // In double: hi - lo + 1 overflows 32 bits for the widest ranges.
+// lo to hi from a 15-bit draw, in double (exact on every system): hi - lo + 1
+// overflows 32 bits for the widest ranges.
+int32_t Scale(int32_t draw, int32_t lo, int32_t hi) {
   double span = static_cast<double>(hi) - static_cast<double>(lo) + 1.0;
-  return static_cast<int32_t>(static_cast<double>(lo) + std::trunc(r * span / kRandomSpan));
+  return static_cast<int32_t>(static_cast<double>(lo) + std::trunc(draw * span / kRandomSpan));
 }
 
+}  // namespace
+
+int32_t RandomInt(int32_t lo, int32_t hi) { return Scale(NextDraw(rulesState), lo, hi); }
+
 void SeedRandom(uint32_t seed) {
-  randomState.store(StateFor(seed), std::memory_order_relaxed);
+  rulesState.store(StateFor(seed), std::memory_order_relaxed);
+}
+
+int32_t LookRandomInt(int32_t lo, int32_t hi) { return Scale(NextDraw(lookState), lo, hi); }
+
+uint32_t NewRoundSeed() {
+  // Time alone would give two rounds started in one second the same plates.
+  const uint32_t draws = static_cast<uint32_t>(NextDraw(lookState)) << 15 | static_cast<uint32_t>(NextDraw(lookState));
+  return draws ^ static_cast<uint32_t>(std::time(nullptr)) << 30 ^ GetTimeMs() * 2654435761u;
 }
 
 int32_t PointInBounds(Vec2 point, Bounds box) {

@@ -61,7 +61,7 @@ void Complete(OrderBalloon* balloon) {
   }
   const Vec2 point = balloon->icons[from].pos;
   if (!ParticleGetEmitted(&balloon->sparks)) {
-    const int32_t colorIndex = rand() % 4;
+    const int32_t colorIndex = LookRandomInt(0, 3);
     for (int32_t i = 0; i < kBurstSize; ++i) {
       const float a = static_cast<float>(i) * kBurstStep;
       ParticleSpawn(&balloon->sparks, point.x, point.y, kBurstSpeed * std::sin(a),

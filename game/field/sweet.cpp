@@ -119,7 +119,7 @@ void Burst(Sweet* sweet) {
     return;
   }
   if (ParticleGetEmitted(&sweet->sparks)) return;
-  const int32_t colorIndex = rand() % 4;
+  const int32_t colorIndex = LookRandomInt(0, 3);
   for (int32_t i = 0; i < kBurstSize; ++i) {
     const float a = static_cast<float>(i) * kBurstStep;
     ParticleSpawn(&sweet->sparks, sweet->sprite.pos.x, sweet->sprite.pos.y,

@@ -46,7 +46,7 @@ int32_t LoadSceneInit() {
   spinner->size = Vec2{kSpinnerSize, kSpinnerSize};
   spinner->color = Color{1.0f, 1.0f, 1.0f, 1.0f};
   spinner->depth = 0.0f;
-  loadingBlockCell = LoadingCellFor(RandomInt(0, 4));
+  loadingBlockCell = LoadingCellFor(LookRandomInt(0, 4));
   spinner->uv[0] = loadingBlockCell.x;
   spinner->uv[1] = loadingBlockCell.y;
   spinner->uv[2] = kBlockCell;

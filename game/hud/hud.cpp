@@ -9,6 +9,7 @@
 #include "game/field/sweet.h"
 #include "game/hud/plate_icon.h"
 #include "game/scene/best_score.h"
+#include "game/scene/round_record.h"
 #include "game/scene/contents_picture.h"
 #include "game/scene/fade.h"
 #include "game/scene/round_state.h"
@@ -166,7 +167,8 @@ void HudUpdate(GameHud* hud) {
   // ended during the fade still keeps it.
   if (roundFinishing && !finishFadeStarted && customer.character.column == 3.0f) {
     finishFadeStarted = true;
-    BestScoreRecord(score);
+    // A replayed round is not the player's: it records no best.
+    if (!RoundRecordIsReplay()) BestScoreRecord(score);
     TestEvent("round end %d", static_cast<int>(score));
   }
   if (finishFadeStarted) {

@@ -7,6 +7,7 @@
 #include "game/scene/contents_picture.h"
 #include "game/scene/fade.h"
 #include "game/scene/key_play.h"
+#include "game/scene/round_record.h"
 #include "game/scene/round_state.h"
 #include "game/scene/scene.h"
 #include "game/scene/sound_cue.h"
@@ -214,7 +215,8 @@ void PauseMenuUpdate(PauseMenu* m) {
         const int32_t button = SettingButtonAt(&m->settings, at);
         if (button >= 0) {
           finger.wasDown = 1;
-          SettingButtonPress(static_cast<SettingButton>(button));
+          // A replay's presses change none of the player's settings.
+          if (!RoundRecordIsReplay()) SettingButtonPress(static_cast<SettingButton>(button));
         }
       }
     }

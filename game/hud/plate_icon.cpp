@@ -107,7 +107,7 @@ void PlateIconUpdate(PlateIcon* p) {
 
   if (p->burst) {
     if (!ParticleGetEmitted(&p->sparks)) {
-      const int32_t color = rand() % 4;
+      const int32_t color = LookRandomInt(0, 3);
       for (int i = 0; i < kSparkCount; ++i) {
         const float a = static_cast<float>(i) * kPi / 8.0f;
         ParticleSpawn(&p->sparks, p->icon.pos.x, p->icon.pos.y, kSparkSpeed * std::sin(a),

@@ -7,6 +7,7 @@
 #include "game/scene/fade.h"
 #include "game/scene/key_play.h"
 #include "game/scene/player_settings.h"
+#include "game/scene/round_record.h"
 #include "game/scene/scene.h"
 
 constexpr const char* kWindowCaption = "TIDE_MARKER";
@@ -20,6 +21,19 @@ constexpr int32_t kDebugTextSize = 18;
 // The program's icon, drawn by the build from the game's art.
 constexpr const char* kWindowIconFile = "icon.png";
 
+namespace {
+
+// The first scene after the window opens: the logo, or the loading scene
+// before a replay given on the command line.
+int32_t firstScene = kSceneLogo;
+
+}  // namespace
+
+void GameStartsWithReplay(const Replay& replay) {
+  RoundRecordPlayNext(&replay);
+  firstScene = kSceneLoad;
+}
+
 int32_t GameStart() {
   // Without a window there is no GL context to build a scene with.
   int32_t flags = kWindowFlags | (PlayerSettingsFullscreen() ? kFullscreen : 0);
@@ -29,7 +43,7 @@ int32_t GameStart() {
   SetClearColor(0.0f, 0.0f, 0.0f, 1.0f);
   SetScreenSize(static_cast<float>(kScreenWidth), static_cast<float>(kScreenHeight));
   SetTouchArea(static_cast<float>(kScreenWidth), static_cast<float>(kScreenHeight));
-  sceneRequestId = kSceneLogo;
+  sceneRequestId = firstScene;
   tickCount = 0;
 
   sceneChanger = new SceneChanger();
@@ -48,7 +62,9 @@ int32_t GameStart() {
 
 void GameTick() {
   tickCount += 1;
+  RoundRecordFeed();
   SampleTouchSlots();
+  RoundRecordCapture();
   KeyPlayUpdate(&keyPlay);
   if (sceneChanger != nullptr) sceneChanger->Update();
   if (FadeIsActive()) FadeUpdate();

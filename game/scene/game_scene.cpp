@@ -11,6 +11,7 @@
 #include "game/hud/hud.h"
 #include "game/hud/pause_menu.h"
 #include "game/scene/contents_picture.h"
+#include "game/scene/round_record.h"
 #include "game/scene/round_state.h"
 #include "game/scene/sound_cue.h"
 
@@ -43,6 +44,8 @@ int32_t GameSceneInit() {
   // otherwise start the next one with the customer jumping.
   perfectPlate = false;
 
+  // The round's draws start from its seed, before its objects draw.
+  RoundRecordBegin();
   // A part whose picture is missing has said so and runs without it, as
   // the round does; the result tells that the round is not whole.
   int32_t failed = HudInit(&gameHud);
@@ -75,14 +78,18 @@ void GameSceneUpdate() {
     if (board.newPlateReady) {
       BoardSlideIn(&board);
       plateCount += 1;
-      printf("%d\n", plateCount);
-      fflush(stdout);
+      // A replay is not play: standard output stays the checker's.
+      if (!RoundRecordIsReplay()) {
+        printf("%d\n", plateCount);
+        fflush(stdout);
+      }
       if (GameSceneWantsBonusLayout(plateCount, board.plate.pos.y)) BoardBonusLayout(&board);
       comboCount = 0;
       board.newPlateReady = false;
     }
   }
   PauseMenuUpdate(&pauseMenu);
+  RoundRecordAfterTick();
 }
 
 void GameSceneDraw() {
@@ -97,6 +104,7 @@ void GameSceneDraw() {
 
 void GameSceneRelease() {
   GameSceneState* g = &gameScene;
+  RoundRecordEnd();
   SoundCue::Release(&g->music);
   DeleteTexture(&g->backgroundTexture);
   if (g->roundBuilt) {

@@ -50,9 +50,15 @@ bool Held(const int32_t* keys, int32_t count) { return AnyPressed(keys, count) |
 
 KeyPlay keyPlay;
 
-void KeyPlayInit(KeyPlay* k) {
+void KeyPlayInit(KeyPlay* k) { KeyPlayStartRound(k, false); }
+
+void KeyPlayStartRound(KeyPlay* k, bool active) {
   *k = KeyPlay{};
-  k->pointerDown = GetTouchRaw(0, &k->pointerX, &k->pointerY);
+  k->active = active;
+  const TouchSlot& finger = touchSlots[0];
+  k->pointerDown = finger.down;
+  k->pointerX = finger.x;
+  k->pointerY = finger.y;
 }
 
 void KeyPlayUpdate(KeyPlay* k) {
@@ -74,9 +80,11 @@ void KeyPlayUpdate(KeyPlay* k) {
   used = used || k->fingerPressed || AnyPressed(kOtherKeys, 5);
 
   // The pointer counts as used when it moves or presses; its own finger
-  // then takes over and the cursor hides.
-  float x = 0.0f, y = 0.0f;
-  const int32_t down = GetTouchRaw(0, &x, &y);
+  // then takes over and the cursor hides. Slot 0 holds it as sampled (no
+  // key has placed a finger there yet in this tick).
+  const TouchSlot& finger = touchSlots[0];
+  const float x = finger.x, y = finger.y;
+  const int32_t down = finger.down;
   const bool pointerUsed = x != k->pointerX || y != k->pointerY || (down && !k->pointerDown);
   k->pointerX = x;
   k->pointerY = y;

@@ -36,6 +36,9 @@ struct KeyPlay {
 extern KeyPlay keyPlay;
 
 void KeyPlayInit(KeyPlay* k);
+// A round's start: nothing held or stepping, keys in play or not, the
+// pointer where touch slot 0 has it.
+void KeyPlayStartRound(KeyPlay* k, bool active);
 void KeyPlayUpdate(KeyPlay* k);
 // Aims the finger; one the keys hold down moves there at once.
 void KeyPlayAim(KeyPlay* k, Vec2 at);

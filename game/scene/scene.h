@@ -88,3 +88,7 @@ int32_t GameStart();
 int32_t GameEnd();
 int32_t GameFrame();
 void GameTick();
+struct Replay;
+// Before the main loop: the program plays replay first, then goes on to the
+// title as after any round.
+void GameStartsWithReplay(const Replay& replay);

@@ -38,7 +38,6 @@ TEST(LoadScene, GameIsRequestedOnTick121WhateverTheFadeDoes) {
 }
 
 TEST(LoadScene, SpinnerAngleCarriesOverAndTheShownBlockIsKept) {
-  SeedRandom(12345);
   std::set<std::pair<float, float>> seen;
   const std::set<std::pair<float, float>> allowed = {
       {0.0f, 0.0f}, {0.5f, 0.25f}, {0.5f, 0.5f}, {0.5f, 0.0f}, {0.0f, 0.25f}};
