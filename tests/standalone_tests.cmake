@@ -17,6 +17,7 @@ set(TIDE_STANDALONE_TESTS
   game/field/random_plate_test.cpp
   game/scene/anim_sprite_test.cpp
   game/scene/player_settings_test.cpp
+  game/scene/replay_file_test.cpp
   e2e/probe/plate_plan_test.cpp)
 
 # Makes a test program of each of them, linked with tide_test_engine and

@@ -48,6 +48,13 @@ void ReturnFreedMemory();
 
 // ---- Window and devices -----------------------------------------------------
 
+// Headless: no window, GL context or sound device is ever opened. Textures get
+// a placeholder name and read no file, sounds load and play nothing, draws
+// draw nothing. Set once at start-up, before any scene is built and before
+// any other thread runs.
+void SetHeadless(bool on);
+bool IsHeadless();
+
 constexpr int32_t kFullscreen = 1;
 constexpr int32_t kChangeDisplayMode = 2;
 constexpr int32_t kNoVsync = 4;

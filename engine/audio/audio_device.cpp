@@ -170,9 +170,10 @@ void EndDeviceTry() {
 
 }  // namespace
 
-bool AudioReady() { return !state.deviceLost.load() && alcGetCurrentContext() != nullptr; }
+// Headless, OpenAL is never asked: as without a device, every sound is dropped.
+bool AudioReady() { return !IsHeadless() && !state.deviceLost.load() && alcGetCurrentContext() != nullptr; }
 
-bool AudioContextCurrent() { return alcGetCurrentContext() != nullptr; }
+bool AudioContextCurrent() { return !IsHeadless() && alcGetCurrentContext() != nullptr; }
 
 bool CheckAudioDeviceConnected() {
   ALCcontext* context = alcGetCurrentContext();

@@ -9,6 +9,7 @@
 #include <mutex>
 #include <unordered_map>
 
+#include "engine/app/app.h"
 #include "engine/audio/audio_internal.h"
 #include "engine/audio/sound.h"
 #include "engine/audio/sound_cache.h"
@@ -132,6 +133,8 @@ bool HoldsEffect(Sound* sound) {
 // source on the same buffer, so the two still start and stop independently.
 int32_t LoadSoundEffect(Sound* sound, const char* path) {
   if (sound == nullptr || path == nullptr) return 1;
+  // Headless nothing will play it: the file is not even read.
+  if (IsHeadless()) return 1;
   int32_t sharedSize = 0;
   uint32_t shared = AudioReady() ? SoundCacheAcquire(path, &sharedSize) : 0;
   if (shared != 0) {

@@ -337,18 +337,22 @@ void DrawQuad() {
   ++batch.quads;
 }
 
+// Headless there is no context: the state setters below make no GL call.
 void ClearScreen() {
   FlushQuads();
+  if (IsHeadless()) return;
   glClear(clearMask);
 }
 
 void SetClearColor(float r, float g, float b, float a) {
+  if (IsHeadless()) return;
   glClearColor(r, g, b, a);
   clearMask = GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT;
 }
 
 void SetBlendMode(int32_t mode) {
   FlushQuads();
+  if (IsHeadless()) return;
   switch (mode) {
     case 1: glBlendFunc(GL_SRC_ALPHA, GL_ONE); break;
     case 2: break;
@@ -360,6 +364,7 @@ void SetBlendMode(int32_t mode) {
 
 void SetViewport(int32_t x, int32_t y, int32_t w, int32_t h) {
   FlushQuads();
+  if (IsHeadless()) return;
   if (w == 0) w = GetClientWidth();
   if (h == 0) h = GetClientHeight();
   glViewport(x, y, w, h);
@@ -367,11 +372,13 @@ void SetViewport(int32_t x, int32_t y, int32_t w, int32_t h) {
 
 void SetLineWidth(float width) {
   FlushQuads();
+  if (IsHeadless()) return;
   glLineWidth(width);
 }
 
 void SetDepthTest(int32_t on) {
   FlushQuads();
+  if (IsHeadless()) return;
   if (on == 1) {
     glEnable(GL_DEPTH_TEST);
   } else {

@@ -5,7 +5,10 @@
 
 #include "engine/render/gl_api.h"
 
+#include <atomic>
 #include <cstdio>
+
+#include "engine/app/app.h"
 
 #include "engine/render/png_decode.h"
 #include "engine/render/sprite.h"
@@ -59,6 +62,17 @@ GLenum SubImageFormat(int32_t code) {
   }
 }
 
+// Headless, every texture is this name: owners see a loaded picture. The
+// count of those not deleted yet lets tests find a texture left behind.
+constexpr Texture kHeadlessTexture = 1;
+std::atomic<int32_t> headlessTextures{0};
+
+int32_t GiveHeadlessTexture(Texture* out) {
+  *out = kHeadlessTexture;
+  headlessTextures.fetch_add(1, std::memory_order_relaxed);
+  return 0;
+}
+
 bool IsPowerOfTwo(int32_t n) { return n > 0 && (n & (n - 1)) == 0; }
 
 // 0 and 1 select the usual modes; any other value is taken as a GL constant.
@@ -102,6 +116,7 @@ void UploadStrip(void* context, int32_t firstRow, int32_t count, const uint8_t* 
 int32_t CreateTexture(Texture* out, int32_t width, int32_t height, int32_t level,
                       int32_t code, const void* pixels) {
   if (!PixelFormatSupported(code, kGlEs)) return 1;
+  if (IsHeadless()) return GiveHeadlessTexture(out);
   const PixelFormatEntry& format = kPixelFormats[code];
   const GLint wrap = TextureRepeats(width, height, kGlEs) ? GL_REPEAT : GL_CLAMP_TO_EDGE;
   GLuint name = 0;
@@ -135,6 +150,7 @@ int32_t CreateEmptyTexture(Texture* out, int32_t width, int32_t height, int32_t 
 int32_t LoadPngTexture(Texture* out, int32_t level, const char* path) {
   *out = 0;
   if (path == nullptr) return 1;
+  if (IsHeadless()) return GiveHeadlessTexture(out);
   const bool shared = level == 0;
   if (shared) {
     *out = TextureCacheAcquire(path);
@@ -174,6 +190,7 @@ int32_t LoadPngTextureFromMemory(Texture* out, int32_t level, const void* data, 
 int32_t UpdateTexture(Texture* texture, int32_t x, int32_t y, int32_t width, int32_t height,
                       int32_t code, const void* pixels) {
   if (!SubImageFormatSupported(code, kGlEs)) return 1;
+  if (IsHeadless()) return 0;
   GLenum format = SubImageFormat(code);
   // Quads still waiting must show the picture as it was when they were drawn.
   FlushQuads();
@@ -185,6 +202,11 @@ int32_t UpdateTexture(Texture* texture, int32_t x, int32_t y, int32_t width, int
 
 int32_t DeleteTexture(Texture* texture) {
   if (texture == nullptr) return 0;
+  if (IsHeadless()) {
+    if (*texture != 0) headlessTextures.fetch_sub(1, std::memory_order_relaxed);
+    *texture = 0;
+    return 0;
+  }
   FlushQuads();
   // GL ignores name 0, so deleting an empty handle is harmless. A picture
   // other owners still hold stays; this owner only lets go of it.
@@ -194,11 +216,13 @@ int32_t DeleteTexture(Texture* texture) {
 }
 
 void SetTextureWrap(int32_t s, int32_t t) {
+  if (IsHeadless()) return;
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, ModeOr(s, GL_CLAMP_TO_EDGE, GL_REPEAT));
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, ModeOr(t, GL_CLAMP_TO_EDGE, GL_REPEAT));
 }
 
 void SetTextureFilter(int32_t minification, int32_t magnification) {
+  if (IsHeadless()) return;
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, ModeOr(minification, GL_LINEAR, GL_NEAREST));
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, ModeOr(magnification, GL_LINEAR, GL_NEAREST));
 }
@@ -217,6 +241,8 @@ bool SubImageFormatSupported(int32_t code, bool glEs) {
   if (SubImageFormat(code) == 0) return false;
   return !glEs || (code != kSubImageBgra && code != kSubImageBgr);
 }
+
+int32_t HeadlessTextureCount() { return headlessTextures.load(std::memory_order_relaxed); }
 
 void PrintTextureLoadFailure(const char* fileName) {
   std::printf("テクスチャ読み込み失敗%s\n", fileName);

@@ -41,5 +41,8 @@ bool TextureRepeats(int32_t width, int32_t height, bool glEs);
 bool PixelFormatSupported(int32_t code, bool glEs);
 bool SubImageFormatSupported(int32_t code, bool glEs);
 
+// Headless (IsHeadless), the textures made and not deleted yet, for tests.
+int32_t HeadlessTextureCount();
+
 // Prints the loader's failure message for a picture, with its bare name.
 void PrintTextureLoadFailure(const char* fileName);
