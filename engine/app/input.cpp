@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstring>
+#include <initializer_list>
 
 #include "engine/app/app.h"
 #include "engine/app/loop_internal.h"

@@ -5,6 +5,7 @@
 #include <atomic>
 
 #include "engine/app/app.h"
+#include "engine/app/loop_internal.h"
 
 namespace {
 

@@ -11,8 +11,9 @@
 namespace {
 
 constexpr uint8_t kMagic[8] = {'T', 'I', 'D', 'E', 'R', 'E', 'P', 'L'};
-// magic, format, rules, seed, score, plates, tick count, input bytes, and
-// the program version's length; the program version's bytes follow.
+// magic, format, rules, seed, score, plates, tick count, input bytes, the
+// start record (flags, x, y, keys) and the program version's length; the
+// program version's bytes follow.
 constexpr size_t kFormatOffset = 8;
 constexpr size_t kRulesOffset = 12;
 constexpr size_t kSeedOffset = 16;
@@ -20,8 +21,9 @@ constexpr size_t kScoreOffset = 20;
 constexpr size_t kPlatesOffset = 24;
 constexpr size_t kTickCountOffset = 28;
 constexpr size_t kInputSizeOffset = 32;
-constexpr size_t kVersionLengthOffset = 36;
-constexpr size_t kFixedHeaderSize = 37;
+constexpr size_t kStartOffset = 36;
+constexpr size_t kVersionLengthOffset = 45;
+constexpr size_t kFixedHeaderSize = 46;
 constexpr size_t kCrcSize = 4;
 // A residual's Rice code: at most this many quotient bits, else an escape
 // and the zigzag value in kEscapeBits bits (a residual is within +-131070).
@@ -34,6 +36,13 @@ constexpr int kMeanShift = 4;
 void PutU32(std::vector<uint8_t>* out, uint32_t value) {
   for (int i = 0; i < 4; ++i) out->push_back(static_cast<uint8_t>(value >> (8 * i)));
 }
+
+void PutU16(std::vector<uint8_t>* out, uint16_t value) {
+  out->push_back(static_cast<uint8_t>(value));
+  out->push_back(static_cast<uint8_t>(value >> 8));
+}
+
+uint16_t GetU16(const uint8_t* data) { return static_cast<uint16_t>(data[0] | data[1] << 8); }
 
 uint32_t GetU32(const uint8_t* data) {
   return static_cast<uint32_t>(data[0]) | static_cast<uint32_t>(data[1]) << 8 |
@@ -189,6 +198,7 @@ bool ProgramVersionValid(const uint8_t* text, size_t length) {
 // writing and reading.
 bool ValuesValid(const Replay& replay) {
   return replay.score >= 0 && replay.score <= kScoreMaximum && replay.plates >= 0 &&
+         (replay.start.flags & ~kReplayStartFlagsKnown) == 0 &&
          replay.ticks.size() <= kReplayTicksMaximum &&
          replay.checksums.size() == replay.ticks.size() / kReplayChecksumEvery;
 }
@@ -286,7 +296,8 @@ bool operator==(const ReplayTick& a, const ReplayTick& b) {
 bool operator==(const Replay& a, const Replay& b) {
   return a.rulesVersion == b.rulesVersion &&
          std::memcmp(a.programVersion, b.programVersion, kReplayProgramVersionSize) == 0 && a.seed == b.seed &&
-         a.score == b.score && a.plates == b.plates && a.ticks == b.ticks && a.checksums == b.checksums &&
+         a.score == b.score && a.plates == b.plates && a.start == b.start && a.ticks == b.ticks &&
+         a.checksums == b.checksums &&
          a.formatVersion == b.formatVersion;
 }
 
@@ -315,6 +326,10 @@ std::vector<uint8_t> EncodeReplay(const Replay& replay) {
   PutU32(&out, static_cast<uint32_t>(replay.plates));
   PutU32(&out, static_cast<uint32_t>(replay.ticks.size()));
   PutU32(&out, static_cast<uint32_t>(inputs.size()));
+  out.push_back(replay.start.flags);
+  PutU16(&out, static_cast<uint16_t>(replay.start.x));
+  PutU16(&out, static_cast<uint16_t>(replay.start.y));
+  PutU32(&out, replay.start.keys);
   out.push_back(static_cast<uint8_t>(versionLength));
   out.insert(out.end(), replay.programVersion, replay.programVersion + versionLength);
   out.insert(out.end(), inputs.begin(), inputs.end());
@@ -351,9 +366,12 @@ ReplayReadResult DecodeReplay(const uint8_t* data, size_t size, uint32_t rulesVe
   out->seed = GetU32(data + kSeedOffset);
   out->score = static_cast<int32_t>(GetU32(data + kScoreOffset));
   out->plates = static_cast<int32_t>(GetU32(data + kPlatesOffset));
+  out->start = ReplayTick{data[kStartOffset], static_cast<int16_t>(GetU16(data + kStartOffset + 1)),
+                          static_cast<int16_t>(GetU16(data + kStartOffset + 3)), GetU32(data + kStartOffset + 5)};
   out->ticks.clear();
   out->checksums.clear();
-  if (out->score < 0 || out->score > kScoreMaximum || out->plates < 0 || tickCount > kReplayTicksMaximum)
+  if (out->score < 0 || out->score > kScoreMaximum || out->plates < 0 || tickCount > kReplayTicksMaximum ||
+      (out->start.flags & ~kReplayStartFlagsKnown) != 0)
     return ReplayReadResult::kDamaged;
   if (!DecodeTicks(data + headerSize, inputSize, tickCount, &out->ticks)) return ReplayReadResult::kDamaged;
   const uint8_t* checksums = data + headerSize + inputSize;

@@ -22,6 +22,9 @@ enum ReplayTickFlag : uint8_t {
   kReplayPadRemoved = 8,   // the pad in play was pulled out during this tick
 };
 constexpr uint8_t kReplayTickFlagsKnown = 15;
+// The start record's own flag: keys were in play as the round began.
+constexpr uint8_t kReplayStartKeysInPlay = 16;
+constexpr uint8_t kReplayStartFlagsKnown = 31;
 
 struct ReplayTick {
   uint8_t flags;  // ReplayTickFlag bits (bits 4-7 must be 0: a reader refuses others as damaged)
@@ -36,6 +39,9 @@ struct Replay {
   uint32_t seed = 0;
   int32_t score = 0;   // the score at the round's end (0 to 99999999)
   int32_t plates = 0;  // plates served (>= 0)
+  // The input as the round found it (sampled in the tick before it); its
+  // flags may also hold kReplayStartKeysInPlay.
+  ReplayTick start = {};
   std::vector<ReplayTick> ticks;
   std::vector<uint32_t> checksums;  // checksums[k]: the round's state after tick (k+1)*60; size == ticks/60
   // The format a read file has (set by DecodeReplay; written files always

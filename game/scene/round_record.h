@@ -13,9 +13,6 @@
 // same seed and input (the replays in the tests stop matching).
 constexpr uint32_t kRulesVersion = 1;
 
-// The start record's own flag: keys were in play as the round began.
-constexpr uint8_t kReplayStartKeysInPlay = 16;
-
 enum class RoundRecordMode : int32_t { kOff = 0, kRecording = 1, kReplaying = 2 };
 
 struct RoundRecord {
