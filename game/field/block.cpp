@@ -152,14 +152,14 @@ void BlockUpdate(Block* block) {
 
   if (!touchSlots[0].down && block->wasSelected && block->selected) block->consumed = true;
   if (block->consumed) block->ticksSinceConsumed += 1;
+  // Gone once its sweet is served. Set here, not in the draw: the perfect
+  // plate is judged from it, so it must not wait for a frame.
+  if (block->ticksSinceConsumed > (block->servingRank + 1) * kServingGap) block->vanished = true;
   block->wasSelected = block->selected;
 }
 
 void BlockDraw(Block* block) {
-  if (block->ticksSinceConsumed > (block->servingRank + 1) * kServingGap) {
-    block->vanished = true;
-    return;
-  }
+  if (block->vanished) return;
   const Vec2 cell = block->selected ? block->selectedCell : block->normalCell;
   block->sprite.uv[0] = cell.x;
   block->sprite.uv[1] = cell.y;

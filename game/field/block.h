@@ -1,6 +1,6 @@
 // One ingredient block on the plate: its type's picture, the pop-up under the
 // finger, consumption at the lift, vanishing with its sweet, idle sparkle.
-// Update in the tick, draw in the frame (where vanished is set).
+// Update in the tick, draw in the frame.
 #pragma once
 
 #include <cstdint>

@@ -41,13 +41,15 @@ TEST_F(BlockTest, PopsUpOnThePickAndDropsWhenTheFingerLeaves) {
   EXPECT_FALSE(b.raised);
 }
 
+// Ticks alone, no frame drawn: the perfect plate is judged from vanished.
 TEST_F(BlockTest, VanishesWithItsSweetsServing) {
+  play::Finger finger(play::FieldTick);
   const std::vector<int32_t> path = {0, 1, 2, 3, 4, 5};
   for (int32_t i = 0; i < 6; ++i) BlockSetType(&board.grid.blocks[path[i]], i % 3);
   finger.DragBlocks(path);
   ASSERT_EQ(board.grid.sweetCount, 2);
   EXPECT_FALSE(board.grid.blocks[0].vanished);
-  finger.Lift();  // tick 1: slot 0 served, its blocks gone at this frame
+  finger.Lift();  // tick 1: slot 0 served, its blocks gone
   EXPECT_TRUE(board.grid.blocks[0].vanished);
   EXPECT_TRUE(board.grid.blocks[2].vanished);
   EXPECT_FALSE(board.grid.blocks[3].vanished);
