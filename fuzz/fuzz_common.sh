@@ -4,7 +4,7 @@
 # fills the seed folders.
 fuzz_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 fuzz_build=${TIDE_FUZZ_BUILD:-$fuzz_root/build-fuzz}
-fuzz_targets=(png_decode ogg_decode music_stream settings_file command_line)
+fuzz_targets=(png_decode ogg_decode music_stream settings_file command_line replay_file)
 
 fuzz_setup() {
   "$fuzz_root/scripts/install_deps.sh"
@@ -34,6 +34,7 @@ fuzz_seed_kind() {
     png_decode) echo png ;;
     settings_file) echo settings ;;
     command_line) echo command_line ;;
+    replay_file) echo replay ;;
     *) echo ogg ;;
   esac
 }
@@ -42,12 +43,14 @@ fuzz_seed_kind() {
 # of audio, while whole streams of seconds would slow every run many times over.
 # A settings file of 256 bytes holds a dozen lines, three times what the
 # program writes (longer ones slow every run: each line is checked alone
-# too); a command line of 1 KiB dozens of arguments.
+# too); a command line of 1 KiB dozens of arguments; a replay of 8 KiB a
+# round of continuous dragging.
 fuzz_target_options() {
   case $1 in
     png_decode) ;;
     settings_file) echo -max_len=256 ;;
     command_line) echo -max_len=1024 ;;
+    replay_file) echo -max_len=8192 ;;
     *) echo -max_len=16384 ;;
   esac
 }

@@ -2,7 +2,7 @@
 # Fills the seed folders of the fuzz targets: the PNG conformance suite and the
 # Vorbis test streams from the test data (tests/data), plus the pictures and sounds
 # a build generated into its contents folder when one is there, and the
-# settings files and command lines kept in fuzz/seeds.
+# settings files, command lines and replays kept in fuzz/seeds.
 #   fuzz/make_seeds.sh <seed-dir> [contents-dir...]
 # Inputs larger than 64 KiB are left out: they slow every run without adding
 # structure the small ones lack.
@@ -32,9 +32,9 @@ for contents in "$@"; do
   copy_small "$out/png" "$contents"/*.png
   copy_small "$out/ogg" "$contents"/*.ogg
 done
-for kind in settings command_line; do
+for kind in settings command_line replay; do
   mkdir -p "$out/$kind"
   cp -f "$root/fuzz/seeds/$kind"/* "$out/$kind/"
 done
 echo "seeds: $(ls "$out/png" | wc -l) png, $(ls "$out/ogg" | wc -l) ogg, $(ls "$out/settings" | wc -l) settings," \
-  "$(ls "$out/command_line" | wc -l) command lines in $out"
+  "$(ls "$out/command_line" | wc -l) command lines, $(ls "$out/replay" | wc -l) replays in $out"

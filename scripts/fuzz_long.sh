@@ -3,8 +3,8 @@
 # corpora kept under build-fuzz/corpus.
 #   scripts/fuzz_long.sh <seconds> [target...]      run each target this long
 #   scripts/fuzz_long.sh -runs <count> [target...]  run each target this many inputs
-# Targets: png_decode ogg_decode music_stream settings_file command_line (all
-# by default). Crashing inputs land in build-fuzz/artifacts/<target>/, logs
+# Targets: png_decode ogg_decode music_stream settings_file command_line
+# replay_file (all by default). Crashing inputs land in build-fuzz/artifacts/<target>/, logs
 # in build-fuzz/logs/.
 set -uo pipefail
 . "$(dirname "$0")/../fuzz/fuzz_common.sh"

@@ -11,9 +11,9 @@
 namespace {
 
 constexpr uint8_t kMagic[8] = {'T', 'I', 'D', 'E', 'R', 'E', 'P', 'L'};
-// magic, format, rules, seed, score, plates, tick count, input bytes, the
-// start record (flags, x, y, keys) and the program version's length; the
-// program version's bytes follow.
+// The header's fields after the magic: 4 bytes each, then the start record
+// (flags 1, x 2, y 2, keys 4) and the program version's length (1 byte);
+// the program version's bytes follow.
 constexpr size_t kFormatOffset = 8;
 constexpr size_t kRulesOffset = 12;
 constexpr size_t kSeedOffset = 16;
@@ -30,8 +30,14 @@ constexpr size_t kCrcSize = 4;
 constexpr uint32_t kRiceQuotientMaximum = 16;
 constexpr int kEscapeBits = 20;
 constexpr int kRiceParameterMaximum = 16;
-// The residual sum decays by 1/16 a tick: about 16 times the recent mean.
+// An axis's residual sum decays by 1/16 a residual: about 16 times the
+// recent mean; the Rice parameter k has 2^k about half that mean.
 constexpr int kMeanShift = 4;
+// A record's kind, read first bit first: a tick with only x and y off the
+// prediction, a run of predicted ticks, a tick whose flags or keys changed.
+constexpr uint32_t kRecordMove = 0;  // bit 0
+constexpr uint32_t kRecordRun = 1;   // bits 1, 0
+constexpr uint32_t kRecordChange = 3;  // bits 1, 1
 
 void PutU32(std::vector<uint8_t>* out, uint32_t value) {
   for (int i = 0; i < 4; ++i) out->push_back(static_cast<uint8_t>(value >> (8 * i)));
@@ -128,7 +134,7 @@ struct ResidualCoder {
   uint32_t sum = 0;
   int Parameter() const {
     int k = 0;
-    while (k < kRiceParameterMaximum && (uint64_t{1} << (k + kMeanShift)) < sum) ++k;
+    while (k < kRiceParameterMaximum && (uint64_t{1} << (k + kMeanShift + 1)) < sum) ++k;
     return k;
   }
   void Update(uint32_t zigzag) { sum = sum - (sum >> kMeanShift) + zigzag; }
@@ -184,7 +190,9 @@ bool IsPredicted(const ReplayTick& tick, const ReplayTick& last, const ReplayTic
 bool InInt16(int32_t value) { return value >= INT16_MIN && value <= INT16_MAX; }
 
 size_t ProgramVersionLength(const Replay& replay) {
-  return strnlen(replay.programVersion, kReplayProgramVersionSize);
+  size_t length = 0;
+  while (length < kReplayProgramVersionSize && replay.programVersion[length] != '\0') ++length;
+  return length;
 }
 
 bool ProgramVersionValid(const uint8_t* text, size_t length) {
@@ -216,23 +224,23 @@ std::vector<uint8_t> EncodeTicks(const std::vector<ReplayTick>& ticks) {
       ++run;
     }
     if (run > 0) {
-      out.Put(1, 1);
+      out.Put(kRecordRun, 2);
       PutCount(&out, run - 1);
       i += run;
       continue;
     }
     const ReplayTick& tick = ticks[i];
     const Prediction p = Predict(last, before);
-    out.Put(0, 1);
-    PutResidual(&out, &coderX, tick.x - p.x);
-    PutResidual(&out, &coderY, tick.y - p.y);
-    const bool otherChanged = tick.flags != last.flags || tick.keys != last.keys;
-    out.Put(otherChanged, 1);
-    if (otherChanged) {
+    if (tick.flags == last.flags && tick.keys == last.keys) {
+      out.Put(kRecordMove, 1);
+    } else {
+      out.Put(kRecordChange, 2);
       out.Put(tick.flags, 8);
       out.Put(tick.keys != last.keys, 1);
       if (tick.keys != last.keys) out.Put(tick.keys, 32);
     }
+    PutResidual(&out, &coderX, tick.x - p.x);
+    PutResidual(&out, &coderY, tick.y - p.y);
     before = last;
     last = tick;
     ++i;
@@ -244,12 +252,17 @@ bool DecodeTicks(const uint8_t* data, size_t size, uint32_t count, std::vector<R
   BitReader in(data, size);
   ResidualCoder coderX, coderY;
   ReplayTick last = {}, before = {};
+  // The ticks grow as they are read: a count the stream does not hold
+  // allocates nothing for it.
   ticks->clear();
-  ticks->reserve(count);
   while (ticks->size() < count) {
-    uint32_t isRun = 0;
-    if (!in.Get(1, &isRun)) return false;
-    if (isRun) {
+    uint32_t record = 0, second = 0;
+    if (!in.Get(1, &record)) return false;
+    if (record != kRecordMove) {
+      if (!in.Get(1, &second)) return false;
+      record |= second << 1;
+    }
+    if (record == kRecordRun) {
       uint32_t run = 0;
       if (!GetCount(&in, &run) || run >= count - ticks->size()) return false;
       for (uint32_t n = 0; n <= run; ++n) {
@@ -264,22 +277,20 @@ bool DecodeTicks(const uint8_t* data, size_t size, uint32_t count, std::vector<R
       }
       continue;
     }
-    const Prediction p = Predict(last, before);
-    int32_t dx = 0, dy = 0;
-    uint32_t otherChanged = 0;
-    if (!GetResidual(&in, &coderX, &dx) || !GetResidual(&in, &coderY, &dy) || !in.Get(1, &otherChanged))
-      return false;
-    if (!InInt16(p.x + dx) || !InInt16(p.y + dy)) return false;
     ReplayTick tick = last;
-    tick.x = static_cast<int16_t>(p.x + dx);
-    tick.y = static_cast<int16_t>(p.y + dy);
-    if (otherChanged) {
+    if (record == kRecordChange) {
       uint32_t flags = 0, keysChanged = 0;
       if (!in.Get(8, &flags) || (flags & ~uint32_t{kReplayTickFlagsKnown}) != 0) return false;
       tick.flags = static_cast<uint8_t>(flags);
       if (!in.Get(1, &keysChanged)) return false;
       if (keysChanged && !in.Get(32, &tick.keys)) return false;
     }
+    const Prediction p = Predict(last, before);
+    int32_t dx = 0, dy = 0;
+    if (!GetResidual(&in, &coderX, &dx) || !GetResidual(&in, &coderY, &dy)) return false;
+    if (!InInt16(p.x + dx) || !InInt16(p.y + dy)) return false;
+    tick.x = static_cast<int16_t>(p.x + dx);
+    tick.y = static_cast<int16_t>(p.y + dy);
     ticks->push_back(tick);
     before = last;
     last = tick;

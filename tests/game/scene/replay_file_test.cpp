@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -102,7 +104,8 @@ TEST(ReplayFile, OtherRulesAndFormatsAreNamed) {
   other[8] = 7;
   result = Decode(other, 4, &out);
   EXPECT_EQ(result, ReplayReadResult::kOtherFormat);
-  EXPECT_EQ(ReplayReadMessage(result, "a.replay", out, 4), "replay: a.replay has format 7; this program reads format 1");
+  EXPECT_EQ(ReplayReadMessage(result, "a.replay", out, 4),
+            "replay: a.replay has format 7; this program reads format 1");
 
   const std::pair<ReplayReadResult, const char*> lines[] = {
       {ReplayReadResult::kNotAReplay, "replay: b is not a replay"},
