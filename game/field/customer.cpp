@@ -83,6 +83,8 @@ int32_t CustomerInit(Customer* c) {
   c->updateCount = 0;
   c->expression = kFaceNeutral;
   c->expressionTicks = 0;
+  // Else a face finished in the last round ends the first face of this one.
+  c->expressionDone = false;
   BalloonInit(&c->balloon);
   SoundCue::LoadSe(&c->feverSound, "SE_fivar.ogg");
   SoundCue::LoadSe(&c->eatSound, "SE_eat.ogg");
