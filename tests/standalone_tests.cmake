@@ -18,6 +18,7 @@ set(TIDE_STANDALONE_TESTS
   game/scene/anim_sprite_test.cpp
   game/scene/headless_round_test.cpp
   game/scene/player_settings_test.cpp
+  game/scene/replay_data_test.cpp
   game/scene/replay_file_test.cpp
   e2e/probe/plate_plan_test.cpp)
 

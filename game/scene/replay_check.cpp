@@ -45,7 +45,7 @@ ReplayReadResult LoadReplayFile(const std::string& path, Replay* replay, std::st
   return result;
 }
 
-ReplayCheckExit CheckReplay(const Replay& replay, std::string* line) {
+ReplayCheckExit CheckReplay(const Replay& replay, std::string* line, ReplayTickObserver observer) {
   SetHeadless(true);
   SetTouchArea(1024.0f, 576.0f);
   RoundRecordPlayNext(&replay);
@@ -57,7 +57,10 @@ ReplayCheckExit CheckReplay(const Replay& replay, std::string* line) {
     *line = "replay: the round cannot be built";
   } else {
     const size_t limit = replay.ticks.size() + kTicksPastRecord;
-    for (size_t t = 0; t < limit && !roundRecord.ended && roundRecord.differsAt < 0; ++t) GameTick();
+    for (size_t t = 0; t < limit && !roundRecord.ended && roundRecord.differsAt < 0; ++t) {
+      GameTick();
+      if (observer != nullptr) observer();
+    }
     char text[160];
     std::snprintf(text, sizeof text, "replay: score %d, plates %d, ticks %d", static_cast<int>(score),
                   static_cast<int>(plateCount), static_cast<int>(roundRecord.ticks));

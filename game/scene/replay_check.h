@@ -19,8 +19,10 @@ ReplayReadResult LoadReplayFile(const std::string& path, Replay* replay, std::st
 
 // Runs the round of replay to its end, headless. *line is the one line to
 // print: "replay: score N, plates P, ticks T" and, when the round differs,
-// where.
-ReplayCheckExit CheckReplay(const Replay& replay, std::string* line);
+// where. observer, when given, is called after each tick (tests look at the
+// round's state).
+using ReplayTickObserver = void (*)();
+ReplayCheckExit CheckReplay(const Replay& replay, std::string* line, ReplayTickObserver observer = nullptr);
 // LoadReplayFile and CheckReplay, with their line printed: the line on
 // standard output, a file that cannot be read on standard error.
 int32_t CheckReplayFile(const std::string& path);

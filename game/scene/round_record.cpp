@@ -25,6 +25,9 @@ constexpr char kBestRoundFileName[] = "best_round.replay";
 // The replay the next round plays; taken by RoundRecordBegin.
 Replay pendingReplay;
 bool replayPending = false;
+// The seed the next played round takes, when one was chosen.
+uint32_t chosenSeed = 0;
+bool seedChosen = false;
 // This tick's input, captured before anything changed touch slot 0.
 ReplayTick capturedTick;
 
@@ -81,6 +84,11 @@ void RoundRecordPlayNext(const Replay* replay) {
   if (replay != nullptr) pendingReplay = *replay;
 }
 
+void RoundRecordSeedNext(uint32_t seed) {
+  chosenSeed = seed;
+  seedChosen = true;
+}
+
 bool RoundRecordIsReplay() { return roundRecord.mode == RoundRecordMode::kReplaying; }
 
 void RoundRecordBegin() {
@@ -95,7 +103,8 @@ void RoundRecordBegin() {
     rec.mode = RoundRecordMode::kRecording;
     rec.replay.rulesVersion = kRulesVersion;
     std::strncpy(rec.replay.programVersion, kProgramVersion, kReplayProgramVersionSize - 1);
-    rec.replay.seed = NewRoundSeed();
+    rec.replay.seed = seedChosen ? chosenSeed : NewRoundSeed();
+    seedChosen = false;
     rec.replay.start = ToTick(CaptureTickInput());
     rec.replay.start.flags &= static_cast<uint8_t>(~(kTickFocusLost | kTickPadRemoved));
     if (keyPlay.active) rec.replay.start.flags |= kReplayStartKeysInPlay;

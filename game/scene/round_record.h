@@ -31,6 +31,9 @@ extern RoundRecord roundRecord;
 // the player plays). Ticks paused.
 void RoundRecordPlayNext(const Replay* replay);
 bool RoundRecordIsReplay();
+// The next played round takes this seed instead of a fresh one (tools and
+// tests that record a round of their choosing).
+void RoundRecordSeedNext(uint32_t seed);
 // Game scene initialisation, before the round's objects: seeds the rules'
 // generator and records where input stands, or primes the replay's.
 void RoundRecordBegin();

@@ -6,6 +6,10 @@ game_bin=${1:?usage: $0 GAME_BINARY}
 close_tool=${TIDE_BINARY_DIR:-$PWD}/tests/x_close_window
 game_pid=""
 game_out=$(mktemp)
+# The runs' settings and data folders, gone when the test ends (a test that
+# sets its own EXIT trap removes it there too).
+e2e_tmp=$(mktemp -d "${TMPDIR:-/tmp}/tide_e2e.XXXXXX")
+trap 'rm -rf "$e2e_tmp"' EXIT
 
 fail() {
   {
@@ -56,7 +60,7 @@ own_desktop() {
 # fresh_config names a folder not yet made; seen_config makes one whose
 # settings say the "how to play" cards were seen, so the first touch on the
 # title starts the round.
-fresh_config() { mktemp -u "${TMPDIR:-/tmp}/tide_config.XXXXXX"; }
+fresh_config() { mktemp -u "$e2e_tmp/config.XXXXXX"; }
 seen_config() {
   local dir
   dir=$(fresh_config)

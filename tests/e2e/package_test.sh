@@ -13,7 +13,7 @@ source "$(dirname "$0")/e2e_lib.sh"
 build=${TIDE_BINARY_DIR:-$PWD}
 [ -x "$probe" ] || fail "missing $probe (build the e2e_probe target)"
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+trap 'rm -rf "$work"; rm -rf "$e2e_tmp"' EXIT
 
 # ---- the package -----------------------------------------------------------
 if [ -n "${TIDE_PACKAGE:-}" ]; then

@@ -28,7 +28,7 @@ source "$(dirname "$0")/e2e_lib.sh"
 [ -x "$probe" ] || fail "missing $probe (build the e2e_probe target)"
 [ -d contents ] || fail "no contents folder in $PWD (build the contents target)"
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+trap 'rm -rf "$work"; rm -rf "$e2e_tmp"' EXIT
 
 # A key held for a few ticks, as a player presses it.
 press() {
@@ -280,7 +280,7 @@ echo "6. full screen chosen during the run"
 command -v openbox >/dev/null || fail "openbox is missing (scripts/install_deps.sh installs it)"
 openbox >/dev/null 2>&1 &
 wm_pid=$!
-trap 'kill "$wm_pid" 2>/dev/null; rm -rf "$work"' EXIT
+trap 'kill "$wm_pid" 2>/dev/null; rm -rf "$work"; rm -rf "$e2e_tmp"' EXIT
 sleep 1
 config=$work/config6
 start_game_split XDG_CONFIG_HOME="$config" ALSOFT_DRIVERS=null

@@ -14,7 +14,7 @@ set -uo pipefail
 source "$(dirname "$0")/e2e_lib.sh"
 
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+trap 'rm -rf "$work"; rm -rf "$e2e_tmp"' EXIT
 export XDG_CONFIG_HOME=$work/config
 failures=0
 

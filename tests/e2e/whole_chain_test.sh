@@ -159,6 +159,17 @@ else
 fi
 best_file=$data_home/tide_marker/best_score.ini
 grep -qx "best = $expected_best" "$best_file" || fail "$best_file does not hold the best score $expected_best"
+# The round played through the window replays to the same score without one;
+# the best round's replay is this round's exactly when it set the best.
+replay=$data_home/tide_marker/last_round.replay
+checked=$("$game_bin" --check-replay "$replay") || fail "the round's replay does not replay: '$checked'"
+[[ $checked == "replay: score $clear_score, "* ]] || fail "the round's replay says '$checked', the round scored $clear_score"
+if [ -z "$seeded_best" ]; then
+  cmp -s "$replay" "$data_home/tide_marker/best_round.replay" || fail "the new best's round is not kept as the best round"
+elif [ -e "$data_home/tide_marker/best_round.replay" ]; then
+  fail "a round below the kept best was kept as the best round"
+fi
+[ -z "${E2E_KEEP_REPLAY:-}" ] || cp "$replay" "$E2E_KEEP_REPLAY"
 
 echo "round 2"
 read_digits 10 title title_best || fail "the title's best score never read whole: last '$digits_read'"

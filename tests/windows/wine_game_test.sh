@@ -29,7 +29,7 @@ start_elsewhere() {
 
 work=$(mktemp -d)
 export WINEPREFIX=$work/prefix
-trap 'wineserver -k 2>/dev/null; rm -rf "$work"' EXIT
+trap 'wineserver -k 2>/dev/null; rm -rf "$work" "$e2e_tmp"' EXIT
 mkdir "$work/elsewhere"
 user_dir=$WINEPREFIX/drive_c/users/$(id -un)
 install_dir=$user_dir/AppData/Local/Programs/TIDE_MARKER
