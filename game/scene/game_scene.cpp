@@ -10,7 +10,9 @@
 #include "game/field/board_cursor.h"
 #include "game/hud/hud.h"
 #include "game/hud/pause_menu.h"
+#include "game/hud/replay_mark.h"
 #include "game/scene/contents_picture.h"
+#include "game/scene/fade.h"
 #include "game/scene/round_record.h"
 #include "game/scene/round_state.h"
 #include "game/scene/sound_cue.h"
@@ -52,6 +54,7 @@ int32_t GameSceneInit() {
   failed |= BoardInit(&board);
   failed |= BoardCursorInit(&boardCursor);
   failed |= PauseMenuInit(&pauseMenu);
+  failed |= ReplayMarkInit(&replayMark, RoundRecordIsReplay());
   g->roundBuilt = true;
 
   SoundCue::StartBgm(&g->music, "BGM_game.ogg");
@@ -68,6 +71,11 @@ void GameSceneUpdate() {
   // Without its objects (a picture of the scene failed to load) the round
   // cannot be played; nothing is updated rather than objects never set up.
   if (!g->roundBuilt) return;
+  // A live press ends a replay: the round stands still while it fades out.
+  if (RoundRecordLeaving()) {
+    FadeOutAndRequest(RoundRecordNextScene());
+    return;
+  }
 
   if (!pauseMenu.paused && !pauseMenu.animating) {
     // The keys' finger moves with the cursor before anything reads it.
@@ -99,6 +107,8 @@ void GameSceneDraw() {
   BoardDraw(&board);
   BoardCursorDraw(&boardCursor);
   HudDraw(&gameHud);
+  // Under the pause menu's panel, which a replayed round may open.
+  ReplayMarkDraw(&replayMark);
   PauseMenuDraw(&pauseMenu);
 }
 
@@ -112,6 +122,7 @@ void GameSceneRelease() {
     BoardRelease(&board);
     BoardCursorRelease(&boardCursor);
     PauseMenuRelease(&pauseMenu);
+    ReplayMarkRelease(&replayMark);
   } else {
     // particle.png may have loaded before the scene gave up.
     DeleteTexture(&particleTexture);
