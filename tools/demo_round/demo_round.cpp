@@ -1,9 +1,10 @@
 // Generates contents/demo_round.replay, the round the title shows when the
 // player has no best round of these rules: the game's own round, headless,
 // played by the scripted finger from a fixed seed and recorded as any round
-// is, to "Finish!".
-//   demo_round OUTPUT
+// is, to "Finish!". Another seed gives another round (tests).
+//   demo_round OUTPUT [SEED]
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <vector>
 
@@ -21,13 +22,14 @@ constexpr int32_t kTickLimit = 60 * 600;
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: demo_round OUTPUT\n");
+  if (argc != 2 && argc != 3) {
+    std::fprintf(stderr, "usage: demo_round OUTPUT [SEED]\n");
     return 2;
   }
+  const uint32_t seed = argc == 3 ? static_cast<uint32_t>(std::strtoul(argv[2], nullptr, 10)) : kDemoSeed;
   Replay replay;
-  const std::vector<uint8_t> bytes = ScriptedRoundPlay(kDemoSeed, kTickLimit, &replay) ? EncodeReplay(replay)
-                                                                                        : std::vector<uint8_t>();
+  const std::vector<uint8_t> bytes =
+      ScriptedRoundPlay(seed, kTickLimit, &replay) ? EncodeReplay(replay) : std::vector<uint8_t>();
   int exitCode = 1;
   if (bytes.empty()) {
     std::fprintf(stderr, "demo_round: the round did not reach Finish!\n");
