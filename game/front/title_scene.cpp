@@ -198,6 +198,11 @@ int32_t TitleSceneInit() {
   const Vec2 screenSize = {1024.0f, 576.0f};
   const Vec2 pieceSize = {384.0f, 192.0f};
 
+  // Before any picture: a title missing one still leads to the round.
+  t.holdAfterDemo = t.nextScene == kSceneGame;
+  t.nextScene = kSceneLoad;
+  t.idleTicks = 0;
+  t.pressesSeen = GetLivePressCount(LivePress::kAny);
   // First: a picture missing below still leaves the cards and their button.
   HowToPlayInit(&howToPlay);
   if (LoadContentsPicture(&t.backgroundTexture, kBackgroundPicture) != 0) return 1;
@@ -246,10 +251,6 @@ int32_t TitleSceneInit() {
   t.bob1 = false;
   t.bob2 = false;
   t.leaving = false;
-  t.holdAfterDemo = t.nextScene == kSceneGame;
-  t.nextScene = kSceneLoad;
-  t.idleTicks = 0;
-  t.pressesSeen = GetLivePressCount(LivePress::kAny);
   t.characterSpeed = 0;
   t.piece1Speed = 0;
   t.piece3Speed = 0;

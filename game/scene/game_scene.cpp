@@ -28,6 +28,10 @@ GameSceneState gameScene;
 int32_t GameSceneInit() {
   GameSceneState* g = &gameScene;
   g->roundBuilt = false;
+  // The round's draws start from its seed, before its objects draw; first of
+  // all, so that a replay whose round cannot be built is still taken (and
+  // left by a press) rather than waiting for the next round.
+  RoundRecordBegin();
   if (LoadContentsPicture(&g->backgroundTexture, "gameBack.png") != 0) return 1;
   SpriteInit(&g->background);
   g->background.pos = MakeVec2(512.0f, 288.0f);
@@ -46,8 +50,6 @@ int32_t GameSceneInit() {
   // otherwise start the next one with the customer jumping.
   perfectPlate = false;
 
-  // The round's draws start from its seed, before its objects draw.
-  RoundRecordBegin();
   // A part whose picture is missing has said so and runs without it, as
   // the round does; the result tells that the round is not whole.
   int32_t failed = HudInit(&gameHud);
@@ -70,12 +72,12 @@ void GameSceneUpdate() {
   g->sceneTicks += 1;
   // Without its objects (a picture of the scene failed to load) the round
   // cannot be played; nothing is updated rather than objects never set up.
-  if (!g->roundBuilt) return;
   // A live press ends a replay: the round stands still while it fades out.
   if (RoundRecordLeaving()) {
     FadeOutAndRequest(RoundRecordNextScene());
     return;
   }
+  if (!g->roundBuilt) return;
 
   if (!pauseMenu.paused && !pauseMenu.animating) {
     // The keys' finger moves with the cursor before anything reads it.
