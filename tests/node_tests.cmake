@@ -17,9 +17,6 @@ add_library(tide_test_engine STATIC support/engine/ogg_synth.cpp support/engine/
 target_include_directories(tide_test_engine PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(tide_test_engine PUBLIC tide_engine gtest ${TIDE_VORBISENC_LIBRARY})
 
-add_library(tide_node_plate_plan STATIC e2e/probe/plate_plan.cpp)
-target_include_directories(tide_node_plate_plan PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
-
 # As for the desktop's tests: where the sources and data are, and settings
 # written into the build folder, never the user's.
 set(TEST_ENV "TIDE_SOURCE_DIR=${CMAKE_SOURCE_DIR};TIDE_BINARY_DIR=${CMAKE_BINARY_DIR};TIDE_TESTDATA=${CMAKE_SOURCE_DIR}/tests/data;XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/test_config")
@@ -29,7 +26,7 @@ set(NODE_ENVIRONMENT_JS ${CMAKE_CURRENT_SOURCE_DIR}/support/node_environment.js)
 # file system keeps the time of the last write).
 set(TIDE_NODE_EXCLUDED "RandomInt.AnotherThreadFollowsTheSameSeed:PlayerFile.AWriterKilledMidWriteLeavesTheOldOrTheNewFileWhole:PlayerFile.StaleTemporariesGoAndNothingElse")
 
-tide_add_standalone_tests(tide_node_plate_plan "${TIDE_NODE_EXCLUDED}" node_tests)
+tide_add_standalone_tests("${TIDE_NODE_EXCLUDED}" node_tests)
 set_property(TARGET ${node_tests} APPEND PROPERTY LINK_OPTIONS -sENVIRONMENT=node -sNODERAWFS=1
              -sEXIT_RUNTIME=1 "SHELL:--pre-js ${NODE_ENVIRONMENT_JS}")
 set_property(TARGET ${node_tests} APPEND PROPERTY LINK_DEPENDS ${NODE_ENVIRONMENT_JS})

@@ -19,16 +19,14 @@ set(TIDE_STANDALONE_TESTS
   game/scene/headless_round_test.cpp
   game/scene/player_settings_test.cpp
   game/scene/replay_data_test.cpp
-  game/scene/replay_file_test.cpp
-  e2e/probe/plate_plan_test.cpp)
+  game/field/plate_plan_test.cpp
+  game/scene/replay_file_test.cpp)
 
 # Makes a test program of each of them, linked with tide_test_engine and
-# GoogleTest's main (a game test with the game too; the probe's test, and the
-# headless round whose finger drags the probe's plans, with
-# plate_plan_library), run from the build folder without the cases named in
-# excluded (a GoogleTest filter, "Suite.Case:Suite.Case"). Sets out_var to
-# the tests' names.
-function(tide_add_standalone_tests plate_plan_library excluded out_var)
+# GoogleTest's main (a game test with the game too), run from the build
+# folder without the cases named in excluded (a GoogleTest filter,
+# "Suite.Case:Suite.Case"). Sets out_var to the tests' names.
+function(tide_add_standalone_tests excluded out_var)
   set(names "")
   foreach(rel ${TIDE_STANDALONE_TESTS})
     string(REGEX REPLACE "\\.cpp$" "" name ${rel})
@@ -37,9 +35,6 @@ function(tide_add_standalone_tests plate_plan_library excluded out_var)
     target_link_libraries(${name} PRIVATE tide_test_engine gtest_main)
     if(rel MATCHES "^game/")
       target_link_libraries(${name} PRIVATE tide_game)
-    endif()
-    if(rel MATCHES "^e2e/probe/|headless_round")
-      target_link_libraries(${name} PRIVATE ${plate_plan_library})
     endif()
     add_test(NAME ${name} COMMAND ${name} --gtest_filter=-${excluded} WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
     list(APPEND names ${name})

@@ -18,9 +18,6 @@ add_library(tide_test_engine STATIC support/engine/ogg_synth.cpp support/engine/
 target_include_directories(tide_test_engine PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR} ${compat})
 target_compile_options(tide_test_engine PUBLIC "SHELL:-include ${compat}/posix_compat.h")
 target_link_libraries(tide_test_engine PUBLIC tide_engine gtest PkgConfig::VORBISENC)
-add_library(tide_wine_plate_plan STATIC e2e/probe/plate_plan.cpp)
-target_include_directories(tide_wine_plate_plan PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(tide_wine_plate_plan PUBLIC tide_test_engine)
 
 # Paths reach the programs as Unix paths; Wine opens them through its Z:
 # drive, the root of the Unix file system.
@@ -32,7 +29,7 @@ set(TIDE_WINE_EXCLUDED "PlayerFile.AWriterKilledMidWriteLeavesTheOldOrTheNewFile
     "ContentsSearch.PlacesComeInOrder" "ContentsFolderTest.EachPlaceIsFoundWhenThoseBeforeItAreMissing")
 string(REPLACE ";" ":" TIDE_WINE_EXCLUDED "${TIDE_WINE_EXCLUDED}")
 
-tide_add_standalone_tests(tide_wine_plate_plan "${TIDE_WINE_EXCLUDED}" wine_tests)
+tide_add_standalone_tests("${TIDE_WINE_EXCLUDED}" wine_tests)
 
 # The game itself, from its installer to its uninstaller, in a prefix of its own.
 add_test(NAME wine_game_test COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/windows/wine_game_test.sh

@@ -207,6 +207,15 @@ void InputPadsOtherDeviceUsed();
 // with GetFocusLossCount.
 uint32_t GetPadRemovalCount();
 
+// Presses the player makes, counted by the event pump (main thread) as they
+// arrive, whatever the game reads: also while a replay feeds the game. Any
+// thread reads them; the game compares a count with the one it saw last.
+enum class LivePress : int32_t {
+  kAny = 0,      // every mouse button, key and pad button going down
+  kConfirm = 1,  // the mouse button (a touch), Space, Enter, the pad's south button
+};
+uint32_t GetLivePressCount(LivePress kind);
+
 // ---- Recorded input --------------------------------------------------------------
 
 // One tick's input as the game reads it after sampling: touch slot 0 (in

@@ -31,11 +31,21 @@ struct HandOver {
   std::atomic<uint32_t> seenSerial{0};
   // Tick runner only: the serial loaded when the current tick began sampling.
   uint32_t sampledSerial;
+  // Presses posted so far, by LivePress kind (main thread writes).
+  std::atomic<uint32_t> presses[2];
 };
 
 HandOver handOver;
 
 bool IsChange(const InputEvent& e) { return e.type != InputEventType::kMouseMove; }
+
+void CountPress(const InputEvent& e) {
+  if (e.type == InputEventType::kMouseMove || !e.down) return;
+  handOver.presses[static_cast<int>(LivePress::kAny)].fetch_add(1);
+  const bool confirm = e.type == InputEventType::kMouseButton || e.key == kKeySpace || e.key == kKeyReturn ||
+                       e.key == kKeyPadSouth;
+  if (confirm) handOver.presses[static_cast<int>(LivePress::kConfirm)].fetch_add(1);
+}
 
 // Applies one event to the raw state. A button or key event that changes
 // nothing there (a second release, say) takes no serial, so it costs no tick.
@@ -80,6 +90,7 @@ void InputPostEvent(const InputEvent& event) {
   const bool fromPad = event.type == InputEventType::kKey && event.key >= kKeyPadUp &&
                        event.key <= kKeyStickRight;
   if (!fromPad) InputPadsOtherDeviceUsed();
+  CountPress(event);
   // Motion right after an unseen press waits as well, so that the press is
   // sampled where it happened.
   if (handOver.count == 0 && MayApplyNow()) {
@@ -106,6 +117,8 @@ void InputFlushEvents() {
 }
 
 int32_t InputPendingCount() { return handOver.count; }
+
+uint32_t GetLivePressCount(LivePress kind) { return handOver.presses[static_cast<int>(kind)].load(); }
 
 void InputClearPending() {
   handOver.first = 0;

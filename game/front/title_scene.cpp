@@ -2,16 +2,18 @@
 // title drop in, an overlay fades in, then the title bobs now and then. A held
 // touch during the drop-in skips to the end; a touch after that fades to black
 // and asks for the loading scene. A touch on the sound button only mutes or
-// unmutes.
+// unmutes. Left alone after the drop-in, it fades into its demo round.
 #include "game/front/title_scene.h"
 
 #include "engine/app/app.h"
 #include "game/front/how_to_play.h"
+#include "game/front/title_demo.h"
 #include "game/scene/best_score.h"
 #include "game/scene/contents_picture.h"
 #include "game/scene/fade.h"
 #include "game/scene/key_play.h"
 #include "game/scene/player_settings.h"
+#include "game/scene/round_record.h"
 #include "game/scene/scene.h"
 #include "game/scene/sound_cue.h"
 #include "game/scene/sprite_setup.h"
@@ -168,6 +170,23 @@ void UpdateBobbing() {
   }
 }
 
+// Counts the ticks the title is left alone after its drop-in; once they
+// reach the wait, chooses the demo round and sets the title leaving for it.
+void UpdateDemoWait(const TouchSlot& touch) {
+  TitleSceneState& t = titleScene;
+  const uint32_t presses = GetLivePressCount(LivePress::kAny);
+  const bool alone = presses == t.pressesSeen && touch.down == 0 && t.introDone && !howToPlay.open && !t.leaving;
+  t.pressesSeen = presses;
+  t.idleTicks = alone ? t.idleTicks + 1 : 0;
+  // Checked once per wait: a demo that cannot be read leaves the title as it is.
+  if (t.idleTicks != TitleDemoWaitTicks()) return;
+  static Replay demo;
+  if (!TitleDemoChoose(&demo)) return;
+  RoundRecordPlayNext(&demo, ReplayShow::kDemo);
+  t.leaving = true;
+  t.nextScene = kSceneGame;
+}
+
 }  // namespace
 
 BitmapFont titleFont;
@@ -179,6 +198,11 @@ int32_t TitleSceneInit() {
   const Vec2 screenSize = {1024.0f, 576.0f};
   const Vec2 pieceSize = {384.0f, 192.0f};
 
+  // Before any picture: a title missing one still leads to the round.
+  t.holdAfterDemo = t.nextScene == kSceneGame;
+  t.nextScene = kSceneLoad;
+  t.idleTicks = 0;
+  t.pressesSeen = GetLivePressCount(LivePress::kAny);
   // First: a picture missing below still leaves the cards and their button.
   HowToPlayInit(&howToPlay);
   if (LoadContentsPicture(&t.backgroundTexture, kBackgroundPicture) != 0) return 1;
@@ -247,8 +271,9 @@ void TitleSceneUpdate() {
   t.pieces[3].pos = Vec2Add(t.pieces[2].pos, kPiece4Offset);
   t.shadow.size = Vec2{t.shadowScale.x * kSheetSide, t.shadowScale.y * kSheetSide};
 
+  if (t.holdAfterDemo && touch.down == 0) t.holdAfterDemo = false;
   // A finger of the player's own (not the keys') newly down on the button.
-  if (!howToPlay.open && touch.down == 1 && touch.wasDown == 0 && !keyPlay.placed && !t.leaving &&
+  if (!t.holdAfterDemo && !howToPlay.open && touch.down == 1 && touch.wasDown == 0 && !keyPlay.placed && !t.leaving &&
       SettingButtonAt(&t.sound, MakeVec2(touch.x, touch.y)) >= 0) {
     touch.wasDown = 1;
     t.pressOnButton = true;
@@ -257,7 +282,7 @@ void TitleSceneUpdate() {
   if (touch.down == 0) t.pressOnButton = false;
   // The rest of the title sees a press on the button as no touch at all.
   TouchSlot startTouch = touch;
-  if (t.pressOnButton) startTouch.down = 0;
+  if (t.pressOnButton || t.holdAfterDemo) startTouch.down = 0;
 
   if (!t.introDone) UpdateIntro(startTouch);
   UpdateBobbing();
@@ -279,7 +304,8 @@ void TitleSceneUpdate() {
       }
     }
   }
-  if (t.leaving) FadeOutAndRequest(kSceneLoad);
+  UpdateDemoWait(startTouch);
+  if (t.leaving) FadeOutAndRequest(t.nextScene);
 }
 
 void TitleSceneDraw() {

@@ -47,6 +47,15 @@ struct TitleSceneState {
   bool bob1;
   bool bob2;
   bool leaving;
+  // Where leaving goes: the loading scene, or the round of the demo.
+  int32_t nextScene;
+  // Ticks since the drop-in with no press and the cards closed, and the
+  // live presses counted when last looked.
+  int32_t idleTicks;
+  uint32_t pressesSeen;
+  // Back from the demo: a press still held is no start press; the title
+  // sees no touch until it is let go.
+  bool holdAfterDemo;
   int32_t characterSpeed;
   int32_t piece1Speed;
   int32_t piece3Speed;

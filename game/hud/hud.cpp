@@ -162,7 +162,7 @@ void HudUpdate(GameHud* hud) {
     customer.customerFull = true;
   }
   // 14. After the last animation has reached its final column, fade out and
-  // ask for the clear scene; the customer holds the column-2 picture meanwhile.
+  // ask for the clear scene (the title after the title's demo); the customer holds the column-2 picture meanwhile.
   // The round's score is final here: the best is recorded now, so a program
   // ended during the fade still keeps it.
   if (roundFinishing && !finishFadeStarted && customer.character.column == 3.0f) {
@@ -172,7 +172,7 @@ void HudUpdate(GameHud* hud) {
     TestEvent("round end %d", static_cast<int>(score));
   }
   if (finishFadeStarted) {
-    if (FadeGetAlpha() >= kFadeNearlyBlack) RequestScene(kSceneClear);
+    if (FadeGetAlpha() >= kFadeNearlyBlack) RequestScene(RoundRecordNextScene());
     if (!FadeIsActive()) FadeStart(0.0f, kFinishFadeStep, 1);
     customer.character.column = 2.0f;
   }

@@ -30,7 +30,7 @@ int32_t firstScene = kSceneLogo;
 }  // namespace
 
 void GameStartsWithReplay(const Replay& replay) {
-  RoundRecordPlayNext(&replay);
+  RoundRecordPlayNext(&replay, ReplayShow::kWatched);
   firstScene = kSceneLoad;
 }
 

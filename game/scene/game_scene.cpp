@@ -10,7 +10,9 @@
 #include "game/field/board_cursor.h"
 #include "game/hud/hud.h"
 #include "game/hud/pause_menu.h"
+#include "game/hud/replay_mark.h"
 #include "game/scene/contents_picture.h"
+#include "game/scene/fade.h"
 #include "game/scene/round_record.h"
 #include "game/scene/round_state.h"
 #include "game/scene/sound_cue.h"
@@ -26,6 +28,10 @@ GameSceneState gameScene;
 int32_t GameSceneInit() {
   GameSceneState* g = &gameScene;
   g->roundBuilt = false;
+  // The round's draws start from its seed, before its objects draw; first of
+  // all, so that a replay whose round cannot be built is still taken (and
+  // left by a press) rather than waiting for the next round.
+  RoundRecordBegin();
   if (LoadContentsPicture(&g->backgroundTexture, "gameBack.png") != 0) return 1;
   SpriteInit(&g->background);
   g->background.pos = MakeVec2(512.0f, 288.0f);
@@ -44,14 +50,13 @@ int32_t GameSceneInit() {
   // otherwise start the next one with the customer jumping.
   perfectPlate = false;
 
-  // The round's draws start from its seed, before its objects draw.
-  RoundRecordBegin();
   // A part whose picture is missing has said so and runs without it, as
   // the round does; the result tells that the round is not whole.
   int32_t failed = HudInit(&gameHud);
   failed |= BoardInit(&board);
   failed |= BoardCursorInit(&boardCursor);
   failed |= PauseMenuInit(&pauseMenu);
+  failed |= ReplayMarkInit(&replayMark, RoundRecordIsReplay());
   g->roundBuilt = true;
 
   SoundCue::StartBgm(&g->music, "BGM_game.ogg");
@@ -67,6 +72,11 @@ void GameSceneUpdate() {
   g->sceneTicks += 1;
   // Without its objects (a picture of the scene failed to load) the round
   // cannot be played; nothing is updated rather than objects never set up.
+  // A live press ends a replay: the round stands still while it fades out.
+  if (RoundRecordLeaving()) {
+    FadeOutAndRequest(RoundRecordNextScene());
+    return;
+  }
   if (!g->roundBuilt) return;
 
   if (!pauseMenu.paused && !pauseMenu.animating) {
@@ -99,6 +109,8 @@ void GameSceneDraw() {
   BoardDraw(&board);
   BoardCursorDraw(&boardCursor);
   HudDraw(&gameHud);
+  // Under the pause menu's panel, which a replayed round may open.
+  ReplayMarkDraw(&replayMark);
   PauseMenuDraw(&pauseMenu);
 }
 
@@ -112,6 +124,7 @@ void GameSceneRelease() {
     BoardRelease(&board);
     BoardCursorRelease(&boardCursor);
     PauseMenuRelease(&pauseMenu);
+    ReplayMarkRelease(&replayMark);
   } else {
     // particle.png may have loaded before the scene gave up.
     DeleteTexture(&particleTexture);

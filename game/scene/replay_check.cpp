@@ -48,7 +48,7 @@ ReplayReadResult LoadReplayFile(const std::string& path, Replay* replay, std::st
 ReplayCheckExit CheckReplay(const Replay& replay, std::string* line, ReplayTickObserver observer) {
   SetHeadless(true);
   SetTouchArea(1024.0f, 576.0f);
-  RoundRecordPlayNext(&replay);
+  RoundRecordPlayNext(&replay, ReplayShow::kWatched);
   SceneChanger changer;
   sceneChanger = &changer;
   ReplayCheckExit exit = kReplayCheckDiffers;

@@ -8,6 +8,7 @@
 #include "engine/app/app.h"
 #include "engine/app/player_file.h"
 #include "engine/app/player_file_writer.h"
+#include "engine/app/test_events.h"
 #include "game/build_info.h"
 #include "game/field/board.h"
 #include "game/field/customer.h"
@@ -16,18 +17,19 @@
 #include "game/scene/key_play.h"
 #include "game/scene/round_state.h"
 #include "game/scene/save_notice.h"
+#include "game/scene/scene.h"
 
 namespace {
 
 constexpr char kLastRoundFileName[] = "last_round.replay";
-constexpr char kBestRoundFileName[] = "best_round.replay";
 
 // The replay the next round plays; taken by RoundRecordBegin.
 Replay pendingReplay;
 bool replayPending = false;
-// The seed the next played round takes, when one was chosen.
-uint32_t chosenSeed = 0;
-bool seedChosen = false;
+ReplayShow pendingShow = ReplayShow::kWatched;
+uint32_t pendingPresses = 0;
+bool seedPending = false;
+uint32_t pendingSeed = 0;
 // This tick's input, captured before anything changed touch slot 0.
 ReplayTick capturedTick;
 
@@ -70,6 +72,7 @@ void FinishRecording() {
   Replay& r = roundRecord.replay;
   r.score = score;
   r.plates = plateCount;
+  if (!roundRecord.saves) return;
   const std::vector<uint8_t> bytes = EncodeReplay(r);
   SaveReplay(kLastRoundFileName, bytes);
   if (bestScore.roundNewBest) SaveReplay(kBestRoundFileName, bytes);
@@ -79,14 +82,17 @@ void FinishRecording() {
 
 RoundRecord roundRecord;
 
-void RoundRecordPlayNext(const Replay* replay) {
+void RoundRecordPlayNext(const Replay* replay, ReplayShow show) {
   replayPending = replay != nullptr;
   if (replay != nullptr) pendingReplay = *replay;
+  pendingShow = show;
+  // A press from here on (also during the fade into the round) ends it.
+  pendingPresses = GetLivePressCount(show == ReplayShow::kDemo ? LivePress::kAny : LivePress::kConfirm);
 }
 
 void RoundRecordSeedNext(uint32_t seed) {
-  chosenSeed = seed;
-  seedChosen = true;
+  seedPending = true;
+  pendingSeed = seed;
 }
 
 bool RoundRecordIsReplay() { return roundRecord.mode == RoundRecordMode::kReplaying; }
@@ -97,14 +103,21 @@ void RoundRecordBegin() {
   if (replayPending) {
     rec.mode = RoundRecordMode::kReplaying;
     rec.replay = std::move(pendingReplay);
+    rec.show = pendingShow;
+    rec.pressesSeen = pendingPresses;
     replayPending = false;
     SetInputPlayback(true);
+    // A replayed round beats no best: the clear scene after it says none.
+    bestScore.roundNewBest = false;
+    TestEvent("replay start %s score %d", rec.show == ReplayShow::kDemo ? "demo" : "watched",
+              static_cast<int>(rec.replay.score));
   } else {
     rec.mode = RoundRecordMode::kRecording;
     rec.replay.rulesVersion = kRulesVersion;
     std::strncpy(rec.replay.programVersion, kProgramVersion, kReplayProgramVersionSize - 1);
-    rec.replay.seed = seedChosen ? chosenSeed : NewRoundSeed();
-    seedChosen = false;
+    rec.replay.seed = seedPending ? pendingSeed : NewRoundSeed();
+    rec.saves = !seedPending;
+    seedPending = false;
     rec.replay.start = ToTick(CaptureTickInput());
     rec.replay.start.flags &= static_cast<uint8_t>(~(kTickFocusLost | kTickPadRemoved));
     if (keyPlay.active) rec.replay.start.flags |= kReplayStartKeysInPlay;
@@ -156,8 +169,29 @@ void RoundRecordAfterTick() {
   }
 }
 
+bool RoundRecordLeaving() {
+  RoundRecord& rec = roundRecord;
+  if (rec.mode != RoundRecordMode::kReplaying || rec.left) return rec.left;
+  const LivePress kind = rec.show == ReplayShow::kDemo ? LivePress::kAny : LivePress::kConfirm;
+  if (GetLivePressCount(kind) == rec.pressesSeen) return false;
+  rec.left = true;
+  if (rec.show == ReplayShow::kWatched) {
+    score = rec.replay.score;
+    plateCount = rec.replay.plates;
+  }
+  return true;
+}
+
+int32_t RoundRecordNextScene() {
+  const bool demo = roundRecord.mode == RoundRecordMode::kReplaying && roundRecord.show == ReplayShow::kDemo;
+  return demo ? kSceneTitle : kSceneClear;
+}
+
 void RoundRecordEnd() {
-  if (roundRecord.mode == RoundRecordMode::kReplaying) SetInputPlayback(false);
+  if (roundRecord.mode == RoundRecordMode::kReplaying) {
+    SetInputPlayback(false);
+    TestEvent("replay end");
+  }
   roundRecord.mode = RoundRecordMode::kOff;
   roundRecord.replay = Replay{};
 }

@@ -16,8 +16,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "e2e/probe/plate_plan.h"
 #include "e2e/probe/screen_read.h"
+#include "game/field/plate_plan.h"
 #include "support/engine/wave_capture.h"
 
 namespace {

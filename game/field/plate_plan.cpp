@@ -1,5 +1,5 @@
 // Recipe rules for the planner and the bounded search for a good drag.
-#include "e2e/probe/plate_plan.h"
+#include "game/field/plate_plan.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // with the game's (a planner that believes in sweets the game does not make
 // would play rounds that never end), and a planned drag must be one a finger
 // can make.
-#include "e2e/probe/plate_plan.h"
+#include "game/field/plate_plan.h"
 
 #include <gtest/gtest.h>
 
