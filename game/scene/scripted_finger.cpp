@@ -8,6 +8,7 @@
 #include "game/hud/plate_icon.h"
 #include "game/scene/key_play.h"
 #include "game/scene/round_record.h"
+#include "game/scene/game_scene.h"
 #include "game/scene/round_state.h"
 #include "game/scene/scene.h"
 
@@ -41,6 +42,28 @@ bool MoveTowards(Vec2* at, Vec2 target, float speed) {
 
 bool PlateReady() { return selectionEnabled && !board.slidingIn && !boardChanging; }
 
+// Two neighbouring blocks of one kind: picked together they fail.
+std::vector<int> FailingDrag(const int types[kGridCells]) {
+  for (int i = 0; i < kGridCells; ++i) {
+    if (i % 6 < 5 && types[i] == types[i + 1]) return {i, i + 1};
+    if (i + 6 < kGridCells && types[i] == types[i + 6]) return {i, i + 6};
+  }
+  return {};
+}
+
+// The drag the finger makes on this plate.
+std::vector<int> ChooseDrag(const ScriptedFinger& f, const int types[kGridCells]) {
+  if (f.script == FingerScript::kEveryRule) {
+    if (f.drags == 0) {
+      std::vector<int> failing = FailingDrag(types);
+      if (!failing.empty()) return failing;
+    }
+    if (plateCount > 0 && GameSceneWantsBonusLayout(plateCount, -1.0f)) return PlanDrag(types, kGridCells);
+    if (plateCount < 7) return PlanDrag(types, 3);
+  }
+  return PlanDrag(types, kDragLengths[f.drags % kDragLengthCount]);
+}
+
 }  // namespace
 
 void ScriptedFingerStep(ScriptedFinger* f) {
@@ -56,7 +79,7 @@ void ScriptedFingerStep(ScriptedFinger* f) {
     f->tapTicks = 0;
     int types[kGridCells];
     for (int i = 0; i < kGridCells; ++i) types[i] = board.grid.blocks[i].type;
-    f->cells = PlanDrag(types, kDragLengths[f->drags % kDragLengthCount]);
+    f->cells = ChooseDrag(*f, types);
     if (f->cells.empty()) f->cells = SnakeDrag();
     f->next = 0;
   }
@@ -74,7 +97,7 @@ void ScriptedFingerStep(ScriptedFinger* f) {
   InputMouseButton(down ? 1 : 0);
 }
 
-bool ScriptedRoundPlay(uint32_t seed, int32_t maxTicks, Replay* replay) {
+bool ScriptedRoundPlay(uint32_t seed, int32_t maxTicks, Replay* replay, FingerScript script) {
   SetHeadless(true);
   // From untouched input: the round's start record is the same every time.
   InputReset(1024, 576);
@@ -87,6 +110,7 @@ bool ScriptedRoundPlay(uint32_t seed, int32_t maxTicks, Replay* replay) {
   bool ended = false;
   if (changer.Change(kSceneGame) == 0) {
     ScriptedFinger finger;
+    finger.script = script;
     for (int32_t t = 0; t < maxTicks && !roundRecord.ended; ++t) {
       ScriptedFingerStep(&finger);
       GameTick();

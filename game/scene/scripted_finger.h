@@ -12,7 +12,14 @@
 #include "engine/render/vector_math.h"
 #include "game/scene/replay_file.h"
 
+// How the finger chooses its drags: as a good player (the demo), or so that
+// the round reaches every rule: a failed sweet on the first plate, short
+// serves until the seventh plate's bonus layout, a drag through the whole of
+// that plate (a perfect plate when the planner finds one), then as the demo.
+enum class FingerScript : int32_t { kDemo = 0, kEveryRule = 1 };
+
 struct ScriptedFinger {
+  FingerScript script = FingerScript::kDemo;
   std::vector<int> cells;  // the drag under way, or none
   size_t next = 0;         // the cell of the drag the finger heads for
   Vec2 at = {512.0f, 288.0f};
@@ -29,4 +36,5 @@ void ScriptedFingerStep(ScriptedFinger* finger);
 // ticks and recorded, to "Finish!" (within maxTicks): true and *replay its
 // record, else false. Sets up headless input at 1024 x 576 and a scene
 // changer of its own; releases the round.
-bool ScriptedRoundPlay(uint32_t seed, int32_t maxTicks, Replay* replay);
+bool ScriptedRoundPlay(uint32_t seed, int32_t maxTicks, Replay* replay,
+                       FingerScript script = FingerScript::kDemo);

@@ -1,11 +1,13 @@
 // Generates contents/demo_round.replay, the round the title shows when the
 // player has no best round of these rules: the game's own round, headless,
 // played by the scripted finger from a fixed seed and recorded as any round
-// is, to "Finish!". Another seed gives another round (tests).
-//   demo_round OUTPUT [SEED]
+// is, to "Finish!". Another seed gives another round (tests); --every-rule
+// plays the round that reaches every rule (tests/data/replays).
+//   demo_round [--every-rule] OUTPUT [SEED]
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <string>
 #include <vector>
 
 #include "game/scene/replay_file.h"
@@ -22,14 +24,20 @@ constexpr int32_t kTickLimit = 60 * 600;
 }  // namespace
 
 int main(int argc, char** argv) {
+  FingerScript script = FingerScript::kDemo;
+  if (argc > 1 && std::string(argv[1]) == "--every-rule") {
+    script = FingerScript::kEveryRule;
+    --argc;
+    ++argv;
+  }
   if (argc != 2 && argc != 3) {
-    std::fprintf(stderr, "usage: demo_round OUTPUT [SEED]\n");
+    std::fprintf(stderr, "usage: demo_round [--every-rule] OUTPUT [SEED]\n");
     return 2;
   }
   const uint32_t seed = argc == 3 ? static_cast<uint32_t>(std::strtoul(argv[2], nullptr, 10)) : kDemoSeed;
   Replay replay;
   const std::vector<uint8_t> bytes =
-      ScriptedRoundPlay(seed, kTickLimit, &replay) ? EncodeReplay(replay) : std::vector<uint8_t>();
+      ScriptedRoundPlay(seed, kTickLimit, &replay, script) ? EncodeReplay(replay) : std::vector<uint8_t>();
   int exitCode = 1;
   if (bytes.empty()) {
     std::fprintf(stderr, "demo_round: the round did not reach Finish!\n");
