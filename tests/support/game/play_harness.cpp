@@ -9,6 +9,7 @@
 #include "game/field/board.h"
 #include "game/field/customer.h"
 #include "game/field/sweet.h"
+#include "game/scene/round_record.h"
 #include "game/scene/round_state.h"
 #include "support/engine/gl_test_context.h"
 
@@ -27,7 +28,9 @@ void Start(uint32_t seed) {
   InputMouseButton(0);
   InputMouseMove(0.0f, 0.0f);
   std::memset(&touchSlots[0], 0, sizeof(touchSlots[0]));
+  // The draws of this setup, and of the next round a scene change starts.
   SeedRandom(seed);
+  RoundRecordSeedNext(seed);
 }
 
 Vec2 BlockCentreAt(int32_t index, float plateX, float plateY) {

@@ -17,7 +17,8 @@ using DrawFn = std::function<void()>;
 constexpr uint32_t kSeed = 20240601u;
 
 // Opens the window (once per process), sets the 1024 x 576 virtual screen
-// and touch area, lifts the finger, resets touch slot 0 and seeds RandomInt.
+// and touch area, lifts the finger, resets touch slot 0 and seeds RandomInt
+// and the next round a scene change starts.
 void Start(uint32_t seed = kSeed);
 
 // The centre of block index on a plate resting at (75, 125).
