@@ -52,7 +52,7 @@ ReplayCheckExit CheckReplay(const Replay& replay, std::string* line, ReplayTickO
   SceneChanger changer;
   sceneChanger = &changer;
   ReplayCheckExit exit = kReplayCheckDiffers;
-  // A round that could not be built never took its replay.
+  // A round that could not be built (its pictures missing) replays nothing.
   if (changer.Change(kSceneGame) != 0 || roundRecord.mode != RoundRecordMode::kReplaying) {
     *line = "replay: the round cannot be built";
   } else {

@@ -9,12 +9,15 @@
 set -uo pipefail
 source "$(dirname "$0")/e2e_lib.sh"
 own_display
-trap '[ -n "$game_pid" ] && kill -KILL "$game_pid" 2>/dev/null; kill "$own_xvfb_pid" 2>/dev/null' EXIT
+best=$(mktemp -d)
+home=$(mktemp -d)
+trap '[ -n "$game_pid" ] && kill -KILL "$game_pid" 2>/dev/null; kill "$own_xvfb_pid" 2>/dev/null; rm -rf "$best" "$home"' EXIT
 
-tools=${TIDE_BINARY_DIR:-$PWD}/tools
+# The build that generated the contents has the tool (a sanitizer build
+# links another build's contents).
+tools=$(cd "$(readlink -f contents)/.." && pwd)/tools
 demo_line=$("$game_bin" --check-replay contents/demo_round.replay) || fail "the demo round does not replay: $demo_line"
 demo_score=$(awk '{ print $3 + 0 }' <<<"$demo_line")
-best=$(mktemp -d)
 "$tools/demo_round" "$best/round.replay" 7 >/dev/null 2>"$best/line" || fail "no second round: $(cat "$best/line")"
 best_score=$(awk '{ print $3 + 0 }' <"$best/line")
 
@@ -43,7 +46,6 @@ run_demo() {
   [ "$(cd "$home" && find . -type f -exec md5sum {} + | sort)" = "$before" ] || fail "the data folder changed"
 }
 
-home=$(mktemp -d)
 mkdir -p "$home/tide_marker"
 printf 'best = %s\n' "$best_score" >"$home/tide_marker/best_score.ini"
 head -c 300 "$best/round.replay" >"$home/tide_marker/best_round.replay"
@@ -69,5 +71,4 @@ read_digits 15 clear replay_clear || fail "the clear scene's score cannot be rea
 kill -TERM "$game_pid"
 expect_clean_exit 20
 [ "$(cd "$home" && find . -type f -exec md5sum {} + | sort)" = "$before" ] || fail "--replay changed the data folder"
-rm -rf "$home" "$best"
 echo "1 passed, 0 failed"
