@@ -33,6 +33,7 @@ void BM_CheckReplay(benchmark::State& state, const char* name) {
 
 BENCHMARK_CAPTURE(BM_CheckReplay, mouse_round, "mouse_round.replay")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_CheckReplay, keys_round, "keys_round.replay")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_CheckReplay, every_rule, "every_rule.replay")->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
