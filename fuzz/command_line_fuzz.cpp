@@ -1,7 +1,8 @@
 // Fuzz target for the command line parser: the input is split at zero bytes
 // into arguments (at most kMaxArguments), as the program would receive them.
 //  - The record is consistent: an error exactly for kUsageError, on one
-//    line; a folder exactly when --contents was taken.
+//    line; a folder exactly when --contents was taken, a replay file exactly
+//    when --replay or --check-replay was.
 //  - The record written back as arguments (its canonical command line)
 //    parses to the same record.
 //  - --help added anywhere to a line that was not already asking for the
@@ -40,7 +41,8 @@ CommandLine Parse(const std::vector<std::string>& args) {
 
 bool Same(const CommandLine& a, const CommandLine& b) {
   return a.action == b.action && a.windowMode == b.windowMode && a.contentsGiven == b.contentsGiven &&
-         a.contentsFolder == b.contentsFolder && a.error == b.error;
+         a.contentsFolder == b.contentsFolder && a.replayMode == b.replayMode && a.replayFile == b.replayFile &&
+         a.error == b.error;
 }
 
 // The shortest arguments that ask for what line holds.
@@ -51,6 +53,10 @@ std::vector<std::string> Canonical(const CommandLine& line) {
   if (line.contentsGiven) {
     args.push_back("--contents");
     args.push_back(line.contentsFolder);
+  }
+  if (line.replayMode != ReplayMode::kNone) {
+    args.push_back(line.replayMode == ReplayMode::kPlay ? "--replay" : "--check-replay");
+    args.push_back(line.replayFile);
   }
   if (line.action == CommandLineAction::kShowHelp) args.push_back("--help");
   if (line.action == CommandLineAction::kShowVersion) args.push_back("--version");
@@ -78,9 +84,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       std::vector<std::string> withHelp = args;
       withHelp.insert(withHelp.begin() + static_cast<long>(at), "--help");
       CommandLine help = Parse(withHelp);
-      // Placed right after a bare --contents it is that option's folder.
-      bool takenAsFolder = at > 0 && withHelp[at - 1] == "--contents";
-      Require(takenAsFolder || help.action == CommandLineAction::kShowHelp, "--help did not win");
+      // Placed right after a bare option that takes a value it is that value.
+      bool takenAsValue = at > 0 && (withHelp[at - 1] == "--contents" || withHelp[at - 1] == "--replay" ||
+                                     withHelp[at - 1] == "--check-replay");
+      Require(takenAsValue || help.action == CommandLineAction::kShowHelp, "--help did not win");
     }
   }
   if (usageError) {
@@ -89,6 +96,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return 0;
   }
   Require(line.contentsGiven == !line.contentsFolder.empty(), "a folder without --contents, or an empty one");
+  Require((line.replayMode != ReplayMode::kNone) == !line.replayFile.empty(),
+          "a replay file without its option, or an empty one");
   Require(Same(Parse(Canonical(line)), line), "the record's own command line reads differently");
 
   return 0;
