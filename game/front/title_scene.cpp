@@ -179,8 +179,8 @@ void UpdateDemoWait(const TouchSlot& touch) {
   t.pressesSeen = presses;
   t.idleTicks = alone ? t.idleTicks + 1 : 0;
   // Checked once per wait: a demo that cannot be read leaves the title as it is.
-  if (t.idleTicks != TitleDemoWaitTicks()) return;
-  static Replay demo;
+  if (t.idleTicks != t.demoWaitTicks) return;
+  Replay demo;
   if (!TitleDemoChoose(&demo)) return;
   RoundRecordPlayNext(&demo, ReplayShow::kDemo);
   t.leaving = true;
@@ -202,6 +202,7 @@ int32_t TitleSceneInit() {
   t.holdAfterDemo = t.nextScene == kSceneGame;
   t.nextScene = kSceneLoad;
   t.idleTicks = 0;
+  t.demoWaitTicks = TitleDemoWaitTicks();
   t.pressesSeen = GetLivePressCount(LivePress::kAny);
   // First: a picture missing below still leaves the cards and their button.
   HowToPlayInit(&howToPlay);

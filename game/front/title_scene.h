@@ -49,9 +49,10 @@ struct TitleSceneState {
   bool leaving;
   // Where leaving goes: the loading scene, or the round of the demo.
   int32_t nextScene;
-  // Ticks since the drop-in with no press and the cards closed, and the
-  // live presses counted when last looked.
+  // Ticks since the drop-in with no press and the cards closed, how many
+  // start the demo, and the live presses counted when last looked.
   int32_t idleTicks;
+  int32_t demoWaitTicks;
   uint32_t pressesSeen;
   // Back from the demo: a press still held is no start press; the title
   // sees no touch until it is let go.
