@@ -11,6 +11,7 @@ struct LogoSceneState {
   Texture secondTexture;
   float ticks;
   int32_t phase;  // 0 first logo, 1 second logo
+  bool skipped;   // tests that are about later scenes go straight on
 };
 
 extern LogoSceneState logoScene;

@@ -6,6 +6,7 @@
 #include "game/front/title_scene.h"
 
 #include "engine/app/app.h"
+#include "engine/app/test_events.h"
 #include "game/front/how_to_play.h"
 #include "game/front/title_demo.h"
 #include "game/scene/best_score.h"
@@ -285,7 +286,10 @@ void TitleSceneUpdate() {
   TouchSlot startTouch = touch;
   if (t.pressOnButton || t.holdAfterDemo) startTouch.down = 0;
 
-  if (!t.introDone) UpdateIntro(startTouch);
+  if (!t.introDone) {
+    UpdateIntro(startTouch);
+    if (t.introDone) TestEvent("title ready");
+  }
   UpdateBobbing();
 
   // The "how to play" cards hold the input while open; a new press on the

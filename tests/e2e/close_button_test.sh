@@ -3,6 +3,7 @@
 # start-up and at several moments while ticks are running.
 set -uo pipefail
 source "$(dirname "$0")/e2e_lib.sh"
+own_display
 
 [ -x "$close_tool" ] || fail "missing $close_tool (build the x_close_window target)"
 passed=0

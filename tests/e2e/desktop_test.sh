@@ -22,7 +22,6 @@ build_dir=${TIDE_BINARY_DIR:-$PWD}
   sanitized=1 idle_limit=12
 
 own_desktop
-trap 'kill "$wm_pid" "$own_xvfb_pid" 2>/dev/null; rm -rf "$e2e_tmp"' EXIT
 
 # Seconds between now and a time given by elapsed.
 since() { awk -v a="$(elapsed)" -v b="$1" 'BEGIN { printf "%.2f", a - b }'; }

@@ -5,13 +5,30 @@
 game_bin=${1:?usage: $0 GAME_BINARY}
 close_tool=${TIDE_BINARY_DIR:-$PWD}/tests/x_close_window
 game_pid=""
-game_out=$(mktemp)
-# The runs' settings and data folders, gone when the test ends (a test that
-# sets its own EXIT trap removes it there too).
+own_xvfb_pid=""
+wm_pid=""
+e2e_failed=0
+# The runs' files (output, screenshots, events, settings and data folders):
+# gone when the test passes, kept for whoever reads a failure.
 e2e_tmp=$(mktemp -d "${TMPDIR:-/tmp}/tide_e2e.XXXXXX")
-trap 'rm -rf "$e2e_tmp"' EXIT
+game_out=$e2e_tmp/game_out
+
+# Ends what the test started (the game, the window manager, the X server)
+# however the test ends; a test that sets its own EXIT trap calls it there.
+e2e_cleanup() {
+  [ -n "$game_pid" ] && kill -KILL "$game_pid" 2>/dev/null
+  [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null
+  [ -n "$own_xvfb_pid" ] && kill "$own_xvfb_pid" 2>/dev/null
+  if [ "$e2e_failed" = 1 ]; then
+    echo "the runs' files are kept in $e2e_tmp" >&2
+  else
+    rm -rf "$e2e_tmp"
+  fi
+}
+trap e2e_cleanup EXIT
 
 fail() {
+  e2e_failed=1
   {
     echo "FAIL: $*"
     echo "--- game output:"
@@ -30,7 +47,7 @@ fail() {
 # number itself, so parallel runs never meet); it ends with the script.
 own_display() {
   local numfile waited=0
-  numfile=$(mktemp)
+  numfile=$e2e_tmp/display
   Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$numfile" >/dev/null 2>&1 &
   own_xvfb_pid=$!
   while [ ! -s "$numfile" ]; do
@@ -39,7 +56,6 @@ own_display() {
     [ "$waited" -lt 200 ] || fail "Xvfb did not start"
   done
   export DISPLAY=":$(tr -d '\n' <"$numfile")"
-  rm -f "$numfile"
 }
 
 # own_display with a window manager (openbox) on it, once the manager has
@@ -72,11 +88,16 @@ seen_config() {
 # test passes XDG_DATA_HOME=... itself.
 data_home=""
 
+# The game goes straight from its start to the title (its test switch; the
+# logo pictures are still loaded): a test that looks at the logos empties
+# skip_logos before it starts the game.
+skip_logos=1
+
 # Starts the game in the background; sets game_pid.
 start_game() {
   [ -n "${DISPLAY:-}" ] || fail "no X display (run under xvfb-run)"
   data_home=$(fresh_config)
-  XDG_CONFIG_HOME=$(seen_config) XDG_DATA_HOME=$data_home "$game_bin" >"$game_out" 2>&1 &
+  env ${skip_logos:+TIDE_TEST_SKIP_LOGOS=1} XDG_CONFIG_HOME="$(seen_config)" XDG_DATA_HOME="$data_home" "$game_bin" >"$game_out" 2>&1 &
   game_pid=$!
 }
 
@@ -137,13 +158,14 @@ events_file=""
 events_read=0
 start_game_split() {
   [ -n "${DISPLAY:-}" ] || fail "no X display (run under xvfb-run)"
-  game_err=$(mktemp)
-  shot_dir=$(mktemp -d)
-  events_file=$(mktemp)
+  game_err=$(mktemp "$e2e_tmp/game_err.XXXXXX")
+  shot_dir=$(mktemp -d "$e2e_tmp/shots.XXXXXX")
+  events_file=$(mktemp "$e2e_tmp/events.XXXXXX")
   events_read=0
   run_start=$(date +%s.%N)
   data_home=$(fresh_config)
-  env XDG_CONFIG_HOME="$(seen_config)" XDG_DATA_HOME="$data_home" TIDE_TEST_EVENTS="$(game_path "$events_file")" "$@" \
+  env ${skip_logos:+TIDE_TEST_SKIP_LOGOS=1} XDG_CONFIG_HOME="$(seen_config)" XDG_DATA_HOME="$data_home" \
+    TIDE_TEST_EVENTS="$(game_path "$events_file")" "$@" \
     "$game_bin" "${game_args[@]}" >"$game_out" 2>"$game_err" &
   game_pid=$!
 }

@@ -12,7 +12,7 @@ hx_build_dir=${TIDE_BINARY_DIR:-$PWD}
 hx_contents="$hx_build_dir/contents"
 hx_close_tool="$hx_build_dir/tests/x_close_window"
 hx_probe="$hx_build_dir/tests/e2e_probe"
-# Runs side by side; the whole-program tests run alone, so both cores are ours.
+# Runs side by side; these tests take both of ctest's slots, so both cores are ours.
 hx_jobs=${TIDE_E2E_JOBS:-3}
 hx_work=$(mktemp -d "${TMPDIR:-/tmp}/tide_hardening.XXXXXX")
 hx_failures=0
@@ -165,6 +165,11 @@ hx_make_ogg() {
 
 # --- one run of the game -----------------------------------------------------
 
+# The runs go straight from the start to the title (the game's test switch;
+# the logo pictures are still loaded); a test that quits in the logos empties
+# hx_skip_logos.
+hx_skip_logos=1
+
 # Starts the game in folder $1 on display $hx_display with the extra
 # environment in the remaining arguments; sets hx_pid and hx_wid.
 hx_start_game() {
@@ -174,7 +179,7 @@ hx_start_game() {
   # "how to play" cards count as seen, so a touch on the title starts a round.
   mkdir -p "$dir/config/tide_marker"
   printf 'how_to_play_seen = on\n' >"$dir/config/tide_marker/settings.ini"
-  (cd "$dir" && exec env DISPLAY="$hx_display" XDG_CONFIG_HOME="$dir/config" "$@" "$hx_game_bin" \
+  (cd "$dir" && exec env DISPLAY="$hx_display" XDG_CONFIG_HOME="$dir/config" ${hx_skip_logos:+TIDE_TEST_SKIP_LOGOS=1} "$@" "$hx_game_bin" \
      >"$dir/stdout.txt" 2>"$dir/stderr.txt") &
   hx_pid=$!
   hx_wid=$(DISPLAY=$hx_display timeout 30 xdotool search --sync --onlyvisible --name '^TIDE_MARKER$' 2>/dev/null | sed -n 1p)

@@ -9,11 +9,12 @@
 # relocated installation.
 set -uo pipefail
 source "$(dirname "$0")/e2e_lib.sh"
+own_display
 
 build=${TIDE_BINARY_DIR:-$PWD}
 [ -x "$probe" ] || fail "missing $probe (build the e2e_probe target)"
-work=$(mktemp -d)
-trap 'rm -rf "$work"; rm -rf "$e2e_tmp"' EXIT
+work=$e2e_tmp/work
+mkdir -p "$work"
 
 # ---- the package -----------------------------------------------------------
 if [ -n "${TIDE_PACKAGE:-}" ]; then

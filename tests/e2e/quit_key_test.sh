@@ -2,6 +2,7 @@
 # The real program: its window appears and F12 ends it with exit code 0.
 set -uo pipefail
 source "$(dirname "$0")/e2e_lib.sh"
+own_display
 
 start_game
 wid=$(find_window) || exit 1

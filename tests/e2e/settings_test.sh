@@ -24,11 +24,12 @@
 # Standard output stays empty throughout.
 set -uo pipefail
 source "$(dirname "$0")/e2e_lib.sh"
+own_display
 
 [ -x "$probe" ] || fail "missing $probe (build the e2e_probe target)"
 [ -d contents ] || fail "no contents folder in $PWD (build the contents target)"
-work=$(mktemp -d)
-trap 'rm -rf "$work"; rm -rf "$e2e_tmp"' EXIT
+work=$e2e_tmp/work
+mkdir -p "$work"
 
 # A key held for a few ticks, as a player presses it.
 press() {
@@ -280,7 +281,6 @@ echo "6. full screen chosen during the run"
 command -v openbox >/dev/null || fail "openbox is missing (scripts/install_deps.sh installs it)"
 openbox >/dev/null 2>&1 &
 wm_pid=$!
-trap 'kill "$wm_pid" 2>/dev/null; rm -rf "$work"; rm -rf "$e2e_tmp"' EXIT
 sleep 1
 config=$work/config6
 start_game_split XDG_CONFIG_HOME="$config" ALSOFT_DRIVERS=null

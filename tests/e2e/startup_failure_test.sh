@@ -12,9 +12,10 @@
 #   - no audio device: OpenAL Soft given only a driver that does not exist.
 set -uo pipefail
 source "$(dirname "$0")/e2e_lib.sh"
+own_display
 
-work=$(mktemp -d)
-trap 'rm -rf "$work"; rm -rf "$e2e_tmp"' EXIT
+work=$e2e_tmp/work
+mkdir -p "$work"
 export XDG_CONFIG_HOME=$work/config
 failures=0
 

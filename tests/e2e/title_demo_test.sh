@@ -9,9 +9,9 @@
 set -uo pipefail
 source "$(dirname "$0")/e2e_lib.sh"
 own_display
-best=$(mktemp -d)
-home=$(mktemp -d)
-trap '[ -n "$game_pid" ] && kill -KILL "$game_pid" 2>/dev/null; kill "$own_xvfb_pid" 2>/dev/null; rm -rf "$best" "$home" "$e2e_tmp"' EXIT
+best=$e2e_tmp/best
+home=$e2e_tmp/home
+mkdir -p "$best" "$home"
 
 # The build that generated the contents has the tool (a sanitizer build
 # links another build's contents).

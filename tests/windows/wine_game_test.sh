@@ -29,7 +29,7 @@ start_elsewhere() {
 
 work=$(mktemp -d)
 export WINEPREFIX=$work/prefix
-trap 'wineserver -k 2>/dev/null; rm -rf "$work" "$e2e_tmp"' EXIT
+trap 'wineserver -k 2>/dev/null; rm -rf "$work"; e2e_cleanup' EXIT
 mkdir "$work/elsewhere"
 user_dir=$WINEPREFIX/drive_c/users/$(id -un)
 install_dir=$user_dir/AppData/Local/Programs/TIDE_MARKER
@@ -59,14 +59,17 @@ game_args=("$target")
 # The "how to play" cards count as seen, so a click on the title starts the round.
 mkdir -p "$(dirname "$settings")"
 printf 'how_to_play_seen = on\n' >"$settings"
+# The first start shows the logos; the later ones go straight to the title.
+skip_logos=
 start_elsewhere ALSOFT_CONF="$work/alsoft.conf"
+skip_logos=1
 wid=$(find_window) || exit 1
 locate_window "$wid"
 wait_for_scene logo1 30
 wait_for_scene logo2 30
 wait_for_scene title 30
 t_title=$seen_at
-sleep 6
+wait_event 'title ready' 20
 t_click=$(elapsed)
 leave_title "the round"
 wait_for_scene game 40 game_start

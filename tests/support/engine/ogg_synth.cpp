@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 namespace {
 
@@ -150,12 +152,29 @@ bool PatchSampleRate(std::vector<uint8_t>& bytes, uint32_t rate) {
   return true;
 }
 
-std::string TestTempDir() {
-  static std::string dir;
-  if (dir.empty()) {
-    char pattern[] = "/tmp/tide_audio_XXXXXX";
-    const char* made = mkdtemp(pattern);
-    dir = made != nullptr ? made : "/tmp";
+namespace {
+
+// The test program's folder, removed when the program ends (by the process
+// that made it: a forked child that exits leaves it alone).
+struct TempDir {
+  std::string path;
+  pid_t owner = 0;
+  ~TempDir() {
+    std::error_code ignored;
+    if (!path.empty() && owner == getpid()) std::filesystem::remove_all(path, ignored);
   }
-  return dir;
+};
+
+}  // namespace
+
+std::string TestTempDir() {
+  static TempDir dir;
+  if (dir.path.empty()) {
+    char pattern[] = "/tmp/tide_audio_XXXXXX";
+    if (const char* made = mkdtemp(pattern)) {
+      dir.path = made;
+      dir.owner = getpid();
+    }
+  }
+  return dir.path.empty() ? "/tmp" : dir.path;
 }
