@@ -53,8 +53,12 @@ join <(sort <<<"$before") <(sort <<<"$after") |
   }' | sort -k3 -nr
 if [ -n "${TIDE_IDLE_STRACE:-}" ]; then
   # The main thread's system calls over 2 s, for what wakes it.
-  timeout 2 strace -tt -p "$game_pid" -o "$TIDE_IDLE_STRACE" 2>/dev/null
-  echo "main thread's system calls over 2 s in $TIDE_IDLE_STRACE"
+  if command -v strace >/dev/null; then
+    timeout 2 strace -tt -p "$game_pid" -o "$TIDE_IDLE_STRACE" 2>/dev/null
+    echo "main thread's system calls over 2 s in $TIDE_IDLE_STRACE"
+  else
+    echo "strace is not installed: no trace"
+  fi
 fi
 
 xdotool windowactivate --sync "$wid" >/dev/null 2>&1
