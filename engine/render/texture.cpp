@@ -231,8 +231,6 @@ int32_t LoadTexture(Texture* out, const char* path) { return LoadPngTexture(out,
 int32_t LoadTextureDrawnAt(Texture* out, const char* path, float drawnWidth, float drawnHeight) {
   int32_t pictureWidth = 0, pictureHeight = 0;
   PlatformPictureSize(&pictureWidth, &pictureHeight);
-  // Before the first frame the drawn size is unknown: the picture stays whole.
-  if (GetVirtualWidth() <= 0.0f || GetVirtualHeight() <= 0.0f) pictureWidth = pictureHeight = 0;
   const int32_t width = static_cast<int32_t>(drawnWidth * static_cast<float>(pictureWidth) / GetVirtualWidth() + 0.5f);
   const int32_t height =
       static_cast<int32_t>(drawnHeight * static_cast<float>(pictureHeight) / GetVirtualHeight() + 0.5f);

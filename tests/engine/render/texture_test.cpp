@@ -10,8 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "engine/app/app.h"
-#include "engine/app/platform.h"
 #include "support/engine/gl_test_context.h"
 #include "support/engine/png_test_files.h"
 
@@ -224,51 +222,6 @@ TEST(Texture, FileLoaderStripsGiveTheWholePicture) {
   EXPECT_TRUE(ReadBack(fromFile, GL_RGBA, 32 * 32 * 4) == ReadBack(fromMemory, GL_RGBA, 32 * 32 * 4));
   DeleteTexture(&fromFile);
   DeleteTexture(&fromMemory);
-}
-
-// A picture drawn at half its pixel size or less is kept halved, each texel
-// the rounded mean of its 2 x 2 pixels, across the 32-row strips; one drawn
-// larger, or with an odd side, stays whole; owners at other sizes share nothing.
-TEST(Texture, PictureDrawnAtHalfSizeIsKeptHalved) {
-  EnsureGlWindow();
-  PlatformPrepareFrame();
-  int32_t pictureWidth = 0, pictureHeight = 0;
-  PlatformPictureSize(&pictureWidth, &pictureHeight);
-  ASSERT_GT(pictureWidth, 0);
-  // Virtual units that cover this many pixels of the window.
-  auto units = [&](int pixels, bool across) {
-    return across ? pixels * GetVirtualWidth() / pictureWidth : pixels * GetVirtualHeight() / pictureHeight;
-  };
-  const std::string path = testing::TempDir() + "/halved.png";
-  const int width = 66, height = 70, channels = 3;
-  std::vector<uint8_t> pixels = Pattern(size_t(width) * height * channels);
-  std::vector<uint8_t> png = EncodeTestPng(width, height, channels, pixels);
-  ASSERT_TRUE(WriteFile(path, png, png.size()));
-  std::vector<uint8_t> expected;
-  for (int y = 0; y < height; y += 2) {
-    for (int x = 0; x < width; x += 2) {
-      for (int c = 0; c < channels; ++c) {
-        auto at = [&](int dx, int dy) { return pixels[(size_t(y + dy) * width + x + dx) * channels + c]; };
-        expected.push_back(static_cast<uint8_t>((at(0, 0) + at(1, 0) + at(0, 1) + at(1, 1) + 2) / 4));
-      }
-    }
-  }
-  Texture half = 0, whole = 0;
-  ASSERT_EQ(LoadTextureDrawnAt(&half, path.c_str(), units(33, true), units(35, false)), 0);
-  ASSERT_EQ(LoadTextureDrawnAt(&whole, path.c_str(), units(34, true), units(35, false)), 0);
-  EXPECT_NE(half, whole);
-  EXPECT_EQ(LevelParameter(half, GL_TEXTURE_WIDTH), width / 2);
-  EXPECT_TRUE(ReadBack(half, GL_RGB, expected.size()) == expected);
-  EXPECT_TRUE(ReadBack(whole, GL_RGB, pixels.size()) == pixels);
-  DeleteTexture(&half);
-  DeleteTexture(&whole);
-
-  std::vector<uint8_t> odd = Pattern(size_t(65) * height * channels);
-  png = EncodeTestPng(65, height, channels, odd);
-  ASSERT_TRUE(WriteFile(path, png, png.size()));
-  ASSERT_EQ(LoadTextureDrawnAt(&whole, path.c_str(), units(16, true), units(16, false)), 0);
-  EXPECT_TRUE(ReadBack(whole, GL_RGB, odd.size()) == odd);
-  DeleteTexture(&whole);
 }
 
 // A file that ends after some strips were uploaded fails as a whole: handle
