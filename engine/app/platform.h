@@ -113,9 +113,6 @@ bool PlatformSetPageFullscreen(bool on);
 // Before each frame: the viewport becomes the letterboxed virtual screen
 // inside the drawable (bars left black by the frame's clear).
 void PlatformPrepareFrame();
-// The pixel size the virtual screen was last fitted to (0 before the first
-// frame): what a picture drawn at the virtual screen's size covers.
-void PlatformPictureSize(int32_t* width, int32_t* height);
 // glFlush, then the buffer swap; paces to the display when vsync is missing.
 void PlatformPresent();
 

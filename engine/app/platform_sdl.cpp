@@ -490,11 +490,6 @@ void PlatformPrepareFrame() {
   platform.viewportHeight = height;
 }
 
-void PlatformPictureSize(int32_t* width, int32_t* height) {
-  *width = platform.viewportWidth;
-  *height = platform.viewportHeight;
-}
-
 void PlatformPresent() {
   if (!platform.window) return;
   if (platform.context) {

@@ -7,11 +7,8 @@
 
 #include <atomic>
 #include <cstdio>
-#include <string>
-#include <vector>
 
 #include "engine/app/app.h"
-#include "engine/app/platform.h"
 
 #include "engine/render/png_decode.h"
 #include "engine/render/sprite.h"
@@ -90,100 +87,28 @@ int32_t TextureFromImage(Texture* out, int32_t level, const PngImage& image) {
 }
 
 // Builds a texture from a PNG as it decodes: the texture is made empty from
-// the header, and each strip of rows goes straight into it. A picture at
-// least twice the pixel size it is drawn at (drawnWidth x drawnHeight, 0 for
-// unknown) is halved on the way, each texel the mean of 2 x 2 pixels.
+// the header, and each strip of rows goes straight into it.
 struct StripUpload {
   Texture* out;
   int32_t level;
-  int32_t drawnWidth;
-  int32_t drawnHeight;
   int32_t width;
-  int32_t channels;
   GLenum format;
-  bool half;
-  std::vector<uint8_t> halved;
 };
 
 int32_t BeginStripUpload(void* context, const PngImage& header) {
   StripUpload* upload = static_cast<StripUpload*>(context);
   upload->width = header.width;
-  upload->channels = header.code == kPixelRgba ? 4 : 3;
   upload->format = kPixelFormats[header.code].upload;
-  // Odd sides are left whole: their last row or column has no pair.
-  upload->half = upload->drawnWidth > 0 && upload->drawnHeight > 0 && header.width % 2 == 0 &&
-                 header.height % 2 == 0 && header.width >= 2 * upload->drawnWidth &&
-                 header.height >= 2 * upload->drawnHeight;
-  if (!upload->half) return TextureFromImage(upload->out, upload->level, header);
-  return CreateTexture(upload->out, header.width / 2, header.height / 2, upload->level, header.code, nullptr);
-}
-
-// Strips start on even rows and hold an even count (kPngStripRows is even,
-// and an interlaced picture comes whole), so pairs of rows never straddle two.
-const uint8_t* HalveStrip(StripUpload* upload, int32_t count, const uint8_t* pixels) {
-  const int32_t channels = upload->channels;
-  const size_t rowBytes = static_cast<size_t>(upload->width) * channels;
-  const int32_t halfWidth = upload->width / 2;
-  upload->halved.resize(static_cast<size_t>(halfWidth) * channels * (count / 2));
-  uint8_t* out = upload->halved.data();
-  for (int32_t row = 0; row + 1 < count; row += 2) {
-    const uint8_t* top = pixels + row * rowBytes;
-    const uint8_t* bottom = top + rowBytes;
-    for (int32_t x = 0; x < halfWidth; ++x) {
-      for (int32_t c = 0; c < channels; ++c) {
-        const int32_t i = 2 * x * channels + c;
-        *out++ = static_cast<uint8_t>((top[i] + top[i + channels] + bottom[i] + bottom[i + channels] + 2) / 4);
-      }
-    }
-  }
-  return upload->halved.data();
+  return TextureFromImage(upload->out, upload->level, header);
 }
 
 void UploadStrip(void* context, int32_t firstRow, int32_t count, const uint8_t* pixels) {
   StripUpload* upload = static_cast<StripUpload*>(context);
-  int32_t width = upload->width;
-  if (upload->half) {
-    pixels = HalveStrip(upload, count, pixels);
-    width /= 2;
-    firstRow /= 2;
-    count /= 2;
-  }
   glBindTexture(GL_TEXTURE_2D, *upload->out);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-  glTexSubImage2D(GL_TEXTURE_2D, upload->level, 0, firstRow, width, count, upload->format, GL_UNSIGNED_BYTE,
-                  pixels);
+  glTexSubImage2D(GL_TEXTURE_2D, upload->level, 0, firstRow, upload->width, count, upload->format,
+                  GL_UNSIGNED_BYTE, pixels);
   glBindTexture(GL_TEXTURE_2D, 0);
-}
-
-// The decode behind LoadPngTexture and LoadTextureDrawnAt, shared under key.
-int32_t LoadPngTextureSized(Texture* out, int32_t level, const char* path, const std::string& key,
-                            int32_t drawnWidth, int32_t drawnHeight) {
-  *out = 0;
-  if (path == nullptr) return 1;
-  if (IsHeadless()) return GiveHeadlessTexture(out);
-  const bool shared = level == 0;
-  if (shared) {
-    *out = TextureCacheAcquire(key.c_str());
-    if (*out != 0) return 0;
-  }
-  FILE* file = std::fopen(path, "rb");
-  if (file == nullptr) return 1;
-  // Decoded a strip at a time into the texture: no buffer of the picture's
-  // size is allocated, touched and given back on every load.
-  StripUpload upload{out, level, drawnWidth, drawnHeight, 0, 0, 0, false, {}};
-  int32_t result = DecodePngFileInStrips(file, PngRowSink{&upload, BeginStripUpload, UploadStrip});
-  std::fclose(file);
-  if (result != 0) {
-    // A file found damaged part way drops the texture its header made.
-    if (*out != 0) {
-      GLuint name = *out;
-      glDeleteTextures(1, &name);
-      *out = 0;
-    }
-    return 1;
-  }
-  if (shared) TextureCacheAdd(key.c_str(), *out);
-  return 0;
 }
 
 }  // namespace
@@ -223,22 +148,35 @@ int32_t CreateEmptyTexture(Texture* out, int32_t width, int32_t height, int32_t 
 // A file that is already loaded (at level 0) is not decoded again: the new
 // owner gets the same texture, which lives until its last owner deletes it.
 int32_t LoadPngTexture(Texture* out, int32_t level, const char* path) {
-  return LoadPngTextureSized(out, level, path, path != nullptr ? path : "", 0, 0);
+  *out = 0;
+  if (path == nullptr) return 1;
+  if (IsHeadless()) return GiveHeadlessTexture(out);
+  const bool shared = level == 0;
+  if (shared) {
+    *out = TextureCacheAcquire(path);
+    if (*out != 0) return 0;
+  }
+  FILE* file = std::fopen(path, "rb");
+  if (file == nullptr) return 1;
+  // Decoded a strip at a time into the texture: no buffer of the picture's
+  // size is allocated, touched and given back on every load.
+  StripUpload upload{out, level, 0, 0};
+  int32_t result = DecodePngFileInStrips(file, PngRowSink{&upload, BeginStripUpload, UploadStrip});
+  std::fclose(file);
+  if (result != 0) {
+    // A file found damaged part way drops the texture its header made.
+    if (*out != 0) {
+      GLuint name = *out;
+      glDeleteTextures(1, &name);
+      *out = 0;
+    }
+    return 1;
+  }
+  if (shared) TextureCacheAdd(path, *out);
+  return 0;
 }
 
 int32_t LoadTexture(Texture* out, const char* path) { return LoadPngTexture(out, 0, path); }
-
-int32_t LoadTextureDrawnAt(Texture* out, const char* path, float drawnWidth, float drawnHeight) {
-  int32_t pictureWidth = 0, pictureHeight = 0;
-  PlatformPictureSize(&pictureWidth, &pictureHeight);
-  const int32_t width = static_cast<int32_t>(drawnWidth * static_cast<float>(pictureWidth) / GetVirtualWidth() + 0.5f);
-  const int32_t height =
-      static_cast<int32_t>(drawnHeight * static_cast<float>(pictureHeight) / GetVirtualHeight() + 0.5f);
-  // Owners that draw it at another size do not share it.
-  std::string key = path != nullptr ? path : "";
-  if (width > 0 && height > 0) key += "@" + std::to_string(width) + "x" + std::to_string(height);
-  return LoadPngTextureSized(out, 0, path, key, width, height);
-}
 
 int32_t LoadPngTextureFromMemory(Texture* out, int32_t level, const void* data, size_t size) {
   *out = 0;

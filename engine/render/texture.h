@@ -22,13 +22,6 @@ int32_t CreateEmptyTexture(Texture* out, int32_t width, int32_t height, int32_t 
 // read-only: UpdateTexture and the sampler setters would change it for all.
 int32_t LoadPngTexture(Texture* out, int32_t level, const char* path);
 int32_t LoadTexture(Texture* out, const char* path);
-// LoadTexture for a picture drawn at drawnWidth x drawnHeight of the virtual
-// screen: where that covers at most half the picture's pixels each way on
-// the window as it is now, the picture is kept at half its size (each texel
-// the mean of 2 x 2 pixels; with linear filtering it draws the same at a
-// quarter of the memory). A window made larger later keeps it so until the
-// picture is loaded again.
-int32_t LoadTextureDrawnAt(Texture* out, const char* path, float drawnWidth, float drawnHeight);
 int32_t LoadPngTextureFromMemory(Texture* out, int32_t level, const void* data, size_t size);
 int32_t UpdateTexture(Texture* texture, int32_t x, int32_t y, int32_t width, int32_t height,
                       int32_t code, const void* pixels);

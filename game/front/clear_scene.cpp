@@ -40,7 +40,7 @@ int32_t ClearSceneInit() {
   c.ticks = 0;
   FadeStart(1.0f, -0.02f, 1);
 
-  if (LoadContentsPictureDrawnAt(&c.backgroundTexture, kBackgroundPicture, 1024.0f, 576.0f) != 0) return 1;
+  if (LoadContentsPicture(&c.backgroundTexture, kBackgroundPicture) != 0) return 1;
   SpriteInit(&c.background);
   c.background.pos = Vec2{512.0f, 288.0f};
   c.background.size = Vec2{1024.0f, 576.0f};

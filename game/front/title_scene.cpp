@@ -206,7 +206,7 @@ int32_t TitleSceneInit() {
   t.pressesSeen = GetLivePressCount(LivePress::kAny);
   // First: a picture missing below still leaves the cards and their button.
   HowToPlayInit(&howToPlay);
-  if (LoadContentsPictureDrawnAt(&t.backgroundTexture, kBackgroundPicture, screenSize.x, screenSize.y) != 0) return 1;
+  if (LoadContentsPicture(&t.backgroundTexture, kBackgroundPicture) != 0) return 1;
   SetSprite(&t.background, screenCentre, screenSize, white, 0, 0, 1, 1, 0);
   if (LoadContentsPicture(&t.overlayTexture, kOverlayPicture) != 0) return 1;
   SetSprite(&t.overlay, screenCentre, screenSize, Color{1, 1, 1, 0}, 0, 0, 1, 1, 0);

@@ -10,11 +10,3 @@ int32_t LoadContentsPicture(Texture* texture, const char* name) {
   }
   return 0;
 }
-
-int32_t LoadContentsPictureDrawnAt(Texture* texture, const char* name, float width, float height) {
-  if (LoadTextureDrawnAt(texture, ContentsPath(name), width, height) != 0) {
-    PrintTextureLoadFailure(name);
-    return 1;
-  }
-  return 0;
-}

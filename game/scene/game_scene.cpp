@@ -32,7 +32,7 @@ int32_t GameSceneInit() {
   // all, so that a replay whose round cannot be built is still taken (and
   // left by a press) rather than waiting for the next round.
   RoundRecordBegin();
-  if (LoadContentsPictureDrawnAt(&g->backgroundTexture, "gameBack.png", 1024.0f, 576.0f) != 0) return 1;
+  if (LoadContentsPicture(&g->backgroundTexture, "gameBack.png") != 0) return 1;
   SpriteInit(&g->background);
   g->background.pos = MakeVec2(512.0f, 288.0f);
   g->background.size = MakeVec2(1024.0f, 576.0f);
