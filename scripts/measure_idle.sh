@@ -44,9 +44,22 @@ cpu1=$(cpu_ticks)
 after=$(thread_switches)
 awk -v a="$cpu0" -v b="$cpu1" -v s="$seconds" -v t="$(getconf CLK_TCK)" \
   'BEGIN { printf "minimised: %.2f %% of one core over %d s\n", (b - a) / t / s * 100, s }'
-echo "wake-ups a second, by thread:"
+# Threads of one name (the main thread and OpenAL Soft's mixer share the
+# program's) are told apart by id; the main thread's id is the process's.
+echo "wake-ups a second, by thread (name, id):"
 join <(sort <<<"$before") <(sort <<<"$after") |
-  awk -v s="$seconds" '{ n[$2] += ($5 - $3) / s } END { for (k in n) printf "  %-20s %7.1f\n", k, n[k] }' | sort -k2 -nr
+  awk -v s="$seconds" -v main="$game_pid" '{
+    printf "  %-20s %-8s %7.1f%s\n", $2, $1, ($5 - $3) / s, ($1 == main ? "  (main thread)" : "")
+  }' | sort -k3 -nr
+if [ -n "${TIDE_IDLE_STRACE:-}" ]; then
+  # The main thread's system calls over 2 s, for what wakes it.
+  if command -v strace >/dev/null; then
+    timeout 2 strace -tt -p "$game_pid" -o "$TIDE_IDLE_STRACE" 2>/dev/null
+    echo "main thread's system calls over 2 s in $TIDE_IDLE_STRACE"
+  else
+    echo "strace is not installed: no trace"
+  fi
+fi
 
 xdotool windowactivate --sync "$wid" >/dev/null 2>&1
 xdotool key F12

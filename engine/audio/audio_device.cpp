@@ -23,6 +23,17 @@ constexpr int kDeviceNameSize = 256;
 constexpr ALCenum kAlcConnected = 0x313;
 constexpr uint32_t kCheckPeriodMs = 500;
 constexpr uint32_t kRetryPeriodMs = 2000;
+// ALC_MAX_AUXILIARY_SENDS of ALC_EXT_EFX. The game uses no effect slots, and
+// OpenAL Soft keeps send state for each of its 256 voices (0.75 MB for its
+// default of 2 sends).
+constexpr ALCint kAlcMaxAuxiliarySends = 0x20003;
+constexpr ALCint kNoSends[] = {kAlcMaxAuxiliarySends, 0, 0};
+
+// A library without ALC_EXT_EFX (the browser's) refuses a context asked for
+// with the attribute, so it is asked only of one that has it.
+ALCcontext* CreateContext(ALCdevice* device) {
+  return alcCreateContext(device, alcIsExtensionPresent(device, "ALC_EXT_EFX") ? kNoSends : nullptr);
+}
 
 // alcReopenDeviceSOFT, where the library has it (OpenAL Soft 1.22 and later):
 // the same device handle moves to whatever output is there now, keeping
@@ -120,7 +131,7 @@ void RunDeviceTry() {
     t.found = t.reopen(t.lostDevice, nullptr, nullptr) == ALC_TRUE;
     if (t.found) t.info = DescribeDevice(t.lostDevice);
   } else if (ALCdevice* device = alcOpenDevice(nullptr)) {
-    ALCcontext* context = alcCreateContext(device, nullptr);
+    ALCcontext* context = CreateContext(device);
     if (context != nullptr) {
       t.found = true;
       t.device = device;
@@ -192,7 +203,7 @@ int32_t OpenAudioDevice() {
                  alcGetString(nullptr, alcGetError(nullptr)));
     return 1;
   }
-  state.context = alcCreateContext(state.device, nullptr);
+  state.context = CreateContext(state.device);
   if (!state.context) {
     std::fprintf(stderr, "audio device: no context (%s); the game runs silent\n",
                  alcGetString(state.device, alcGetError(state.device)));

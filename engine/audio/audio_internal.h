@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <mutex>
 #include <unordered_map>
+#include <vector>
 
 #include "engine/audio/sound.h"
 
@@ -26,9 +27,11 @@ void ApplySourceSetup(uint32_t source, float rolloff);
 // OpenAL format of a SoundFormat code, 0 for a code outside 0..3.
 int32_t AlFormatForCode(int32_t code);
 void ZeroSound(Sound* sound);
-// CreateSoundSource for samples decoded from path ("" for none: not shared).
+// CreateSoundSource for samples decoded from path ("" for none: not shared)
+// and from the Ogg Vorbis bytes encoded (taken over; null: the samples are
+// kept instead).
 int32_t CreateSoundSourceFrom(Sound* sound, const char* path, const void* pcm, int32_t size, int32_t code,
-                              int32_t rate);
+                              int32_t rate, std::vector<uint8_t>* encoded = nullptr);
 
 // The source a handle plays through now (an effect's, renamed by a device
 // change since its last use, is looked up and written into the handle).

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/audio/audio_internal.h"
+#include "engine/audio/sound.h"
 
 namespace {
 
@@ -20,10 +21,27 @@ struct CachedSound {
   int32_t owners;
   int32_t code;
   int32_t rate;
-  // The samples as they went into the buffer, kept for a device that replaces
-  // this one (a round's effects come to about a megabyte).
+  // What a device that replaces this one makes the buffer again from: the
+  // file's Ogg Vorbis bytes, decoded again then (a round's effects are 90 KB
+  // encoded, about a megabyte decoded), or for samples that came from no
+  // file, the samples as they went into the buffer.
+  std::vector<uint8_t> encoded;
   std::vector<uint8_t> pcm;
 };
+
+// The buffer's samples on the current device, from what its entry keeps.
+void RefillBuffer(uint32_t buffer, const CachedSound& entry) {
+  if (entry.encoded.empty()) {
+    alBufferData(buffer, AlFormatForCode(entry.code), entry.pcm.data(), entry.size, entry.rate);
+    return;
+  }
+  PcmData pcm{};
+  // The same bytes decode to the same samples; the size check guards the rest.
+  if (DecodeOggMemory(entry.encoded.data(), entry.encoded.size(), &pcm) == 0 && pcm.size == entry.size) {
+    alBufferData(buffer, AlFormatForCode(entry.code), pcm.data, entry.size, entry.rate);
+  }
+  FreePcmData(&pcm);
+}
 
 // Every access under the lock; keyed by buffer name (a round holds about
 // ten entries).
@@ -56,11 +74,15 @@ uint32_t SoundCacheAcquire(const char* path, int32_t* size) {
 }
 
 void SoundCacheAdd(const char* path, uint32_t buffer, const void* pcm, int32_t size, int32_t code,
-                   int32_t rate) {
+                   int32_t rate, std::vector<uint8_t>* encoded) {
   if (buffer == 0 || pcm == nullptr || size <= 0) return;
   std::lock_guard<std::mutex> hold(table.lock);
   CachedSound& entry = table.entries[buffer];
-  entry = CachedSound{path != nullptr ? path : "", size, 1, code, rate, {}};
+  entry = CachedSound{path != nullptr ? path : "", size, 1, code, rate, {}, {}};
+  if (encoded != nullptr && !encoded->empty()) {
+    entry.encoded = std::move(*encoded);
+    return;
+  }
   const uint8_t* bytes = static_cast<const uint8_t*>(pcm);
   entry.pcm.assign(bytes, bytes + size);
 }
@@ -87,7 +109,7 @@ void SoundCacheRebuild(std::unordered_map<uint32_t, uint32_t>* renamed) {
     alGenBuffers(1, &buffer);
     (*renamed)[oldName] = buffer;
     if (buffer == 0) continue;
-    alBufferData(buffer, AlFormatForCode(entry.code), entry.pcm.data(), entry.size, entry.rate);
+    RefillBuffer(buffer, entry);
     rebuilt[buffer] = std::move(entry);
   }
   table.entries = std::move(rebuilt);

@@ -6,8 +6,10 @@
 #include <AL/al.h>
 #include <AL/alc.h>
 
+#include <cstdio>
 #include <mutex>
 #include <unordered_map>
+#include <vector>
 
 #include "engine/app/app.h"
 #include "engine/audio/audio_internal.h"
@@ -45,6 +47,22 @@ void ZeroSound(Sound* sound) {
 }
 
 namespace {
+
+// The whole file into bytes; 1 when it cannot be read, is empty or is over
+// 64 MiB (far more than any effect).
+int32_t ReadWholeFile(const char* path, std::vector<uint8_t>* bytes) {
+  FILE* file = std::fopen(path, "rb");
+  if (file == nullptr) return 1;
+  long size = -1;
+  if (std::fseek(file, 0, SEEK_END) == 0) size = std::ftell(file);
+  bool read = size > 0 && size <= (long{64} << 20) && std::fseek(file, 0, SEEK_SET) == 0;
+  if (read) {
+    bytes->resize(static_cast<size_t>(size));
+    read = std::fread(bytes->data(), 1, bytes->size(), file) == bytes->size();
+  }
+  std::fclose(file);
+  return read ? 0 : 1;
+}
 
 // A live effect's OpenAL names and what was set on its source beyond the
 // fixed set-up. The owner's address is only compared, never followed: a
@@ -142,11 +160,12 @@ int32_t LoadSoundEffect(Sound* sound, const char* path) {
     if (!SoundCacheRelease(shared)) alDeleteBuffers(1, &shared);
     return 1;
   }
-  FILE* file = std::fopen(path, "rb");
-  if (file == nullptr) return 1;
+  // The file's bytes are kept for a device change instead of the samples,
+  // which are about ten times larger.
+  std::vector<uint8_t> encoded;
+  if (ReadWholeFile(path, &encoded) != 0) return 1;
   PcmData pcm{};
-  // The decoder closes the file, whatever happens.
-  if (DecodeOggFile(file, &pcm) != 0) {
+  if (DecodeOggMemory(encoded.data(), encoded.size(), &pcm) != 0) {
     FreePcmData(&pcm);
     return 1;
   }
@@ -155,9 +174,9 @@ int32_t LoadSoundEffect(Sound* sound, const char* path) {
     FreePcmData(&pcm);
     return 1;
   }
-  int32_t result = CreateSoundSourceFrom(sound, path, pcm.data, pcm.size, code, pcm.rate);
+  int32_t result = CreateSoundSourceFrom(sound, path, pcm.data, pcm.size, code, pcm.rate, &encoded);
   sound->kind = 0;
-  // OpenAL and the buffer table have their own copies of the samples now.
+  // OpenAL has its own copy of the samples now.
   FreePcmData(&pcm);
   return result;
 }
@@ -167,7 +186,7 @@ int32_t CreateSoundSource(Sound* sound, const void* pcm, int32_t size, int32_t c
 }
 
 int32_t CreateSoundSourceFrom(Sound* sound, const char* path, const void* pcm, int32_t size, int32_t code,
-                              int32_t rate) {
+                              int32_t rate, std::vector<uint8_t>* encoded) {
   if (sound == nullptr || pcm == nullptr || size <= 0 || rate <= 0) return 1;
   // Checked before anything is generated, so a refusal leaves nothing behind.
   ALenum format = AlFormatForCode(code);
@@ -183,7 +202,7 @@ int32_t CreateSoundSourceFrom(Sound* sound, const char* path, const void* pcm, i
   }
   SoundCacheForgetName(buffer);
   alBufferData(buffer, format, pcm, size, rate);
-  SoundCacheAdd(path, buffer, pcm, size, code, rate);
+  SoundCacheAdd(path, buffer, pcm, size, code, rate, encoded);
   HoldSourceOnBuffer(sound, source, buffer, size);
   return 0;
 }
