@@ -97,8 +97,11 @@ void SetUpListener() {
 // What the device is called and can do (any thread).
 DeviceInfo DescribeDevice(ALCdevice* device) {
   DeviceInfo info{};
-  // Cut to the buffer, always terminated, whatever the driver reports.
-  const ALCchar* name = alcGetString(device, ALC_DEVICE_SPECIFIER);
+  // The output itself (ALC_ENUMERATE_ALL_EXT): OpenAL Soft's plain device
+  // specifier is its own name, whatever the output. Cut to the buffer,
+  // always terminated, whatever the driver reports.
+  const bool outputNamed = alcIsExtensionPresent(device, "ALC_ENUMERATE_ALL_EXT") == ALC_TRUE;
+  const ALCchar* name = alcGetString(device, outputNamed ? ALC_ALL_DEVICES_SPECIFIER : ALC_DEVICE_SPECIFIER);
   std::snprintf(info.name, sizeof info.name, "%s", name ? name : "");
   info.canTellLoss = alcIsExtensionPresent(device, "ALC_EXT_disconnect") == ALC_TRUE;
   if (alcIsExtensionPresent(device, "ALC_SOFT_reopen_device") == ALC_TRUE) {
