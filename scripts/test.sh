@@ -37,8 +37,13 @@ windows=$([ "${TIDE_SKIP_WINDOWS:-0}" = 1 ] || echo 1)
 # its output NAME.log in $prebuilt; a stage waits for its own.
 prebuilt=$(mktemp -d "${TMPDIR:-/tmp}/tide_prebuild.XXXXXX")
 prebuild_pid=""
+# Under errexit a failing command here would become the command's exit
+# status: the builds have usually ended long before.
 end_prebuild() {
-  [ -z "$prebuild_pid" ] || { kill -- -"$prebuild_pid" 2>/dev/null; wait "$prebuild_pid" 2>/dev/null; }
+  if [ -n "$prebuild_pid" ]; then
+    kill -- -"$prebuild_pid" 2>/dev/null || true
+    wait "$prebuild_pid" 2>/dev/null || true
+  fi
   rm -rf "$prebuilt"
 }
 trap end_prebuild EXIT
