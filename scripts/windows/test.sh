@@ -10,5 +10,14 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=${TIDE_WINDOWS_BUILD:-$root/build-windows}
 "$root/scripts/windows/build.sh" --tests >/dev/null
+# Wine's server folder and the sound clients' runtime folders are made under
+# TMPDIR: a folder of the stage's own, removed once the Wine server has ended.
+stage_tmp=$(mktemp -d "${TMPDIR:-/tmp}/tide_windows.XXXXXX")
+end_stage() {
+  WINEPREFIX="$build/wine-prefix" TMPDIR="$stage_tmp" wineserver -k 2>/dev/null || true
+  rm -rf "$stage_tmp"
+}
+trap end_stage EXIT
+export TMPDIR=$stage_tmp
 # The Wine prefix the tests share is made by the first of them.
 xvfb-run -a -s "-screen 0 1280x800x24" ctest --test-dir "$build" --output-on-failure

@@ -158,12 +158,28 @@ async function leaveClear(screen) {
   return Number(second);
 }
 
-test('the web build played on a phone through to Finish! and back to the title', { timeout: 900000 }, async () => {
+// The screenshots' folder: E2E_KEEP_SHOTS, or a temporary one that goes when
+// the test has passed (the body sets `passed`) and is kept, and named, when
+// it failed.
+function screenshotFolder(t) {
+  const kept = process.env.E2E_KEEP_SHOTS;
+  const shots = { path: kept || fs.mkdtempSync(path.join(os.tmpdir(), 'tide_web_')), passed: false };
+  fs.mkdirSync(shots.path, { recursive: true });
+  if (!kept) {
+    t.after(() => {
+      if (shots.passed) fs.rmSync(shots.path, { recursive: true, force: true });
+      else console.log(`screenshots kept in ${shots.path}`);
+    });
+  }
+  return shots;
+}
+
+test('the web build played on a phone through to Finish! and back to the title', { timeout: 900000 }, async (t) => {
   for (const [what, where] of [['web build', kDist], ['e2e probe', kProbe], ['contents', kContents]]) {
     assert.ok(fs.existsSync(where), `no ${what} at ${where} (scripts/web/build.sh builds both)`);
   }
-  const shotDir = process.env.E2E_KEEP_SHOTS || fs.mkdtempSync(path.join(os.tmpdir(), 'tide_web_'));
-  fs.mkdirSync(shotDir, { recursive: true });
+  const shots = screenshotFolder(t);
+  const shotDir = shots.path;
   // "?stats": the program reports its tick and frame rates when it ends.
   await withServedPage(kDist, 'index.html?stats', { phone: true }, async (session) => {
     const screen = new GameScreen(session, { probe: kProbe, contents: kContents, shotDir });
@@ -307,11 +323,12 @@ test('the web build played on a phone through to Finish! and back to the title',
       + `round of ${plates} plates in ${roundSeconds.toFixed(1)} s at ${roundFps.toFixed(1)} frames/s; `
       + `steady ticks ${steady(ticks)}/s, frames ${steady(frames)}/s over the run; score ${score}`);
   });
+  shots.passed = true;
 });
 
-test('the web build played with keys alone makes a sweet', { timeout: 180000 }, async () => {
-  const shotDir = process.env.E2E_KEEP_SHOTS || fs.mkdtempSync(path.join(os.tmpdir(), 'tide_web_'));
-  fs.mkdirSync(shotDir, { recursive: true });
+test('the web build played with keys alone makes a sweet', { timeout: 180000 }, async (t) => {
+  const shots = screenshotFolder(t);
+  const shotDir = shots.path;
   await withServedPage(kDist, 'index.html', {}, async (session) => {
     await session.markCardsSeen({ reload: true });
     const screen = new GameScreen(session, { probe: kProbe, contents: kContents, shotDir });
@@ -355,4 +372,5 @@ test('the web build played with keys alone makes a sweet', { timeout: 180000 }, 
     assert.ok(Number(digits) > 0, `a sweet made with keys scored '${digits}'`);
     assert.deepEqual(session.problems(), []);
   });
+  shots.passed = true;
 });
