@@ -3,8 +3,9 @@
 # fresh clone of the committed HEAD, as a new user runs it (it builds the web
 # version with its Node.js tests, scripts/web/build.sh), then those tests,
 # then the browser tests in Chromium (tests/web/) on that clone's page. The
-# browser tests read the screen with the native build's e2e probe, so the
-# native build in build/ is configured with its tests.
+# browser tests read the screen with the native build's e2e probe against
+# its contents, so the native build in build/ is configured with its tests
+# and builds both.
 #   scripts/web/test.sh                  build and test in a temporary clone
 #   scripts/web/test.sh --build DIR      only build, the clone in DIR
 #   scripts/web/test.sh --test DIR       only test what --build DIR built
@@ -40,7 +41,7 @@ build() {
   if ! grep -qs '^BUILD_TESTING:BOOL=ON' "$native/CMakeCache.txt"; then
     cmake -S "$root" -B "$native" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON >/dev/null
   fi
-  nice -n 10 cmake --build "$native" --target e2e_probe -j2 >/dev/null
+  nice -n 10 cmake --build "$native" --target e2e_probe contents -j2 >/dev/null
   fresh_clone_build "$root" "$dir"
   echo "web: built in $(($(date +%s) - started)) s" >&2
 }
