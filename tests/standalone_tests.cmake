@@ -13,6 +13,7 @@ set(TIDE_STANDALONE_TESTS
   engine/render/png_decode_test.cpp
   engine/render/png_regression_test.cpp
   engine/render/texture_rules_test.cpp
+  engine/render/truetype_test.cpp
   engine/render/vector_math_test.cpp
   game/field/random_plate_test.cpp
   game/scene/anim_sprite_test.cpp

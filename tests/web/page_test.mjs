@@ -1,12 +1,14 @@
 // The page around the web build: the canvas is the largest 16:9 box the
 // window holds, centred, in any window shape; the loading cover goes once the
 // program runs; a browser without WebGL or without WebAssembly gets a plain
-// message instead of the game (and the program is not even downloaded).
+// message instead of the game (and the program is not even downloaded); the
+// page's files stay within their download budget.
 //   node --test tests/web/page_test.mjs   (needs build-web/dist)
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import fs from 'node:fs';
 import path from 'node:path';
+import zlib from 'node:zlib';
 import { fileURLToPath } from 'node:url';
 
 import { withServedPage } from './browser.mjs';
@@ -74,4 +76,16 @@ test('a browser without WebGL or WebAssembly is told so', { timeout: 60000 }, as
       assert.deepEqual(session.problems(), [], c.what);
     });
   }
+});
+
+// 3.17 MB when set: the budget leaves room for small additions, not for a
+// picture stored loosely or a library's unused parts linked in.
+test('the page and everything it loads come to at most 3.3 MB gzipped', () => {
+  assert.ok(fs.existsSync(kDist), `no web build at ${kDist} (scripts/web/build.sh)`);
+  const sizes = fs.readdirSync(kDist).map((name) => {
+    const gzipped = zlib.gzipSync(fs.readFileSync(path.join(kDist, name)), { level: 9 }).length;
+    return { name, gzipped };
+  });
+  const total = sizes.reduce((sum, f) => sum + f.gzipped, 0);
+  assert.ok(total <= 3.3e6, `${total} bytes: ${sizes.map((f) => `${f.name} ${f.gzipped}`).join(', ')}`);
 });

@@ -1,6 +1,6 @@
 // Writes an 8-bit RGB or RGBA pixel block (rows top first, tightly packed) as
-// a PNG file with libpng, laid out for fast loading. Returns 0 on success, 1
-// on failure.
+// a PNG file with libpng, in the smallest exact layout that still loads
+// fast. Returns 0 on success, 1 on failure.
 #pragma once
 
 #include <cstdint>

@@ -1,6 +1,6 @@
 // png_pack IN OUT: rewrites a rasterised drawing as the game's pictures are
-// stored (see png/png_write.cpp): the same pixels, 8-bit RGB or RGBA as the
-// input has or lacks alpha, rows unfiltered, strongest compression.
+// stored (see png/png_write.cpp): the same pixels, as 8-bit RGB or RGBA as
+// the input has or lacks alpha, written in png_write's smallest layout.
 #include <png.h>
 
 #include <csetjmp>

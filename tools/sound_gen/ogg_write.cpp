@@ -19,12 +19,14 @@ bool WritePage(FILE* file, const ogg_page& page) {
 
 }  // namespace
 
-int WriteOggVorbis(const char* path, const AudioBuffer& buffer, float quality, int serial) {
+int WriteOggVorbis(const char* path, const AudioBuffer& buffer, float quality, double lowpassKhz, int serial) {
   FILE* file = std::fopen(path, "wb");
   if (!file) return 1;
   vorbis_info info;
   vorbis_info_init(&info);
-  if (vorbis_encode_init_vbr(&info, buffer.channels, kSampleRate, quality) != 0) {
+  bool set = vorbis_encode_setup_vbr(&info, buffer.channels, kSampleRate, quality) == 0;
+  if (set && lowpassKhz > 0) set = vorbis_encode_ctl(&info, OV_ECTL_LOWPASS_SET, &lowpassKhz) == 0;
+  if (!set || vorbis_encode_setup_init(&info) != 0) {
     vorbis_info_clear(&info);
     std::fclose(file);
     return 1;
