@@ -3,11 +3,9 @@
 // chosen from the file, and handles that end up zeroed.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cmath>
 #include <functional>
 #include <string>
-#include <thread>
 
 #include "engine/audio/sound.h"
 #include "support/engine/ogg_synth.h"
@@ -17,8 +15,6 @@ namespace {
 
 constexpr float kToneAmplitude = 0.5f;
 constexpr float kHeardThreshold = 0.05f;
-
-void Wait(double seconds) { std::this_thread::sleep_for(std::chrono::duration<double>(seconds)); }
 
 std::string TonePath(const char* name) { return TestTempDir() + "/" + name; }
 
@@ -61,49 +57,47 @@ class SoundEffectTest : public ::testing::Test {
 };
 
 TEST_F(SoundEffectTest, PlayRestartAndLoopAreHeardForTheRightTime) {
-  using Clock = std::chrono::steady_clock;
-  // Each script returns how long the sound should have been heard, timed on
-  // the spot so a slow machine's late wake-ups are not counted as faults.
+  // Each script returns how long the sound should have been heard, timed by
+  // the device's own clock (what it has mixed), never by the wall's.
   struct Case {
     const char* name;
     std::function<double(Sound*)> script;
   };
-  auto since = [](Clock::time_point t) { return std::chrono::duration<double>(Clock::now() - t).count(); };
   const Case cases[] = {
-      {"plays once for its length", [](Sound* s) { PlaySound(s); Wait(0.6); return 0.3; }},
+      {"plays once for its length", [](Sound* s) { PlaySound(s); WaitMixed(0.6); return 0.3; }},
       // A second voice would end 0.3 s after the first play and sound twice as
       // loud while both play.
       {"playing again restarts it",
-       [&](Sound* s) {
+       [](Sound* s) {
          PlaySound(s);
-         Clock::time_point first = Clock::now();
-         Wait(0.1);
-         double gap = since(first);
+         double first = MixedSeconds();
+         WaitMixed(0.1);
+         double gap = MixedSeconds() - first;
          PlaySound(s);
-         Wait(0.6);
+         WaitMixed(0.6);
          return gap + 0.3;
        }},
       {"loop repeats until stopped",
-       [&](Sound* s) {
+       [](Sound* s) {
          SetSoundLoop(s, 1);
          PlaySound(s);
-         Clock::time_point start = Clock::now();
-         Wait(0.8);
-         double heard = since(start);
+         double start = MixedSeconds();
+         WaitMixed(0.8);
          StopSound(s);
-         Wait(0.3);
+         double heard = MixedSeconds() - start;
+         WaitMixed(0.3);
          return heard;
        }},
       {"loop set while playing waits for the next play",
-       [](Sound* s) { PlaySound(s); Wait(0.05); SetSoundLoop(s, 1); Wait(0.6); return 0.3; }},
+       [](Sound* s) { PlaySound(s); WaitMixed(0.05); SetSoundLoop(s, 1); WaitMixed(0.6); return 0.3; }},
       {"stop silences at once",
-       [&](Sound* s) {
+       [](Sound* s) {
          PlaySound(s);
-         Clock::time_point start = Clock::now();
-         Wait(0.15);
-         double heard = since(start);
+         double start = MixedSeconds();
+         WaitMixed(0.15);
          StopSound(s);
-         Wait(0.3);
+         double heard = MixedSeconds() - start;
+         WaitMixed(0.3);
          return heard;
        }},
   };
@@ -146,9 +140,9 @@ TEST_F(SoundEffectTest, BufferFormatFollowsTheFile) {
     EXPECT_EQ(three.source.load(), 0u);
     // The stereo tone first, then the mono one once it has ended.
     PlaySound(&stereo);
-    Wait(0.5);
+    WaitMixed(0.5);
     PlaySound(&mono);
-    Wait(0.7);
+    WaitMixed(0.7);
     ReleaseSound(&mono);
     ReleaseSound(&stereo);
   });

@@ -3,11 +3,14 @@
 
 #include <AL/al.h>
 #include <AL/alc.h>
+#include <AL/alext.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 
 #include "support/engine/ogg_synth.h"
 
@@ -55,6 +58,31 @@ void CloseTestAudioDevice() {
   if (testDevice != nullptr) alcCloseDevice(testDevice);
   testContext = nullptr;
   testDevice = nullptr;
+}
+
+namespace {
+
+LPALCGETINTEGER64VSOFT DeviceClockReader() {
+  if (testDevice == nullptr || !alcIsExtensionPresent(testDevice, "ALC_SOFT_device_clock")) return nullptr;
+  return reinterpret_cast<LPALCGETINTEGER64VSOFT>(alcGetProcAddress(testDevice, "alcGetInteger64vSOFT"));
+}
+
+}  // namespace
+
+double MixedSeconds() {
+  LPALCGETINTEGER64VSOFT read = DeviceClockReader();
+  ALCint64SOFT clock = 0;
+  if (read != nullptr) read(testDevice, ALC_DEVICE_CLOCK_SOFT, 1, &clock);
+  return static_cast<double>(clock) / 1e9;
+}
+
+void WaitMixed(double seconds) {
+  if (DeviceClockReader() == nullptr) {
+    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+    return;
+  }
+  const double until = MixedSeconds() + seconds;
+  while (MixedSeconds() < until) std::this_thread::sleep_for(std::chrono::milliseconds(2));
 }
 
 WaveClip ReadWave(const std::string& path) {

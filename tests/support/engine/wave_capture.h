@@ -18,6 +18,13 @@ bool OpenTestAudioDevice();
 // Destroys the context and closes the device; the WAV file is complete after.
 void CloseTestAudioDevice();
 std::string CapturedWavePath();
+// Seconds of sound the open device has mixed (its clock, ALC_SOFT_device_clock).
+double MixedSeconds();
+// Waits until the open device has mixed `seconds` more: a loaded machine wakes
+// the wave writer late and it then mixes the lost time at once, with the
+// sources as they are by then, so timing a test by the clock on the wall
+// would not match what is heard.
+void WaitMixed(double seconds);
 
 struct WaveClip {
   int channels = 0;
