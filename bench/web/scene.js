@@ -49,6 +49,18 @@ async function loadScene() {
   return { scene, attributes: contextAttributes(scene), textures, draws };
 }
 
+// Gives the canvas the drawing buffer the game's canvas gets in this window:
+// its box times the device pixel ratio, held down to 1024 x 576 pixels.
+function sizeCanvas(canvas) {
+  const box = canvas.getBoundingClientRect();
+  const width = Math.floor(box.width);
+  const height = Math.floor(box.height);
+  const ratio = Math.min(devicePixelRatio || 1, Math.max(1024 / width, 576 / height) * (1 + 1e-9));
+  canvas.width = Math.floor(width * ratio);
+  canvas.height = Math.floor(height * ratio);
+  return { width: canvas.width, height: canvas.height };
+}
+
 // Counts nothing itself: frames.mjs counts the page's animation frames.
 function ready() {
   console.log('ready');
