@@ -24,6 +24,11 @@ bool CheckAudioDeviceConnected();
 void MarkAudioDeviceLost();
 // The fixed properties of a new source (rolloff 1 for effects, 0 for music).
 void ApplySourceSetup(uint32_t source, float rolloff);
+// An effect's gain as its source gets it: in a browser, where effects play
+// unspatialised (ApplySourceSetup), at the centre's equal-power level.
+float EffectSourceGain(float gain);
+// AL_SOFT_source_spatialize's switch (alext.h, not in every al.h).
+constexpr int kAlSourceSpatializeSoft = 0x1214;
 // OpenAL format of a SoundFormat code, 0 for a code outside 0..3.
 int32_t AlFormatForCode(int32_t code);
 void ZeroSound(Sound* sound);

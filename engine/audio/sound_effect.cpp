@@ -22,6 +22,24 @@ void ApplySourceSetup(uint32_t source, float rolloff) {
   alSourcef(source, AL_REFERENCE_DISTANCE, 20.0f);
   alSourcef(source, AL_MAX_DISTANCE, 100.0f);
   alSourcef(source, AL_ROLLOFF_FACTOR, rolloff);
+#if defined(__EMSCRIPTEN__)
+  // In a browser a spatialised source (every mono effect) is a Web Audio
+  // panner, which the page's audio thread runs for every block of sound
+  // while the game plays: a tenth of a frame's processor time on a software
+  // renderer's two cores. Every source sits at the centre within its
+  // reference distance, so the panner only lowers a mono effect to the
+  // centre's equal-power level; the effects play unspatialised at that level.
+  alSourcei(source, kAlSourceSpatializeSoft, AL_FALSE);
+  if (rolloff > 0.0f) alSourcef(source, AL_GAIN, EffectSourceGain(1.0f));
+#endif
+}
+
+float EffectSourceGain(float gain) {
+#if defined(__EMSCRIPTEN__)
+  return gain * 0.70710678f;
+#else
+  return gain;
+#endif
 }
 
 int32_t AlFormatForCode(int32_t code) {
@@ -295,7 +313,7 @@ void RebuildEffectVoices(const std::unordered_map<uint32_t, uint32_t>& renamed) 
     if (source == 0) continue;
     ApplySourceSetup(source, 1.0f);
     alSourcei(source, AL_BUFFER, static_cast<ALint>(buffer));
-    alSourcef(source, AL_GAIN, voice.gain);
+    alSourcef(source, AL_GAIN, EffectSourceGain(voice.gain));
     alSourcef(source, AL_PITCH, voice.pitch);
     // A looping effect that was on goes on; a one-shot that the loss cut
     // off is not played again late.

@@ -11,7 +11,8 @@ void SetSoundGain(Sound* sound, float gain) {
   RememberEffectVoice(sound, gain < 0.0f ? 0.0f : gain, 0.0f);
   ALuint source = SoundSource(sound);
   if (source == 0 || !AudioReady()) return;
-  alSourcef(source, AL_GAIN, gain < 0.0f ? 0.0f : gain);
+  const float level = gain < 0.0f ? 0.0f : gain;
+  alSourcef(source, AL_GAIN, sound->kind == 0 ? EffectSourceGain(level) : level);
 }
 
 void SetSoundPitch(Sound* sound, float pitch) {
