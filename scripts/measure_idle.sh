@@ -24,7 +24,7 @@ if [ -n "$wine_mode" ]; then
   [ -f "$exe" ] || { echo "no $exe (scripts/windows/build.sh)" >&2; exit 1; }
   build=$(dirname "$(readlink -f "$windows_build/contents")")
   [ -x "$build/tests/e2e_probe" ] || { echo "no $build/tests/e2e_probe (build the native e2e_probe target)" >&2; exit 1; }
-  cd "$build"
+  cd "$build" || exit 1
   export TIDE_BINARY_DIR=$build
   source "$root/tests/e2e/e2e_lib.sh" wine
   game_args=("$exe")
@@ -33,7 +33,7 @@ if [ -n "$wine_mode" ]; then
   export WINEDEBUG=-all
 else
   build=$(cd "${1:-$root/build}" && pwd)
-  cd "$build"
+  cd "$build" || exit 1
   export TIDE_BINARY_DIR=$build
   source "$root/tests/e2e/e2e_lib.sh" "$build/tide_marker"
 fi
@@ -49,6 +49,8 @@ if [ -n "$wine_mode" ]; then
   export WINEPREFIX=$work/prefix
   echo "making a Wine prefix"
   wineboot -i >/dev/null 2>&1
+  # The server of the first start ends with its services before the game starts.
+  wineserver -w
   # The "how to play" cards count as seen, so a press on the title starts the round.
   settings_dir=$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/tide_marker
   mkdir -p "$settings_dir"
@@ -78,13 +80,14 @@ measured_pids() {
     if [[ $comm == wineserver* ]]; then echo "$pid wineserver $comm"; else echo "$pid other ${comm// /_}"; fi
   done
 }
-# Per thread: "pid:id name switches".
+# Per thread: "pid:id name switches ticks" (CPU ticks: user + system).
 thread_switches() {
   local pid task
   for pid in "$@"; do
     for task in /proc/"$pid"/task/*; do
-      printf '%s:%s %s %s\n' "$pid" "${task##*/}" "$(tr ' ' _ <"$task/comm")" \
-        "$(awk '/^voluntary_ctxt_switches:/ { print $2 }' "$task/status" 2>/dev/null)"
+      printf '%s:%s %s %s %s\n' "$pid" "${task##*/}" "$(tr ' ' _ <"$task/comm")" \
+        "$(awk '/^voluntary_ctxt_switches:/ { print $2 }' "$task/status" 2>/dev/null)" \
+        "$({ sed 's/^.*) //' "$task/stat"; } 2>/dev/null | awk '{ print $12 + $13 }')"
     done
   done
 }
@@ -123,18 +126,27 @@ join <(sort <<<"$procs") <(join <(sort <<<"$cpu0") <(sort <<<"$cpu1")) |
     }'
 # Threads of one name (the main thread and OpenAL Soft's mixer share the
 # program's) are told apart by id; the main thread's id is the process's.
-echo "wake-ups a second, by thread (name, process:thread id):"
+echo "wake-ups a second and % of one core, by thread (name, process:thread id):"
 join <(sort <<<"$before") <(sort <<<"$after") |
-  awk -v s="$seconds" -v main="$game_pid:$game_pid" '{
-    printf "  %-20s %-16s %7.1f%s\n", $2, $1, ($5 - $3) / s, ($1 == main ? "  (main thread)" : "")
+  awk -v s="$seconds" -v t="$(getconf CLK_TCK)" -v main="$game_pid:$game_pid" '{
+    printf "  %-20s %-16s %7.1f %5.2f %%%s\n", $2, $1, ($6 - $3) / s, ($7 - $4) / t / s * 100,
+      ($1 == main ? "  (main thread)" : "")
   }' | sort -k3 -nr
 if [ -n "${TIDE_IDLE_STRACE:-}" ]; then
-  # The main thread's system calls over 2 s, for what wakes it.
-  if command -v strace >/dev/null; then
+  # The main thread's system calls over 2 s, for what wakes it; under Wine
+  # every thread's, and the Wine server's in FILE.wineserver.
+  if ! command -v strace >/dev/null; then
+    echo "strace is not installed: no trace"
+  elif [ -n "$wine_mode" ]; then
+    server=$(awk '$2 == "wineserver" { print $1; exit }' <<<"$procs")
+    timeout 2 strace -tt -p "$server" -o "$TIDE_IDLE_STRACE.wineserver" 2>/dev/null &
+    server_trace=$!
+    timeout 2 strace -f -tt -p "$game_pid" -o "$TIDE_IDLE_STRACE" 2>/dev/null
+    wait "$server_trace"
+    echo "the game's system calls over 2 s in $TIDE_IDLE_STRACE, the Wine server's in $TIDE_IDLE_STRACE.wineserver"
+  else
     timeout 2 strace -tt -p "$game_pid" -o "$TIDE_IDLE_STRACE" 2>/dev/null
     echo "main thread's system calls over 2 s in $TIDE_IDLE_STRACE"
-  else
-    echo "strace is not installed: no trace"
   fi
 fi
 
