@@ -47,6 +47,8 @@ trap 'kill "$game_pid" 2>/dev/null; end_wine; rm -rf "$work"; e2e_cleanup' EXIT
 
 if [ -n "$wine_mode" ]; then
   export WINEPREFIX=$work/prefix
+  # Wine's server folder goes with the work folder.
+  export TMPDIR=$work
   echo "making a Wine prefix"
   wineboot -i >/dev/null 2>&1
   # The server of the first start ends with its services before the game starts.
