@@ -76,7 +76,7 @@ measured_pids() {
   for dir in /proc/[0-9]*; do
     pid=${dir#/proc/}
     [ "$pid" = "$game_pid" ] && continue
-    { tr '\0' '\n' <"$dir/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" || continue
+    grep -qxF "WINEPREFIX=$WINEPREFIX" <<<"$({ tr '\0' '\n' <"$dir/environ"; } 2>/dev/null)" || continue
     comm=$({ cat "$dir/comm"; } 2>/dev/null) || continue
     # (Debian's is wineserver64.)
     if [[ $comm == wineserver* ]]; then echo "$pid wineserver $comm"; else echo "$pid other ${comm// /_}"; fi
