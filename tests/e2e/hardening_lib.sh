@@ -43,11 +43,16 @@ hx_end_jobs() {
 }
 
 # However the test ends (done, failed, interrupted, terminated), the workers
-# are asked to end, and each ends what it started (games, displays, servers)
-# before the folder goes.
+# are asked to end, and each ends what it started (games, displays, servers).
+# The folder goes when the test passed; a failed test keeps its runs' files.
 hx_cleanup() {
+  local status=$?
   hx_end_jobs TERM
-  [ "${TIDE_KEEP_RUNS:-0}" = 1 ] || rm -rf "$hx_work"
+  if [ "$status" != 0 ]; then
+    echo "the runs' files are kept in $hx_work" >&2
+  elif [ "${TIDE_KEEP_RUNS:-0}" != 1 ]; then
+    rm -rf "$hx_work"
+  fi
 }
 trap hx_cleanup EXIT
 
@@ -354,7 +359,7 @@ hx_unexpected_output() {
 # Runs "$case_function NAME" for every NAME in the remaining arguments, at most
 # $hx_jobs at a time, each worker on an X display of its own. A case prints
 # its reasons on stderr and returns non-zero to fail; its folder is
-# $hx_work/NAME (made by the case, kept with TIDE_KEEP_RUNS=1).
+# $hx_work/NAME (made by the case, kept on failure or with TIDE_KEEP_RUNS=1).
 hx_run_cases() {
   local case_function=$1
   shift
