@@ -99,6 +99,7 @@ try {
   if (visits) await measureVisits();
   else await measureRound();
   for (const problem of session.problems()) console.log(problem);
+  fs.rmSync(screen.shotDir, { recursive: true, force: true });
 } finally {
   await session.close();
   await server.close();
@@ -126,6 +127,10 @@ async function measureVisits() {
 
 // The frames and ticks over a stretch of a round.
 async function measureRound() {
+  // A new player's first start shows the how-to-play cards: the round is
+  // measured on a later visit, whose first touch starts it.
+  await session.markCardsSeen({ reload: true });
+  await screen.waitForScene('title', 40);
   await session.page.waitForTimeout(6000);
   for (let i = 0; i < 4 && (await screen.scene(await screen.shot('now'))) === 'title'; i++) {
     await screen.tap(512, 300, 200);
