@@ -53,15 +53,21 @@ cpu_seconds() {
   awk -v tck="$(getconf CLK_TCK)" '{ printf "%.2f", ($14 + $15) / tck }' "/proc/$game_pid/stat"
 }
 
-# Locates the window once the window manager has placed it (two readings in
-# a row agree; with "framed", below its title bar): on a busy machine that
-# can take a while.
+# Locates the window once the window manager has placed it: two readings in
+# a row agree and, with "framed", it sits below its title bar, or with a size
+# (WIDTHxHEIGHT) it has that size. On a busy machine that can take a while.
 settle_client() {
   local last="" now tries
   for tries in $(seq 50); do
     locate_client "$1"
     now="$win_x $win_y $win_w $win_h"
-    if [ "$now" = "$last" ] && { [ "${2:-}" != framed ] || [ "$win_y" -gt 0 ]; }; then return 0; fi
+    if [ "$now" = "$last" ]; then
+      case ${2:-} in
+        framed) [ "$win_y" -gt 0 ] && return 0 ;;
+        "") return 0 ;;
+        *) [ "${win_w}x$win_h" = "$2" ] && return 0 ;;
+      esac
+    fi
     last=$now
     sleep 0.2
   done
@@ -118,8 +124,7 @@ resume_by_escape resumed_after_minimise
 
 echo "- full screen (F11): letterboxed, clicks land on what is drawn"
 xdotool key F11
-sleep 1
-settle_client "$wid"
+settle_client "$wid" 1280x800
 [ "$win_w" -eq 1280 ] && [ "$win_h" -eq 800 ] || fail "full screen is ${win_w}x$win_h, expected 1280x800"
 wait_for_scene game 5 fullscreen
 bar=$(import -window root -crop "1280x${pic_y}+0+0" -format '%[fx:maxima]' info: 2>/dev/null)
@@ -127,21 +132,18 @@ bar=$(import -window root -crop "1280x${pic_y}+0+0" -format '%[fx:maxima]' info:
 pause_by_click 5 fullscreen_paused
 resume_by_escape fullscreen_resumed
 xdotool key alt+Return
-sleep 1
-settle_client "$wid"
+settle_client "$wid" 1024x576
 [ "$win_w" -eq 1024 ] && [ "$win_h" -eq 576 ] || fail "back from full screen at ${win_w}x$win_h, expected 1024x576"
 
 echo "- resized to 800 x 600: letterboxed, clicks still land"
 xdotool windowsize "$wid" 800 600
-sleep 1
-settle_client "$wid"
+settle_client "$wid" 800x600
 [ "$win_w" -eq 800 ] && [ "$win_h" -eq 600 ] || fail "resized to ${win_w}x$win_h, expected 800x600"
 wait_for_scene game 5 resized
 pause_by_click 5 resized_paused
 resume_by_escape resized_resumed
 xdotool windowsize "$wid" 1024 576
-sleep 1
-settle_client "$wid"
+settle_client "$wid" 1024x576
 
 echo "- the round goes on to its end with every picture drawn"
 # (A sanitizer build plays whole rounds in the whole-chain test.)

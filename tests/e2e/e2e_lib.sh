@@ -58,10 +58,15 @@ own_display() {
   export DISPLAY=":$(tr -d '\n' <"$numfile")"
 }
 
-# own_display with a window manager (openbox) on it, once the manager has
-# announced itself on the root window; sets wm_pid for the caller to end.
+# own_display with a window manager on it.
 own_desktop() {
   own_display
+  start_window_manager
+}
+
+# Starts openbox on the display and returns once it has announced itself on
+# the root window; sets wm_pid for the caller to end.
+start_window_manager() {
   openbox >/dev/null 2>&1 &
   wm_pid=$!
   for _ in $(seq 50); do

@@ -96,6 +96,18 @@ is_scene() { [ "$(scene_of "$1")" = "$2" ]; }
 
 after() { awk -v t="$1" -v d="$2" 'BEGIN { print t + d }'; }
 
+# Waits up to 10 s for window $1 to measure $2 (WIDTHxHEIGHT); sets WIDTH and
+# HEIGHT. A window manager can take a while to carry out a change.
+window_size_becomes() {
+  local _
+  for _ in $(seq 100); do
+    eval "$(xdotool getwindowgeometry --shell "$1")"
+    [ "${WIDTH}x$HEIGHT" = "$2" ] && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
 # Fails unless some half second between two run times is silent. The capture
 # is placed in run time only to within a few tenths of a second (more in the
 # slow sanitizer builds), so the silence is looked for, not assumed.
@@ -218,17 +230,18 @@ echo "5. full screen from the settings, and --windowed over them"
 config=$work/config5
 mkdir -p "$config/tide_marker"
 printf 'fullscreen = on\n' >"$config/tide_marker/settings.ini"
+screen=$(xdpyinfo | awk '/dimensions:/ { print $2 }')
 start_game_split XDG_CONFIG_HOME="$config" ALSOFT_DRIVERS=null
 wid=$(find_window) || exit 1
-sleep 1
-eval "$(xdotool getwindowgeometry --shell "$wid")"
-screen=$(xdpyinfo | awk '/dimensions:/ { print $2 }')
-[ "${WIDTH}x$HEIGHT" = "$screen" ] || fail "fullscreen = on opened a ${WIDTH}x$HEIGHT window on a $screen screen"
+window_size_becomes "$wid" "$screen" ||
+  fail "fullscreen = on opened a ${WIDTH}x$HEIGHT window on a $screen screen"
 end_run
 game_args=(--windowed)
 start_game_split XDG_CONFIG_HOME="$config" ALSOFT_DRIVERS=null
 wid=$(find_window) || exit 1
-sleep 1
+# The window is measured once the game has shown its title, so a late switch
+# to full screen would show.
+wait_event 'scene title' 30
 eval "$(xdotool getwindowgeometry --shell "$wid")"
 [ "${WIDTH}x$HEIGHT" = 1024x576 ] || fail "--windowed opened a ${WIDTH}x$HEIGHT window"
 end_run
@@ -279,17 +292,13 @@ expect_clean_exit 15
 echo "6. full screen chosen during the run"
 # F11 needs a window manager to take the window to full screen.
 command -v openbox >/dev/null || fail "openbox is missing (scripts/install_deps.sh installs it)"
-openbox >/dev/null 2>&1 &
-wm_pid=$!
-sleep 1
+start_window_manager
 config=$work/config6
 start_game_split XDG_CONFIG_HOME="$config" ALSOFT_DRIVERS=null
 wid=$(find_window) || exit 1
-sleep 1
+wait_event 'scene title' 30
 press F11
-sleep 1
-eval "$(xdotool getwindowgeometry --shell "$wid")"
-[ "${WIDTH}x$HEIGHT" = "$screen" ] || fail "F11 left a ${WIDTH}x$HEIGHT window on a $screen screen"
+window_size_becomes "$wid" "$screen" || fail "F11 left a ${WIDTH}x$HEIGHT window on a $screen screen"
 end_run
 grep -qx 'fullscreen = on' "$config/tide_marker/settings.ini" ||
   fail "full screen was not kept: $(cat "$config/tide_marker/settings.ini" 2>&1)"
@@ -302,12 +311,7 @@ leave_title "the round"
 wait_for_scene game 30
 open_pause
 tap_at 660 496
-for _ in $(seq 50); do
-  eval "$(xdotool getwindowgeometry --shell "$wid")"
-  [ "${WIDTH}x$HEIGHT" = "$screen" ] && break
-  sleep 0.1
-done
-[ "${WIDTH}x$HEIGHT" = "$screen" ] || fail "the full-screen button left a ${WIDTH}x$HEIGHT window"
+window_size_becomes "$wid" "$screen" || fail "the full-screen button left a ${WIDTH}x$HEIGHT window"
 end_run
 grep -qx 'fullscreen = on' "$config/tide_marker/settings.ini" || fail "the full-screen button's choice was not kept"
 echo "1 passed, 0 failed"

@@ -194,15 +194,16 @@ wait_for_scene game 40 game2_start
 digits=$("$probe" digits "$seen_shot" hud)
 [ "$digits" = 00000000 ] || fail "round 2 starts with score '$digits', expected 00000000"
 t_game2=$seen_at
-sleep 3
 if [ $keys = 1 ]; then
-  # A new round puts the cursor back on the top-left block; the first mouse
-  # move hides it.
-  cursor_at "$(take_shot cursor_round2)" 0 || fail "round 2 does not show the cursor on the top-left block"
+  # A new round puts the cursor back on the top-left block (once the plate
+  # has come down); the first mouse move hides it.
+  shot_until 10 cursor_round2 cursor_at 0 || fail "round 2 does not show the cursor on the top-left block"
   # shellcheck disable=SC2046
   xdotool mousemove $(to_screen 900 300)
   shot_until 3 cursor_gone cursor_hidden || fail "the cursor still shows after the mouse moved"
 fi
+# Round 2's music is heard for a while before F12.
+sleep_until "$(awk -v b="$t_game2" 'BEGIN { print b + 3 }')"
 
 echo "F12"
 t_f12=$(elapsed)
