@@ -11,6 +11,7 @@
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/tests/e2e/plate_drag.sh"
+source "$root/tests/e2e/game_window.sh"
 build=$(cd "${1:-$root/build}" && pwd)
 minutes=${2:-20}
 sample_every=${TIDE_SOAK_SAMPLE_SECONDS:-5}
@@ -45,8 +46,7 @@ trap cleanup EXIT
 
 (cd "$build" && exec "$game" >"$dir/stdout.txt" 2>"$dir/stderr.txt") &
 game_pid=$!
-wid=$(timeout 30 xdotool search --sync --onlyvisible --name '^TIDE_MARKER$' | sed -n 1p)
-[ -n "$wid" ] || { echo "the window did not appear" >&2; exit 1; }
+wid=$(game_window "$game_pid" 30 --pid "$game_pid") || { echo "the window did not appear" >&2; exit 1; }
 
 xdo() { xdotool "$@" >/dev/null 2>&1; }
 click() {

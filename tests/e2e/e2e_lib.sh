@@ -2,6 +2,8 @@
 # find its window, wait for it to end and check how it ended.
 # Sourced by the *_test.sh scripts; expects $1 = path of the game binary.
 
+source "$(dirname "${BASH_SOURCE[0]}")/game_window.sh"
+
 game_bin=${1:?usage: $0 GAME_BINARY}
 close_tool=${TIDE_BINARY_DIR:-$PWD}/tests/x_close_window
 game_pid=""
@@ -109,8 +111,7 @@ start_game() {
 # Prints the id of the game's window, waiting up to 20 s for it to appear.
 find_window() {
   local wid
-  wid=$(timeout 20 xdotool search --sync --onlyvisible --name '^TIDE_MARKER$' 2>/dev/null | sed -n 1p)
-  [ -n "$wid" ] || fail "the window did not appear"
+  wid=$(game_window "$game_pid" 20) || fail "the window did not appear"
   echo "$wid"
 }
 

@@ -6,6 +6,7 @@
 
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/plate_drag.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/game_window.sh"
 
 hx_game_bin=$(readlink -f "${1:?usage: $0 GAME_BINARY}")
 hx_build_dir=${TIDE_BINARY_DIR:-$PWD}
@@ -187,8 +188,8 @@ hx_start_game() {
   (cd "$dir" && exec env DISPLAY="$hx_display" XDG_CONFIG_HOME="$dir/config" ${hx_skip_logos:+TIDE_TEST_SKIP_LOGOS=1} "$@" "$hx_game_bin" \
      >"$dir/stdout.txt" 2>"$dir/stderr.txt") &
   hx_pid=$!
-  hx_wid=$(DISPLAY=$hx_display timeout 30 xdotool search --sync --onlyvisible --name '^TIDE_MARKER$' 2>/dev/null | sed -n 1p)
-  [ -n "$hx_wid" ]
+  # Its own window, not one the last run on this display left closing.
+  hx_wid=$(DISPLAY=$hx_display game_window "$hx_pid" 30 --pid "$hx_pid")
 }
 
 hx_xdo() { DISPLAY=$hx_display xdotool "$@" >/dev/null 2>&1; }
