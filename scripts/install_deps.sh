@@ -14,7 +14,7 @@ play_packages=(
   libgl1-mesa-dri librsvg2-bin fonts-dejavu-core
 )
 test_packages=(
-  clang libclang-rt-14-dev dpkg-dev ccache
+  clang libclang-rt-14-dev dpkg-dev file ccache
   libgtest-dev libbenchmark-dev
   libsfml-dev
   xvfb xauth xdotool x11-utils libxtst-dev openbox mesa-utils imagemagick
