@@ -324,19 +324,25 @@ hx_play_step() {
 }
 
 # Ends the game with F12 (or the close request when $1 is "close") and waits
-# up to $2 seconds; result 0 only for exit code 0. A hung game gets SIGKILL.
+# up to $2 seconds; result 0 only for exit code 0. A hung game gets SIGKILL,
+# after its threads' stacks are written to hung_stacks.txt in its folder
+# (where gdb is installed).
 hx_quit_and_wait() {
-  local how=$1 limit=$2 waited=0 code=0
+  local how=$1 limit=$2 waited=0 code=0 sent=0
   if [ "$how" = close ]; then
-    DISPLAY=$hx_display "$hx_close_tool" "$hx_wid" >/dev/null 2>&1
+    DISPLAY=$hx_display "$hx_close_tool" "$hx_wid" >/dev/null 2>&1 || sent=$?
   else
-    hx_xdo key --window "$hx_wid" F12
+    hx_xdo key --window "$hx_wid" F12 || sent=$?
   fi
   while kill -0 "$hx_pid" 2>/dev/null; do
     if [ "$waited" -ge $((limit * 10)) ]; then
+      echo "hung: still running $limit s after the quit (its sender's exit code $sent)" >&2
+      if command -v gdb >/dev/null; then
+        timeout 60 gdb -p "$hx_pid" -batch -ex 'thread apply all bt' >"$hx_dir/hung_stacks.txt" 2>&1
+        echo "stacks in $hx_dir/hung_stacks.txt" >&2
+      fi
       kill -KILL "$hx_pid" 2>/dev/null
       wait "$hx_pid" 2>/dev/null
-      echo "hung: still running $limit s after the quit" >&2
       return 1
     fi
     sleep 0.1
