@@ -18,12 +18,16 @@ namespace fs = std::filesystem;
 
 std::atomic<int> savedReports{0};
 std::atomic<int> failedReports{0};
-// The first report holds the writer until every save is handed over.
+// The first report holds the writer until every save is handed over; the
+// saves after the first wait until it holds, so that first write took one
+// save alone and all the others arrive while the writer is held.
 std::atomic<bool> holdFirstWrite{false};
+std::atomic<bool> writerHeld{false};
 std::atomic<bool> allHandedOver{false};
 
 void CountReport(bool saved, const std::string& error) {
   if (holdFirstWrite.exchange(false)) {
+    writerHeld.store(true);
     while (!allHandedOver.load()) std::this_thread::yield();
   }
   (saved ? savedReports : failedReports).fetch_add(1);
@@ -60,10 +64,14 @@ TEST(PlayerFileWriter, QuickSavesMergeAndTheNewestReachesTheDisk) {
     }
     // A tick-like thread hands saves over while this one runs passes.
     holdFirstWrite.store(true);
+    writerHeld.store(false);
     allHandedOver.store(false);
     std::thread ticks([&] {
       for (int i = 1; i <= kSaves; ++i) {
         RequestPlayerFileSave(MakeSave(a, i));
+        if (i == 1) {
+          while (!writerHeld.load()) std::this_thread::yield();
+        }
         if (i % 2 == 0) RequestPlayerFileSave(MakeSave(b, i));
       }
       allHandedOver.store(true);
