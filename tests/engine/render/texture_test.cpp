@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "support/engine/gl_test_context.h"
+#include "support/engine/ogg_synth.h"
 #include "support/engine/png_test_files.h"
 
 namespace {
@@ -199,7 +200,7 @@ int LiveTextures() {
 // repeated or shifted strip; the interlaced file takes the one-block path.
 TEST(Texture, FileLoaderStripsGiveTheWholePicture) {
   EnsureGlWindow();
-  const std::string path = testing::TempDir() + "/strips.png";
+  const std::string path = TestTempDir() + "/strips.png";
   struct Case {
     int width, height, channels;
   } cases[] = {{7, 1, 3}, {33, 31, 4}, {33, 32, 3}, {5, 33, 4}, {130, 100, 4}, {61, 97, 3}};
@@ -228,7 +229,7 @@ TEST(Texture, FileLoaderStripsGiveTheWholePicture) {
 // 0, the half-filled texture gone, and nothing shared for the next load.
 TEST(Texture, FileCutShortAfterItsFirstStripsLeavesNoTexture) {
   EnsureGlWindow();
-  const std::string path = testing::TempDir() + "/cut_short.png";
+  const std::string path = TestTempDir() + "/cut_short.png";
   std::vector<uint8_t> pixels(size_t(256) * 256 * 4);
   for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<uint8_t>((i * 2654435761u) >> 13);
   std::vector<uint8_t> png = EncodeTestPng(256, 256, 4, pixels);
