@@ -30,23 +30,20 @@ sanitizers=$([ "${TIDE_SKIP_SANITIZERS:-0}" = 1 ] || echo 1)
 web=$([ "${TIDE_SKIP_WEB:-0}" = 1 ] || echo 1)
 windows=$([ "${TIDE_SKIP_WINDOWS:-0}" = 1 ] || echo 1)
 
-# The later stages' builds run in the background, at the lowest priority,
-# while the normal stage's tests run: those mostly wait on real-time rounds,
-# and the priority keeps the builds out of their way. Two chains run side by
-# side, the sanitizer builds and the cross builds: on a new machine the cross
-# builds first fetch their packages and Debian's sources and run configure
-# scripts, which leave a core idle. Each build leaves NAME.ok or NAME.failed
-# and its output NAME.log in $prebuilt; a stage waits for its own.
+# The later stages' builds run one after another in the background, at the
+# lowest priority, while the normal stage's tests run: those mostly wait on
+# real-time rounds and leave much of the machine idle, and the priority keeps
+# the builds out of their way. Each build leaves NAME.ok or NAME.failed and
+# its output NAME.log in $prebuilt; a stage waits for its own.
 prebuilt=$(mktemp -d "${TMPDIR:-/tmp}/tide_prebuild.XXXXXX")
-prebuild_pids=()
+prebuild_pid=""
 # Under errexit a failing command here would become the command's exit
 # status: the builds have usually ended long before.
 end_prebuild() {
-  local pid
-  for pid in "${prebuild_pids[@]}"; do
-    kill -- -"$pid" 2>/dev/null || true
-    wait "$pid" 2>/dev/null || true
-  done
+  if [ -n "$prebuild_pid" ]; then
+    kill -- -"$prebuild_pid" 2>/dev/null || true
+    wait "$prebuild_pid" 2>/dev/null || true
+  fi
   rm -rf "$prebuilt"
 }
 trap end_prebuild EXIT
@@ -57,16 +54,10 @@ prebuild_step() {
   if "$@" >"$prebuilt/$name.log" 2>&1; then touch "$prebuilt/$name.ok"; else touch "$prebuilt/$name.failed"; fi
 }
 
-prebuild_running() {
-  local pid
-  for pid in "${prebuild_pids[@]}"; do kill -0 "$pid" 2>/dev/null && return 0; done
-  return 1
-}
-
 await_prebuild() {
   local name=$1
   until [ -e "$prebuilt/$name.ok" ] || [ -e "$prebuilt/$name.failed" ]; do
-    if ! prebuild_running; then
+    if ! kill -0 "$prebuild_pid" 2>/dev/null; then
       [ -e "$prebuilt/$name.ok" ] || [ -e "$prebuilt/$name.failed" ] || touch "$prebuilt/$name.failed"
       break
     fi
@@ -79,14 +70,10 @@ await_prebuild() {
   fi
 }
 
-lowest_priority() {
+prebuild_all() {
   set +e
   renice -n 19 -p $BASHPID >/dev/null
   ionice -c 2 -n 7 -p $BASHPID 2>/dev/null
-}
-
-prebuild_sanitizers() {
-  lowest_priority
   if [ -n "$sanitizers" ]; then
     prebuild_step tsan "$root/scripts/build.sh" "$root/build-tsan" -DTIDE_SANITIZE=thread \
         -DBUILD_TESTING=ON -DTIDE_BUILD_BENCH=OFF -DTIDE_CONTENTS_FROM="$root/build/contents"
@@ -94,10 +81,6 @@ prebuild_sanitizers() {
         -DBUILD_TESTING=ON -DTIDE_BUILD_BENCH=OFF -DTIDE_CONTENTS_FROM="$root/build/contents"
   fi
   prebuild_step fuzz bash -c '. "$1/fuzz/fuzz_common.sh" && fuzz_setup' _ "$root"
-}
-
-prebuild_cross() {
-  lowest_priority
   [ -z "$web" ] || prebuild_step web "$root/scripts/web/test.sh" --build "$prebuilt/web"
   [ -z "$windows" ] || prebuild_step windows env TIDE_NATIVE_BUILD="$root/build" \
       "$root/scripts/windows/build.sh" --tests
@@ -105,12 +88,10 @@ prebuild_cross() {
 
 echo "== normal build"
 "$root/scripts/build.sh" "$root/build" -DBUILD_TESTING=ON -DTIDE_BUILD_BENCH=ON
-# Process groups of their own, so that the exit ends every build in them.
+# A process group of its own, so that the exit ends every build in it.
 set -m
-prebuild_sanitizers &
-prebuild_pids+=($!)
-prebuild_cross &
-prebuild_pids+=($!)
+prebuild_all &
+prebuild_pid=$!
 set +m
 run_suite "$root/build"
 
