@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "support/engine/gl_test_context.h"
-#include "support/engine/ogg_synth.h"
+#include "support/engine/temp_dir.h"
 #include "support/engine/png_test_files.h"
 
 namespace {

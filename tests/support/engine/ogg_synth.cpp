@@ -1,15 +1,12 @@
 // Test tone synthesis and Ogg Vorbis encoding for the audio tests.
 #include "support/engine/ogg_synth.h"
 
-#include <unistd.h>
 #include <vorbis/vorbisenc.h>
 
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
 
 namespace {
 
@@ -150,31 +147,4 @@ bool PatchSampleRate(std::vector<uint8_t>& bytes, uint32_t rate) {
   uint32_t crc = OggCrc(bytes.data(), body + bodySize);
   for (int i = 0; i < 4; ++i) bytes[22 + i] = static_cast<uint8_t>(crc >> (8 * i));
   return true;
-}
-
-namespace {
-
-// The test program's folder, removed when the program ends (by the process
-// that made it: a forked child that exits leaves it alone).
-struct TempDir {
-  std::string path;
-  pid_t owner = 0;
-  ~TempDir() {
-    std::error_code ignored;
-    if (!path.empty() && owner == getpid()) std::filesystem::remove_all(path, ignored);
-  }
-};
-
-}  // namespace
-
-std::string TestTempDir() {
-  static TempDir dir;
-  if (dir.path.empty()) {
-    char pattern[] = "/tmp/tide_audio_XXXXXX";
-    if (const char* made = mkdtemp(pattern)) {
-      dir.path = made;
-      dir.owner = getpid();
-    }
-  }
-  return dir.path.empty() ? "/tmp" : dir.path;
 }

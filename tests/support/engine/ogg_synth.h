@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "support/engine/temp_dir.h"
+
 // Interleaved samples, -1..1, `channels` per frame.
 struct ToneSamples {
   int channels;
@@ -28,5 +30,3 @@ std::vector<uint8_t> ReadBytes(const std::string& path);
 // page's CRC), as a damaged or hostile file would carry it.
 bool PatchSampleRate(std::vector<uint8_t>& bytes, uint32_t rate);
 
-// A fresh folder under /tmp for one test process.
-std::string TestTempDir();
