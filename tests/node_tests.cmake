@@ -13,7 +13,7 @@ add_subdirectory(${GOOGLETEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FRO
 
 # The support files that need neither GL nor an audio device.
 add_library(tide_test_engine STATIC support/engine/ogg_synth.cpp support/engine/png_test_files.cpp
-            support/engine/test_data.cpp)
+            support/engine/temp_dir.cpp support/engine/test_data.cpp)
 target_include_directories(tide_test_engine PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
 target_link_libraries(tide_test_engine PUBLIC tide_engine gtest ${TIDE_VORBISENC_LIBRARY})
 

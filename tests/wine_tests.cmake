@@ -15,7 +15,8 @@ add_subdirectory(${GOOGLETEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FRO
 # them (and is read before every test source).
 set(compat ${CMAKE_CURRENT_SOURCE_DIR}/windows/compat)
 add_library(tide_test_engine STATIC support/engine/ogg_synth.cpp support/engine/png_test_files.cpp
-            support/engine/test_data.cpp support/engine/wave_capture.cpp)
+            support/engine/temp_dir.cpp support/engine/test_data.cpp
+            support/engine/wave_capture.cpp)
 target_include_directories(tide_test_engine PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR} ${compat})
 target_compile_options(tide_test_engine PUBLIC "SHELL:-include ${compat}/posix_compat.h")
 target_link_libraries(tide_test_engine PUBLIC tide_engine gtest PkgConfig::VORBISENC)
