@@ -76,9 +76,11 @@ prebuild_all() {
   ionice -c 2 -n 7 -p $BASHPID 2>/dev/null
   if [ -n "$sanitizers" ]; then
     prebuild_step tsan "$root/scripts/build.sh" "$root/build-tsan" -DTIDE_SANITIZE=thread \
-        -DBUILD_TESTING=ON -DTIDE_BUILD_BENCH=OFF -DTIDE_CONTENTS_FROM="$root/build/contents"
+        -DBUILD_TESTING=ON -DTIDE_BUILD_BENCH=OFF -DTIDE_CONTENTS_FROM="$root/build/contents" \
+        -DTIDE_E2E_PROBE="$root/build/tests/e2e_probe"
     prebuild_step asan "$root/scripts/build.sh" "$root/build-asan" -DTIDE_SANITIZE=address \
-        -DBUILD_TESTING=ON -DTIDE_BUILD_BENCH=OFF -DTIDE_CONTENTS_FROM="$root/build/contents"
+        -DBUILD_TESTING=ON -DTIDE_BUILD_BENCH=OFF -DTIDE_CONTENTS_FROM="$root/build/contents" \
+        -DTIDE_E2E_PROBE="$root/build/tests/e2e_probe"
   fi
   prebuild_step fuzz bash -c '. "$1/fuzz/fuzz_common.sh" && fuzz_setup' _ "$root"
   [ -z "$web" ] || prebuild_step web "$root/scripts/web/test.sh" --build "$prebuilt/web"

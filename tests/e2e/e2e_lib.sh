@@ -133,7 +133,7 @@ expect_clean_exit() {
 
 # ---- Playing as a player: screenshots, scenes, drags (whole_chain_test.sh) ----
 # The probe reads the screen with the game's own pictures from ./contents.
-probe=${TIDE_BINARY_DIR:-$PWD}/tests/e2e_probe
+probe=${TIDE_PROBE:-${TIDE_BINARY_DIR:-$PWD}/tests/e2e_probe}
 game_err=""
 shot_dir=""
 win_x=0

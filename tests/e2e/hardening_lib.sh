@@ -12,7 +12,7 @@ hx_game_bin=$(readlink -f "${1:?usage: $0 GAME_BINARY}")
 hx_build_dir=${TIDE_BINARY_DIR:-$PWD}
 hx_contents="$hx_build_dir/contents"
 hx_close_tool="$hx_build_dir/tests/x_close_window"
-hx_probe="$hx_build_dir/tests/e2e_probe"
+hx_probe=${TIDE_PROBE:-$hx_build_dir/tests/e2e_probe}
 # Runs side by side; these tests take both of ctest's slots, so both cores are ours.
 hx_jobs=${TIDE_E2E_JOBS:-3}
 hx_work=$(mktemp -d "${TMPDIR:-/tmp}/tide_hardening.XXXXXX")
