@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "support/engine/gl_test_context.h"
-#include "support/engine/temp_dir.h"
 #include "support/engine/png_test_files.h"
+#include "support/engine/temp_dir.h"
 
 namespace {
 
