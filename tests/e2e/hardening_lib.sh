@@ -189,7 +189,14 @@ hx_start_game() {
      >"$dir/stdout.txt" 2>"$dir/stderr.txt") &
   hx_pid=$!
   # Its own window, not one the last run on this display left closing.
-  hx_wid=$(DISPLAY=$hx_display game_window "$hx_pid" 30 --pid "$hx_pid")
+  hx_wid=$(DISPLAY=$hx_display game_window "$hx_pid" 30 --pid "$hx_pid") && return 0
+  # A game that ended before its window showed says how it ended.
+  if ! kill -0 "$hx_pid" 2>/dev/null; then
+    local code=0
+    wait "$hx_pid" || code=$?
+    echo "the game ended before its window showed, exit status $code" >&2
+  fi
+  return 1
 }
 
 hx_xdo() { DISPLAY=$hx_display xdotool "$@" >/dev/null 2>&1; }
