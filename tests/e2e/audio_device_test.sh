@@ -43,12 +43,15 @@ pa_record() {
   rec_pid=$!
 }
 
-pa_stop_record() { kill -INT "$rec_pid" 2>/dev/null; wait "$rec_pid" 2>/dev/null; }
+pa_stop_record() { kill -INT "$rec_pid" 2>/dev/null; wait "$rec_pid" 2>/dev/null; rec_pid=""; }
 
 # Ends the case's servers and recorder, whether it passed or not.
 pa_end_all() {
-  local pids=("${pa_pids[@]}" ${rec_pid:+"$rec_pid"})
-  [ ${#pids[@]} -eq 0 ] || { kill -KILL "${pids[@]}"; wait "${pids[@]}"; } 2>/dev/null
+  local pid
+  for pid in "${pa_pids[@]}" ${rec_pid:+"$rec_pid"}; do
+    signal_job KILL "$pid"
+    wait "$pid" 2>/dev/null
+  done
 }
 
 # Waits up to $2 seconds for line pattern $1 on the game's standard error.

@@ -3,6 +3,7 @@
 # Sourced by the *_test.sh scripts; expects $1 = path of the game binary.
 
 source "$(dirname "${BASH_SOURCE[0]}")/game_window.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/signal_job.sh"
 
 game_bin=${1:?usage: $0 GAME_BINARY}
 close_tool=${TIDE_BINARY_DIR:-$PWD}/tests/x_close_window
@@ -18,7 +19,7 @@ game_out=$e2e_tmp/game_out
 # Ends what the test started (the game, the window manager, the X server)
 # however the test ends; a test that sets its own EXIT trap calls it there.
 e2e_cleanup() {
-  [ -n "$game_pid" ] && kill -KILL "$game_pid" 2>/dev/null
+  signal_job KILL "$game_pid"
   [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null
   [ -n "$own_xvfb_pid" ] && kill "$own_xvfb_pid" 2>/dev/null
   if [ "$e2e_failed" = 1 ]; then
@@ -41,7 +42,7 @@ fail() {
     fi
   } >&2
   # SIGKILL: SDL turns SIGTERM into a quit request, which a hung game never reads.
-  [ -n "$game_pid" ] && kill -KILL "$game_pid" 2>/dev/null
+  signal_job KILL "$game_pid"
   exit 1
 }
 

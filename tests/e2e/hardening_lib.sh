@@ -7,6 +7,7 @@
 set -uo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/plate_drag.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/game_window.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/signal_job.sh"
 
 hx_game_bin=$(readlink -f "${1:?usage: $0 GAME_BINARY}")
 hx_build_dir=${TIDE_BINARY_DIR:-$PWD}
@@ -194,6 +195,7 @@ hx_start_game() {
   if ! kill -0 "$hx_pid" 2>/dev/null; then
     local code=0
     wait "$hx_pid" || code=$?
+    hx_pid=""
     echo "the game ended before its window showed, exit status $code" >&2
   fi
   return 1
@@ -350,12 +352,14 @@ hx_quit_and_wait() {
       fi
       kill -KILL "$hx_pid" 2>/dev/null
       wait "$hx_pid" 2>/dev/null
+      hx_pid=""
       return 1
     fi
     sleep 0.1
     waited=$((waited + 1))
   done
   wait "$hx_pid" || code=$?
+  hx_pid=""
   [ "$code" -eq 0 ] || { echo "exit code $code" >&2; return 1; }
   if grep -q 'Sanitizer\|runtime error' "$hx_dir/stderr.txt"; then
     echo "sanitizer report" >&2
@@ -395,7 +399,7 @@ hx_run_cases() {
             } >>"$hx_work/$name.result" 2>/dev/null
           fi
         fi
-        [ -n "$hx_pid" ] && kill -KILL "$hx_pid" 2>/dev/null
+        signal_job KILL "$hx_pid"
         hx_pid=""
       done
       hx_stop_display
