@@ -321,6 +321,7 @@ void SetAppCallbacks(AppCallback start, AppCallback end, AppCallback frame) {
 }
 
 int32_t RunMainLoop() {
+  PlatformIgnoreBrokenPipes();
   loops.mainThreadId.store(std::this_thread::get_id());
   PlayerFileWriterStart();
   int32_t startResult = CallLocked(loops.startCallback);

@@ -49,6 +49,12 @@ bool PlatformHasThreads();
 // beside the log file: a browser page's hook; nothing on the desktop.
 void PlatformTestEvent(const char* line);
 
+// Before the loop's first write to a socket or pipe (the X server, the sound
+// server, standard output read by another program): a write whose reader has
+// gone then fails with an error its caller handles, where Linux would end the
+// program at once and without a word (SIGPIPE). Nothing elsewhere.
+void PlatformIgnoreBrokenPipes();
+
 // SDL's video driver to ask for unless SDL_VIDEODRIVER says otherwise;
 // nullptr for SDL's own choice.
 const char* PlatformPreferredVideoDriver();

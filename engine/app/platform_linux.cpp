@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <malloc.h>
 #include <sched.h>
+#include <signal.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -40,6 +41,8 @@ struct SchedAttributes {
 // X11 (or XWayland): GLEW 2.2 resolves its entry points through GLX and
 // fails on the EGL context SDL would make on Wayland.
 const char* PlatformPreferredVideoDriver() { return "x11"; }
+
+void PlatformIgnoreBrokenPipes() { signal(SIGPIPE, SIG_IGN); }
 
 // Logging out ends the program with SIGTERM, which arrives as a quit request:
 // the loop's end writes the saves.

@@ -195,6 +195,9 @@ std::string PlatformDataFolderHelp(const char* programName) { return PlatformSet
 // WebAssembly memory only grows; freed blocks stay for the allocator.
 void PlatformReturnFreedMemory() {}
 
+// A page writes to no pipe or socket of its own.
+void PlatformIgnoreBrokenPipes() {}
+
 // The page has one thread and no scheduler to ask.
 bool PlatformPreferPromptWakeups() { return false; }
 

@@ -157,6 +157,9 @@ std::string PlatformDataFolderHelp(const char* programName) { return PlatformSet
 // The CRT heap gives freed pages back by itself.
 void PlatformReturnFreedMemory() {}
 
+// Windows has no SIGPIPE: a write to a closed pipe already fails.
+void PlatformIgnoreBrokenPipes() {}
+
 // The tick thread runs above the frame's threads: when it wakes, it takes a
 // core at once instead of waiting for the software rasteriser's slice.
 bool PlatformPreferPromptWakeups() {

@@ -2,8 +2,11 @@
 // with real threads (no window: the loop's event pump and present do nothing).
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <future>
 #include <vector>
@@ -190,6 +193,28 @@ TEST(MainLoop, NonZeroStartEndsAtOnceWithoutFramesOrEnd) {
   EXPECT_EQ(RunMainLoop(), 3);
   EXPECT_FALSE(probe.frameCalled);
   EXPECT_FALSE(probe.endCalled);
+}
+
+// A write to a pipe whose reader has gone (a dropped X or sound server
+// connection, standard output read by a program that ended) fails with EPIPE
+// instead of ending the program without a word.
+int brokenPipe[2];
+ssize_t brokenWrite = 0;
+int brokenWriteError = 0;
+int32_t WritingStart() {
+  brokenWrite = write(brokenPipe[1], "1\n", 2);
+  brokenWriteError = errno;
+  return 3;
+}
+
+TEST(MainLoop, AWriteToAPipeWithoutReaderFailsAndTheProgramGoesOn) {
+  ASSERT_EQ(pipe(brokenPipe), 0);
+  close(brokenPipe[0]);
+  SetAppCallbacks(WritingStart, ProbeEnd, MarkingFrame);
+  EXPECT_EQ(RunMainLoop(), 3);
+  EXPECT_EQ(brokenWrite, -1);
+  EXPECT_EQ(brokenWriteError, EPIPE);
+  close(brokenPipe[1]);
 }
 
 // Waiting for a tick from inside a tick could never end: it returns at once.
