@@ -32,7 +32,7 @@ export UBSAN_OPTIONS=${UBSAN_OPTIONS:-"print_stacktrace=1 halt_on_error=1"}
 
 # An X display of our own.
 exec 3>"$dir/display"
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 1280x800x24 -noreset -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
 exec 3>&-
 while [ ! -s "$dir/display" ]; do sleep 0.1; done

@@ -15,7 +15,7 @@ use_compiler_cache "$root"
 run_suite() {
   local dir=$1
   shift
-  (cd "$dir" && xvfb-run -a -s "-screen 0 1280x800x24" \
+  (cd "$dir" && xvfb-run -a -s "-screen 0 1280x800x24 -noreset" \
       ctest --output-on-failure --timeout 600 -j2 "$@")
 }
 

@@ -4,7 +4,7 @@
 # display is set; otherwise goes into the build folder and loads the
 # whole-program tests' steps (tests/e2e/e2e_lib.sh) for its tide_marker.
 if [ -z "${DISPLAY:-}" ]; then
-  exec xvfb-run -a -s "-screen 0 1280x800x24" "$@"
+  exec xvfb-run -a -s "-screen 0 1280x800x24 -noreset" "$@"
 fi
 cd "$build"
 export TIDE_BINARY_DIR=$build

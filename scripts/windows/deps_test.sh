@@ -146,7 +146,7 @@ wav=$work/tone.wav
 printf '[general]\ndrivers = wave\nchannels = stereo\nsample-type = int16\nfrequency = 44100\n[wave]\nfile = %s\n' \
   "$(wine winepath -w "$wav" 2>/dev/null | tr -d '\r')" >"$work/alsoft.ini"
 ALSOFT_CONF=$(wine winepath -w "$work/alsoft.ini" 2>/dev/null | tr -d '\r') \
-  timeout 120 xvfb-run -a wine "$build/deps_probe.exe" \
+  timeout 120 xvfb-run -a -s "-noreset" wine "$build/deps_probe.exe" \
   "$(wine winepath -w "$font" 2>/dev/null | tr -d '\r')" >"$work/probe.out" 2>"$work/probe.err"
 status=$?
 sed 's/^/  /' "$work/probe.out"

@@ -20,4 +20,4 @@ end_stage() {
 trap end_stage EXIT
 export TMPDIR=$stage_tmp
 # The Wine prefix the tests share is made by the first of them.
-xvfb-run -a -s "-screen 0 1280x800x24" ctest --test-dir "$build" --output-on-failure
+xvfb-run -a -s "-screen 0 1280x800x24 -noreset" ctest --test-dir "$build" --output-on-failure

@@ -51,7 +51,7 @@ fail() {
 own_display() {
   local numfile waited=0
   numfile=$e2e_tmp/display
-  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$numfile" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 1280x800x24 -noreset -nolisten tcp 3>"$numfile" >/dev/null 2>&1 &
   own_xvfb_pid=$!
   while [ ! -s "$numfile" ]; do
     sleep 0.05

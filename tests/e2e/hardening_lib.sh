@@ -64,7 +64,7 @@ trap hx_cleanup EXIT
 hx_start_display() {
   local numfile
   numfile=$(mktemp "$hx_work/display.XXXXXX")
-  Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$numfile" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 1280x800x24 -noreset -nolisten tcp 3>"$numfile" >/dev/null 2>&1 &
   hx_xvfb_pid=$!
   local waited=0
   while [ ! -s "$numfile" ]; do
